@@ -1,0 +1,94 @@
+#include "host/Automation.h"
+
+#include <algorithm>
+#include <cctype>
+#include <charconv>
+#include <map>
+
+#include "tools/Cp1252.h"
+
+namespace host {
+namespace {
+
+// Identifiers compare without regard to case, as the system's object registry does.
+struct MinuscoleUguali {
+    bool operator()(const std::string& a, const std::string& b) const
+    {
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+            return std::tolower(x) < std::tolower(y);
+        });
+    }
+};
+
+std::map<std::string, AutomationFactory, MinuscoleUguali>& registroClassi()
+{
+    static std::map<std::string, AutomationFactory, MinuscoleUguali> registro;
+    return registro;
+}
+
+}  // namespace
+
+AutomationError::AutomationError(std::u16string messaggio)
+    : std::runtime_error(utf16ToUtf8(messaggio))
+    , messaggio_(std::move(messaggio))
+{
+}
+
+void registerAutomationClass(const std::string& identificatore, AutomationFactory fabbrica)
+{
+    registroClassi()[identificatore] = std::move(fabbrica);
+}
+
+void unregisterAutomationClass(const std::string& identificatore) { registroClassi().erase(identificatore); }
+
+std::unique_ptr<AutomationObject> createAutomationObject(const std::string& identificatore)
+{
+    const auto trovata = registroClassi().find(identificatore);
+    if (trovata == registroClassi().end())
+        throw AutomationError(u"Invalid class string: " + utf8ToUtf16(identificatore));
+    std::unique_ptr<AutomationObject> oggetto = trovata->second();
+    if (!oggetto)
+        throw AutomationError(u"Server execution failed: " + utf8ToUtf16(identificatore));
+    return oggetto;
+}
+
+std::u16string variantToText(const Variant& valore)
+{
+    if (std::holds_alternative<std::monostate>(valore))
+        return {};
+    if (const auto* testo = std::get_if<std::u16string>(&valore))
+        return *testo;
+    if (const auto* numero = std::get_if<std::int32_t>(&valore))
+        return utf8ToUtf16(std::to_string(*numero));
+    if (const auto* booleano = std::get_if<bool>(&valore))
+        return *booleano ? u"True" : u"False";
+    throw AutomationError(u"Invalid variant type conversion");
+}
+
+std::int32_t variantToInteger(const Variant& valore)
+{
+    if (std::holds_alternative<std::monostate>(valore))
+        return 0;
+    if (const auto* numero = std::get_if<std::int32_t>(&valore))
+        return *numero;
+    if (const auto* booleano = std::get_if<bool>(&valore))
+        return *booleano ? -1 : 0;
+    if (const auto* testo = std::get_if<std::u16string>(&valore)) {
+        // Surrounding blanks are tolerated, as the automation conversion does.
+        std::string cifre = utf16ToUtf8(*testo);
+        const auto inizio = cifre.find_first_not_of(" \t");
+        const auto fine = cifre.find_last_not_of(" \t");
+        if (inizio != std::string::npos) {
+            cifre = cifre.substr(inizio, fine - inizio + 1);
+            std::int32_t risultato = 0;
+            const char* primo = cifre.data() + (cifre.front() == '+' ? 1 : 0);
+            const auto [fermo, errore] = std::from_chars(primo, cifre.data() + cifre.size(), risultato);
+            if (errore == std::errc() && fermo == cifre.data() + cifre.size())
+                return risultato;
+        }
+    }
+    throw AutomationError(u"Could not convert variant of type (" + std::u16string(valore.index() == 1 ? u"Null" : u"String") +
+                          u") into type (Integer)");
+}
+
+}  // namespace host

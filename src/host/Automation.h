@@ -1,0 +1,55 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace host {
+
+// A late-bound automation call's values: empty, null, text, integer or Boolean.
+struct Null {
+    bool operator==(const Null&) const = default;
+};
+using Variant = std::variant<std::monostate, Null, std::u16string, std::int32_t, bool>;
+using Arguments = std::vector<Variant>;
+
+// A failed automation call, with the server's message text.
+class AutomationError : public std::runtime_error {
+public:
+    explicit AutomationError(std::u16string messaggio);
+    const std::u16string& messaggio() const { return messaggio_; }
+
+private:
+    std::u16string messaggio_;
+};
+
+// An automation object whose methods are found by name at call time.
+class AutomationObject {
+public:
+    virtual ~AutomationObject() = default;
+    // Calls the named method; throws AutomationError when it fails or does not exist.
+    virtual Variant invoke(std::string_view metodo, const Arguments& argomenti) = 0;
+};
+
+// The class registry that stands in for the system's object registry: identifiers such as
+// "Orvella.Server" resolve to factories that create a new instance on every call.
+using AutomationFactory = std::function<std::unique_ptr<AutomationObject>()>;
+
+void registerAutomationClass(const std::string& identificatore, AutomationFactory fabbrica);
+void unregisterAutomationClass(const std::string& identificatore);
+
+// A new instance of the registered class; throws AutomationError for an unknown identifier
+// or when the factory fails.
+std::unique_ptr<AutomationObject> createAutomationObject(const std::string& identificatore);
+
+// The conversions of the session wrapper: empty gives "", null or another kind raises.
+std::u16string variantToText(const Variant& valore);
+// Empty gives 0; a text must hold a decimal integer; null or anything else raises.
+std::int32_t variantToInteger(const Variant& valore);
+
+}  // namespace host

@@ -1,0 +1,34 @@
+#include "platform/MessageBox.h"
+
+#include <iostream>
+
+#include "tools/Cp1252.h"
+
+namespace platform {
+namespace {
+
+void scriviSuStderr(const std::string& testo) { std::cerr << cp1252ToUtf8(testo) << std::endl; }
+
+MessageBoxHandler& handlerCorrente()
+{
+    static MessageBoxHandler handler = scriviSuStderr;
+    return handler;
+}
+
+}  // namespace
+
+void mostraMessaggio(const std::string& testo)
+{
+    // A copy, so that a handler may replace itself while it runs.
+    MessageBoxHandler handler = handlerCorrente();
+    handler(testo);
+}
+
+MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
+{
+    MessageBoxHandler precedente = std::move(handlerCorrente());
+    handlerCorrente() = handler ? std::move(handler) : MessageBoxHandler(scriviSuStderr);
+    return precedente;
+}
+
+}  // namespace platform

@@ -1,0 +1,73 @@
+#include "support/TestSupport.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace testing_support {
+
+MessageRecorder::MessageRecorder()
+    : precedente_(platform::setMessageBoxHandler([this](const std::string& testo) { messaggi_.push_back(testo); }))
+{
+}
+
+MessageRecorder::~MessageRecorder() { platform::setMessageBoxHandler(precedente_); }
+
+TempDir::TempDir()
+{
+    std::random_device caso;
+    const auto base = std::filesystem::temp_directory_path();
+    for (int tentativo = 0; tentativo < 100; ++tentativo) {
+        auto candidato = base / ("ov_pip_test_" + std::to_string(caso()));
+        if (std::filesystem::create_directory(candidato)) {
+            path_ = candidato;
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
+}
+
+TempDir::~TempDir()
+{
+    std::error_code ignorato;
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignorato);
+    std::filesystem::remove_all(path_, ignorato);
+}
+
+ScopedEnv::ScopedEnv(std::string nome, const std::string& valore)
+    : nome_(std::move(nome))
+{
+    if (const char* vecchio = std::getenv(nome_.c_str())) {
+        aveva_ = true;
+        vecchio_ = vecchio;
+    }
+    setenv(nome_.c_str(), valore.c_str(), 1);
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    if (aveva_)
+        setenv(nome_.c_str(), vecchio_.c_str(), 1);
+    else
+        unsetenv(nome_.c_str());
+}
+
+std::string readFile(const std::filesystem::path& percorso)
+{
+    std::ifstream file(percorso, std::ios::binary);
+    if (!file)
+        throw std::runtime_error("cannot read " + percorso.string());
+    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+}
+
+void writeFile(const std::filesystem::path& percorso, const std::string& contenuto)
+{
+    std::ofstream file(percorso, std::ios::binary | std::ios::trunc);
+    file << contenuto;
+    if (!file)
+        throw std::runtime_error("cannot write " + percorso.string());
+}
+
+}  // namespace testing_support
