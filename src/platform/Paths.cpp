@@ -1,6 +1,7 @@
 #include "platform/Paths.h"
 
 #include <QStandardPaths>
+#include <cstdlib>
 
 #include "tools/Cp1252.h"
 
@@ -13,6 +14,10 @@ std::filesystem::path percorsoNativo(const std::string& percorso)
 
 std::string cartellaDesktop()
 {
+    // Without a home folder there is no Desktop of this user, whatever a fallback would guess.
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || *home == '\0')
+        return {};
     const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
     const QByteArray utf8 = desktop.toUtf8();
     return utf8ToCp1252(std::string_view(utf8.constData(), static_cast<size_t>(utf8.size())));

@@ -1,0 +1,70 @@
+#pragma once
+
+#include <QDialog>
+#include <cstdint>
+#include <string>
+
+#include "export/TabellaCodici.h"
+
+class QCheckBox;
+class QDateEdit;
+class QFrame;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTableWidget;
+class TOrvaLogo;
+
+// The export window. Its creation lays out the Desktop folders, loads the service code table,
+// creates the extract document and proposes the previous month; session opening then shows it
+// modally, and every export run happens inside that modal display.
+class TfrmMain : public QDialog {
+    Q_OBJECT
+public:
+    explicit TfrmMain(QWidget* parent = nullptr);
+    ~TfrmMain() override;
+
+    // Opens the host session and, when the doctor passes the checks, shows this window modally.
+    // True only after the window has been shown and closed again.
+    bool inizializza(const std::string& utente, const std::string& password);
+
+    // The run log and the export-file writing of this window.
+    void suLog(const std::string& msg) const;
+    void suFile(const std::string& testo, const std::string& percorso) const;
+
+    void cmdCreaTracciatoClick();
+    void cmdExitClick();
+    void chkVaccClick();
+
+    bool debug() const { return bDebug; }
+    bool esecuzioneInCorso() const { return bEsecuzioneInCorso_; }
+
+    QPushButton* cmdCreaTracciato;
+    QLabel* Label1;
+    QDateEdit* dtDallaData;
+    QLabel* Label2;
+    QDateEdit* dtAllaData;
+    QCheckBox* chkVacc;
+    QPushButton* cmdExit;
+    QFrame* Bevel1;
+    QLabel* lblLog;
+    QPlainTextEdit* Memo1;
+    TOrvaLogo* OrvaLogo;
+    QLabel* lblVer;
+    QTableWidget* Griglia;
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+    void keyPressEvent(QKeyEvent* evento) override;
+
+private:
+    void FormCreate();
+    void riempiGriglia();
+    void impostaDatePredefinite();
+
+    bool bDebug = false;
+    // The service code table behind Griglia.
+    TabellaCodici tabella_;
+    bool bEsecuzioneInCorso_ = false;
+    bool bChiusuraRichiesta_ = false;
+};

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QFont>
+#include <QString>
+#include <string>
+
+// Small pieces the two windows share.
+
+// The windows' font: MS Sans Serif 8 pt where it exists, else the nearest sans-serif.
+QFont carattereFinestra();
+
+// The application-wide busy (hourglass) cursor, switched on or off; not nested.
+void impostaCursoreOccupato(bool occupato);
+
+// The version mark shown in both windows.
+inline constexpr const char* kVersione = "ver. 6";
+
+// Windows-1252 text to and from the widgets' text.
+QString daCp1252(const std::string& testo);
+std::string aCp1252(const QString& testo);
+
+// The real message box: modal, one OK button.
+void mostraMessaggioQt(const std::string& testo);

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+#include "support/TestSupport.h"
+
+// The one application object of a widget test program, on the offscreen platform.
+inline QApplication& applicazioneTest()
+{
+    static int argc = 1;
+    static char nome[] = "ov_pip_test";
+    static char* argv[] = {nome, nullptr};
+    static QApplication applicazione(argc, argv);
+    return applicazione;
+}
+
+// Runs the action as soon as the event loop turns, e.g. inside a modal display.
+inline void appenaPossibile(std::function<void()> azione)
+{
+    QTimer::singleShot(0, &applicazioneTest(), std::move(azione));
+}
+
+// A Desktop of the test's own: HOME and the XDG settings point into a temporary folder.
+class DesktopDiProva {
+public:
+    DesktopDiProva()
+        : home_("HOME", dir_.path().string())
+        , config_("XDG_CONFIG_HOME", (dir_ / ".config").string())
+    {
+    }
+    std::filesystem::path desktop() const { return dir_ / "Desktop"; }
+    std::filesystem::path output() const { return desktop() / "KARV (ADI-PPiP)"; }
+
+private:
+    testing_support::TempDir dir_;
+    testing_support::ScopedEnv home_;
+    testing_support::ScopedEnv config_;
+};
