@@ -13,10 +13,12 @@
 #include <QTableWidget>
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/FormLogin.h"
 #include "app/Interfaccia.h"
 #include "app/Logo.h"
+#include "export/EsportazioneTracciato.h"
 #include "export/FileExport.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
@@ -49,6 +51,53 @@ QDateEdit* selettoreData(QWidget* parent, const QRect& posizione)
     selettore->setGeometry(posizione);
     return selettore;
 }
+
+std::chrono::year_month_day daQDate(const QDate& data)
+{
+    using namespace std::chrono;
+    return year{data.year()} / month{static_cast<unsigned>(data.month())} / day{static_cast<unsigned>(data.day())};
+}
+
+// The export run's view of this window: the controls it shows progress on, the cursor and the
+// event processing that keep the window alive during a long run.
+class VistaTracciato : public FinestraTracciato {
+public:
+    explicit VistaTracciato(TfrmMain& finestra)
+        : finestra_(finestra)
+    {
+    }
+
+    void cursoreOccupato() override { impostaCursoreOccupato(true); }
+    void cursoreNormale() override { impostaCursoreOccupato(false); }
+    void nascondiMemo1() override { finestra_.Memo1->hide(); }
+
+    void scriviLblLog(const std::string& testo) override
+    {
+        finestra_.lblLog->setText(daCp1252(testo));
+        finestra_.repaint();
+    }
+
+    void mostraMemo1(const std::string& testo) override
+    {
+        finestra_.Memo1->setPlainText(daCp1252(testo));
+        finestra_.Memo1->show();
+    }
+
+    bool chkVacc() const override { return finestra_.chkVacc->isChecked(); }
+
+    void progresso(const std::string& testoLblLog) override
+    {
+        finestra_.lblLog->setText(daCp1252(testoLblLog));
+        finestra_.lblLog->repaint();
+        QApplication::processEvents();
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+
+    void richiediUscita() override { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }
+
+private:
+    TfrmMain& finestra_;
+};
 
 }  // namespace
 
@@ -207,7 +256,14 @@ void TfrmMain::cmdCreaTracciatoClick()
     if (bEsecuzioneInCorso_)
         return;
     bEsecuzioneInCorso_ = true;
-    // TODO export run
+    try {
+        VistaTracciato vista(*this);
+        creaTracciato(unitaFormMain(), tabella_, RunLog(bDebug, unitaFormMain().sFileLog),
+                      daQDate(dtDallaData->date()), daQDate(dtAllaData->date()), platform::cartellaProgramma(), vista);
+    } catch (const std::exception& errore) {
+        // The standard error display: the failure's own text in a box.
+        platform::mostraMessaggio(utf8ToCp1252(errore.what()));
+    }
     bEsecuzioneInCorso_ = false;
     if (bChiusuraRichiesta_)
         close();

@@ -91,4 +91,12 @@ std::int32_t variantToInteger(const Variant& valore)
                           u") into type (Integer)");
 }
 
+std::string testoErrore(const std::exception& errore)
+{
+    if (const auto* automazione = dynamic_cast<const AutomationError*>(&errore))
+        return utf16ToCp1252(automazione->messaggio());
+    const std::string_view testo = errore.what();
+    return isValidUtf8(testo) ? utf8ToCp1252(testo) : std::string(testo);
+}
+
 }  // namespace host

@@ -52,4 +52,7 @@ std::u16string variantToText(const Variant& valore);
 // Empty gives 0; a text must hold a decimal integer; null or anything else raises.
 std::int32_t variantToInteger(const Variant& valore);
 
+// A failure's own text as Windows-1252: an automation error's message, else what() read as UTF-8.
+std::string testoErrore(const std::exception& errore);
+
 }  // namespace host

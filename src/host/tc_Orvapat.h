@@ -43,6 +43,13 @@ public:
     bool haServer() const { return ole_server != nullptr; }
 
 private:
+    // The server object; raises like a call on an empty variant when there is none.
+    host::AutomationObject& server();
+    // One host call with the common discipline: guarded by is_on() when asked, a failure shown
+    // as the caption + ": eccezione" and turned into the empty value of the result type.
+    template <typename Risultato, typename Chiamata>
+    Risultato chiama(const char16_t* didascalia, bool protetta, Chiamata chiamata);
+
     std::unique_ptr<host::AutomationObject> ole_server;
     bool b_connesso = false;
 };

@@ -6,14 +6,10 @@
 
 #include "support/TestSupport.h"
 
-// The one application object of a widget test program, on the offscreen platform.
+// The application object that the widget tests' main creates.
 inline QApplication& applicazioneTest()
 {
-    static int argc = 1;
-    static char nome[] = "ov_pip_test";
-    static char* argv[] = {nome, nullptr};
-    static QApplication applicazione(argc, argv);
-    return applicazione;
+    return *qApp;
 }
 
 // Runs the action as soon as the event loop turns, e.g. inside a modal display.

@@ -1,0 +1,80 @@
+#include "host/AperturaSessione.h"
+
+#include <algorithm>
+#include <exception>
+
+#include "platform/MessageBox.h"
+#include "tools/tc_GenTools.h"
+
+namespace {
+
+// Blanks and control characters do not fill a field.
+bool vuotoDopoTrim(const std::u16string& testo)
+{
+    return std::all_of(testo.begin(), testo.end(), [](char16_t c) { return c <= u' '; });
+}
+
+// A value that is not text is simply not "1".
+bool leggiDebug()
+{
+    try {
+        return readRegistryString(RegistryRoot::HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Corvitel-Amberlo", "karv_debug")
+            == "1";
+    } catch (const RegistryError&) {
+        return false;
+    }
+}
+
+// The host parameter list that loads the doctor's patients; the blank before "=" is the host's.
+std::u16string listaPazientiMedico(const std::u16string& idUtente)
+{
+    return u"codice_medico =" + idUtente + u"|" + u"tipo_di_convenzione=S";
+}
+
+// The three doctor checks, in order; the first that fails shows its message.
+bool medicoAbilitato(Torvapat& sessione, std::int32_t& nPazienti)
+{
+    const std::u16string idUtente = sessione.leggi_attributo(u"userid_utente");
+    nPazienti = sessione.carica(listaPazientiMedico(idUtente), u"alfabetico");
+    if (nPazienti == 0) {
+        platform::mostraMessaggio("ERRORE: Nessun paziente associato al medico corrente.");
+        return false;
+    }
+    if (sessione.leggi_attributo(u"mmg\\tipo_orva") != u"T") {
+        platform::mostraMessaggio("ERRORE: La procedura riservata ai soli medici titolari.");
+        return false;
+    }
+    if (vuotoDopoTrim(sessione.leggi_attributo(u"mmg\\codice_regionale"))) {
+        platform::mostraMessaggio(
+            "ERRORE: Il campo obbligatorio \"Codice Regionale\" medico non \xE8 stato valorizzato in Orvella.");
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
+    std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale)
+{
+    bool risultato = false;
+    bDebug = leggiDebug(); // before any host call, so it holds when the connection fails
+    try {
+        oOrvapat = std::make_unique<Torvapat>();
+        oOrvapat->s_utente = utente;
+        oOrvapat->s_password = password;
+        if (oOrvapat->start() && medicoAbilitato(*oOrvapat, nPazienti)) {
+            mostraFinestraPrincipale();
+            risultato = true;
+        }
+    } catch (const std::exception& errore) {
+        platform::mostraMessaggio("sFunz: inizializza - Eccezione:" + host::testoErrore(errore));
+    } catch (...) {
+        platform::mostraMessaggio("sFunz: inizializza - Eccezione:");
+    }
+    if (oOrvapat) {
+        oOrvapat->stop();
+        oOrvapat.reset();
+    }
+    return risultato;
+}

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "host/tc_Orvapat.h"
+
+// Session opening: reads the debug switch, opens the host session with the credentials as typed,
+// loads the doctor's patients and checks that the doctor may export (patients, titular doctor,
+// regional code). Only then it calls mostraFinestraPrincipale, which restores the cursor, hides
+// the sign-in window and shows the main window modally; the session stays open in oOrvapat for
+// the whole call, and nPazienti holds the patients loaded in it.
+// Every failure is shown in a message box and gives false. Whatever the outcome, the session has
+// been stopped and released (oOrvapat is empty) when the function returns.
+bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
+    std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti,
+    const std::function<void()>& mostraFinestraPrincipale);

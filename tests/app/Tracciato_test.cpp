@@ -1,0 +1,179 @@
+// Signs in through the sign-in window to a practice written by hand, runs "Crea Tracciato" in
+// the export window and compares every file it writes with bytes written out here.
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <gtest/gtest.h>
+
+#include "QtTestApp.h"
+#include "app/FormLogin.h"
+#include "app/FormMain.h"
+#include "export/UnitaFormMain.h"
+#include "hostserver/OrvellaServer.h"
+#include "hostserver/SchemaPratica.h"
+#include "hostserver/Sqlite.h"
+#include "platform/Clock.h"
+#include "platform/Paths.h"
+
+using namespace std::chrono;
+using testing_support::MessageRecorder;
+using testing_support::readFile;
+using testing_support::ScopedEnv;
+using testing_support::TempDir;
+
+namespace {
+
+// Three patients of one MMG doctor; "P'3" carries an apostrophe in its id, and patients 1 and 11
+// have identical services on the same day, which must not be merged across them.
+constexpr const char* kPratica = R"sql(
+INSERT INTO utenti VALUES ('mario', 'segreta', 'U1', 'T', '123', 'MMG');
+INSERT INTO pazienti VALUES ('1', 'U1', 'S', 'Rossi', 'Anna', 'abcdef12g34h567i');
+INSERT INTO pazienti VALUES ('11', 'U1', 'S', 'Bianchi', 'Luca', 'BNCLCU80A01F205X');
+INSERT INTO pazienti VALUES ('P''3', 'U1', 'S', 'D''Amico', 'Rosa', 'DMCRSO70B41A662Z');
+INSERT INTO prestazioni_incentivanti VALUES (1, '1', '0000023', 'VISITA ADP', '2026-11-05');
+INSERT INTO prestazioni_incentivanti VALUES (2, '1', '0000001', 'MEDICAZIONE', '2026-11-10');
+INSERT INTO prestazioni_incentivanti VALUES (3, '1', '0000001', 'MEDICAZIONE', '2026-11-10');
+INSERT INTO prestazioni_incentivanti VALUES (4, '1', '0000019', 'VACCINAZIONE INFLUENZA', '2026-11-12');
+INSERT INTO prestazioni_incentivanti VALUES (5, '1', '9999999', 'Ignota & co', '2026-11-13');
+INSERT INTO prestazioni_incentivanti VALUES (6, '1', '0000139', 'SUTURA PLS', '2026-11-14');
+INSERT INTO prestazioni_incentivanti VALUES (7, '1', '0000011', 'VACCINAZIONE TETANO', '2026-11-15');
+INSERT INTO prestazioni_incentivanti VALUES (8, '1', '0000023', 'VISITA ADP', '2026-10-31');
+INSERT INTO prestazioni_incentivanti VALUES (9, '1', '0000023', 'VISITA ADP', '2026-12-01');
+INSERT INTO prestazioni_incentivanti VALUES (10, '11', '0000001', 'MEDICAZIONE', '2026-11-10');
+INSERT INTO prestazioni_incentivanti VALUES (11, 'P''3', '0000024', 'VISITA ADI', '2026-11-30');
+INSERT INTO prestazioni_incentivanti VALUES (12, 'P''3', 'ABC', 'Prestazione città', '2026-11-20');
+)sql";
+
+class TracciatoTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        applicazioneTest();
+        hostserver::creaPraticaVuota(pratica_ / "ambulatorio.sqlite");
+        hostserver::DatabaseSqlite db((pratica_ / "ambulatorio.sqlite").string(), SQLITE_OPEN_READWRITE);
+        db.esegui(kPratica);
+        registraServerOrvella();
+        platform::setClock([] { return platform::LocalTime{local_days{2026y / December / 7d} + hours{9}}; });
+    }
+
+    void TearDown() override { platform::setClock({}); }
+
+    // Signs in and runs the action inside the export window's modal display, then closes it.
+    bool accediEd(const std::function<void(TfrmMain&)>& azione)
+    {
+        TfrmLogin login;
+        login.show();
+        login.txtUtente->setText("mario");
+        login.txtPw->setText("segreta");
+        bool eseguita = false;
+        appenaPossibile([&] {
+            for (QWidget* finestra : QApplication::topLevelWidgets()) {
+                if (auto* principale = qobject_cast<TfrmMain*>(finestra); principale && principale->isVisible()) {
+                    azione(*principale);
+                    eseguita = true;
+                    principale->cmdExit->click();
+                }
+            }
+        });
+        login.cmdOK->click();
+        EXPECT_TRUE(eseguita) << "the export window was never shown";
+        return !login.isVisible();
+    }
+
+    std::string file(const std::string& nome) const { return readFile(desktop_.output() / nome); }
+
+    TempDir pratica_;
+    ScopedEnv db_{"ORVELLA_SERVER_DB", (pratica_ / "ambulatorio.sqlite").string()};
+    ScopedEnv registro_{"OV_PIP_REGISTRY", (pratica_ / "assente.reg").string()};
+    DesktopDiProva desktop_;
+    MessageRecorder messaggi_;
+};
+
+}  // namespace
+
+TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
+{
+    std::string memo;
+    const bool terminato = accediEd([&](TfrmMain& finestra) {
+        EXPECT_EQ(finestra.dtDallaData->date(), QDate(2026, 11, 1));
+        EXPECT_EQ(finestra.dtAllaData->date(), QDate(2026, 11, 30));
+        finestra.cmdCreaTracciato->click();
+        memo = finestra.Memo1->toPlainText().toStdString();
+        EXPECT_TRUE(finestra.Memo1->isVisible());
+    });
+    EXPECT_TRUE(terminato);
+    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string>{"Procedura terminata."});
+
+    EXPECT_EQ(file("ACCESSI.DAT"),
+              "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+              "ABCDEF12G34H567I00012305/11/202600011\r\n");
+    EXPECT_EQ(file("PPIP.DAT"),
+              "BNCLCU80A01F205X00012300810/11/202600001\r\n"
+              "ABCDEF12G34H567I00012300810/11/202600002\r\n");
+    EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+    EXPECT_EQ(file("trx_sconosciuti.txt"),
+              "*SCONOSCIUTO: Nome Prestazione*: Prestazione citt\xE0 *Data*:2026-11-20 *Codice Orvella*: ABC"
+              "*SCONOSCIUTO: Nome Prestazione*: Ignota & co *Data*:2026-11-13 *Codice Orvella*: 9999999"
+              "SCARTATO (SOLO PER PLS): Nome Prestazione*: SUTURA PLS *Data*:2026-11-14 *Codice Orvella*: 0000139");
+    EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "BILSALU.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "karv_log.txt"));
+    EXPECT_FALSE(std::filesystem::exists(platform::percorsoNativo(platform::cartellaProgramma() + "zzz_xml.tmp")));
+
+    const std::string output = desktop_.output().string() + "/";
+    EXPECT_EQ(memo, "Operazione completata.       Tipo (MMG)\n"
+                    "\n"
+                    "Visite: creato file " + output + "ACCESSI.DAT\n"
+                    "\n"
+                    "Prestazioni: creato file " + output + "PPIP.DAT\n"
+                    "Vaccini: creato file " + output + "VACCINI.DAT\n"
+                    "\n"
+                    "[Sono state scartate 3 ppip] Dettagli in:\n" + output + "trx_sconosciuti.txt");
+}
+
+TEST_F(TracciatoTest, VaccinationsGoToServicesWhenTheBoxIsCleared)
+{
+    accediEd([](TfrmMain& finestra) {
+        finestra.chkVacc->setChecked(false);
+        finestra.cmdCreaTracciato->click();
+    });
+    EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "VACCINI.DAT"));
+    EXPECT_EQ(file("PPIP.DAT"),
+              "BNCLCU80A01F205X00012300810/11/202600001\r\n"
+              "ABCDEF12G34H567I00012300810/11/202600002\r\n"
+              "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+}
+
+TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
+{
+    accediEd([](TfrmMain& finestra) {
+        finestra.cmdCreaTracciato->click();
+        finestra.cmdCreaTracciato->click();
+    });
+    int copie = 0;
+    for (const auto& voce : std::filesystem::directory_iterator(desktop_.output() / "storico")) {
+        const std::string nome = voce.path().filename().string();
+        EXPECT_TRUE(nome.ends_with("_ACCESSI.DAT") || nome.ends_with("_PPIP.DAT") || nome.ends_with("_VACCINI.DAT") ||
+                    nome.ends_with("_trx_sconosciuti.txt"))
+            << nome;
+        ++copie;
+    }
+    EXPECT_EQ(copie, 4);
+    EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+}
+
+TEST_F(TracciatoTest, WrongPasswordKeepsTheSignInWindow)
+{
+    TfrmLogin login;
+    login.show();
+    login.txtUtente->setText("mario");
+    login.txtPw->setText("sbagliata");
+    login.cmdOK->click();
+    EXPECT_TRUE(login.isVisible());
+    ASSERT_EQ(messaggi_.messaggi().size(), 1u);
+    EXPECT_TRUE(messaggi_.messaggi()[0].starts_with("ole_orvapat.start(): errore in connessione\r\n\r\n  "));
+    EXPECT_EQ(messaggi_.messaggi()[0].find("sbagliata"), std::string::npos);
+}

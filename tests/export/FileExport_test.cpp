@@ -1,0 +1,248 @@
+#include "export/FileExport.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <sys/resource.h>
+#include <vector>
+
+#include "platform/Clock.h"
+#include "support/TestSupport.h"
+
+using testing_support::MessageRecorder;
+using testing_support::readFile;
+using testing_support::ScopedEnv;
+using testing_support::TempDir;
+using testing_support::writeFile;
+using Righe = std::vector<std::string>;
+
+namespace {
+
+std::string fallimento(const std::string& operazione, int errore)
+{
+    return "Eccezione in " + operazione + "\r\n" + std::strerror(errore);
+}
+
+// Caps the size of any file this process writes, as a full disk would, until it goes.
+// SIGXFSZ is ignored meanwhile so that the write fails with EFBIG instead of ending the test.
+class LimiteDimensioneFile {
+public:
+    explicit LimiteDimensioneFile(rlim_t byte)
+    {
+        getrlimit(RLIMIT_FSIZE, &precedente_);
+        segnalePrecedente_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limite = precedente_;
+        limite.rlim_cur = byte;
+        setrlimit(RLIMIT_FSIZE, &limite);
+    }
+    ~LimiteDimensioneFile()
+    {
+        setrlimit(RLIMIT_FSIZE, &precedente_);
+        std::signal(SIGXFSZ, segnalePrecedente_);
+    }
+
+private:
+    rlimit precedente_ {};
+    void (*segnalePrecedente_)(int) = nullptr;
+};
+
+class SuFileTest : public ::testing::Test {
+protected:
+    std::string percorso(const std::string& nome) const { return (dir / nome).string(); }
+
+    MessageRecorder messaggi;
+    TempDir dir;
+};
+
+TEST_F(SuFileTest, AppendsByteForByteWithoutAddingLineEnds)
+{
+    const std::string file = percorso("ACCESSI.DAT");
+
+    suFile("160123RSSMRA80A01H501U\xC8\r\n", file);
+    suFile("SENZA FINE", file);
+    suFile(" RIGA\r\n", file);
+
+    EXPECT_EQ(readFile(file), "160123RSSMRA80A01H501U\xC8\r\nSENZA FINE RIGA\r\n");
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(SuFileTest, AppendsToWhatAnEarlierRunLeft)
+{
+    writeFile(dir / "PPIP.DAT", "VECCHIO\r\n");
+
+    suFile("NUOVO\r\n", percorso("PPIP.DAT"));
+
+    EXPECT_EQ(readFile(dir / "PPIP.DAT"), "VECCHIO\r\nNUOVO\r\n");
+}
+
+TEST_F(SuFileTest, EmptyTextNeverCreatesNorTouchesTheFile)
+{
+    suFile("", percorso("VACCINI.DAT"));
+    EXPECT_FALSE(std::filesystem::exists(dir / "VACCINI.DAT"));
+
+    writeFile(dir / "BILSALU.DAT", "X");
+    suFile("", percorso("BILSALU.DAT"));
+    EXPECT_EQ(readFile(dir / "BILSALU.DAT"), "X");
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(SuFileTest, Windows1252PathNamesTheUtf8File)
+{
+    suFile("A", (dir.path().string() + "/Citt\xE0.txt"));
+
+    EXPECT_EQ(readFile(dir / "Citt\xC3\xA0.txt"), "A");
+}
+
+TEST_F(SuFileTest, MissingFolderIsReportedOnEveryCallAndCounted)
+{
+    const std::int32_t primaDelTest = suFileNonRiuscite();
+    const std::string file = percorso("rimossa/ACCESSI.DAT");
+
+    suFile("UNO\r\n", file);
+    suFile("DUE\r\n", file);
+
+    EXPECT_EQ(messaggi.messaggi(), (Righe { fallimento("suFile", ENOENT), fallimento("suFile", ENOENT) }));
+    EXPECT_FALSE(std::filesystem::exists(dir / "rimossa"));
+    EXPECT_EQ(suFileNonRiuscite() - primaDelTest, 2);
+}
+
+TEST_F(SuFileTest, AFolderInPlaceOfTheFileIsReported)
+{
+    std::filesystem::create_directory(dir / "trx_sconosciuti.txt");
+
+    suFile("X\r\n", percorso("trx_sconosciuti.txt"));
+
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suFile", EISDIR) });
+}
+
+TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
+{
+    const std::string file = percorso("ACCESSI.DAT");
+    suFile("RIGA1\r\n", file);
+    const std::int32_t primaDelGuasto = suFileNonRiuscite();
+
+    {
+        LimiteDimensioneFile disco(10); // room for three of the next fourteen bytes
+        suFile("RECORD-LUNGO\r\n", file);
+    }
+
+    EXPECT_EQ(readFile(file), "RIGA1\r\n");
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suFile", EFBIG) });
+    EXPECT_EQ(suFileNonRiuscite() - primaDelGuasto, 1);
+
+    // The next record that fits goes on right after the old content.
+    suFile("R2\r\n", file);
+    EXPECT_EQ(readFile(file), "RIGA1\r\nR2\r\n");
+}
+
+TEST_F(SuFileTest, RecordThatExactlyFillsTheRoomIsWritten)
+{
+    const std::string file = percorso("ACCESSI.DAT");
+    {
+        LimiteDimensioneFile disco(6);
+        suFile("RIGA\r\n", file);
+    }
+
+    EXPECT_EQ(readFile(file), "RIGA\r\n");
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+// --- The run log --------------------------------------------------------------------------------
+
+class SuLogTest : public SuFileTest {
+protected:
+    SuLogTest() { fissaOra(std::chrono::hours(16) + std::chrono::minutes(11) + std::chrono::seconds(24)); }
+    ~SuLogTest() override { platform::setClock({}); }
+
+    void fissaOra(std::chrono::seconds oraDelGiorno)
+    {
+        using namespace std::chrono;
+        const platform::LocalTime momento = local_days { year { 2026 } / December / 6 } + oraDelGiorno;
+        platform::setClock([momento] { return momento; });
+    }
+
+    std::string contenutoLog() const { return readFile(dir / "karv_log.txt"); }
+
+    ScopedEnv localeC { "LC_ALL", "C" }; // short date %m/%d/%y, 24-hour time with leading zeros
+    RunLog log { true, (dir / "karv_log.txt").string() };
+};
+
+TEST_F(SuLogTest, LineIsStampDashMessageAndCrLf)
+{
+    log.suLog("Inizio");
+    fissaOra(std::chrono::hours(9) + std::chrono::minutes(5) + std::chrono::seconds(7));
+    log.suLog("Fine");
+
+    EXPECT_EQ(contenutoLog(), "12/06/26 16:11:24 - Inizio\r\n12/06/26 09:05:07 - Fine\r\n");
+}
+
+TEST_F(SuLogTest, AppendsAcrossLogObjects)
+{
+    writeFile(dir / "karv_log.txt", "riga di ieri\r\n");
+
+    RunLog(true, (dir / "karv_log.txt").string()).suLog("oggi");
+
+    EXPECT_EQ(contenutoLog(), "riga di ieri\r\n12/06/26 16:11:24 - oggi\r\n");
+}
+
+TEST_F(SuLogTest, BlankMessagesAreWrittenAsTheyAreWithoutStamp)
+{
+    log.suLog("");
+    log.suLog("   ");
+    log.suLog("\t\x01 ");
+
+    EXPECT_EQ(contenutoLog(), "\r\n   \r\n\t\x01 \r\n");
+}
+
+TEST_F(SuLogTest, MessageKeepsItsOwnBlanksLineEndsAnd1252Bytes)
+{
+    log.suLog("  Paziente Citt\xE0 ");
+    log.suLog("prima riga\r\nseconda riga");
+    log.suLog("\r\nriga dopo un a capo");
+
+    EXPECT_EQ(contenutoLog(),
+        "12/06/26 16:11:24 -   Paziente Citt\xE0 \r\n"
+        "12/06/26 16:11:24 - prima riga\r\nseconda riga\r\n"
+        "12/06/26 16:11:24 - \r\nriga dopo un a capo\r\n");
+}
+
+TEST_F(SuLogTest, ExactlyMidnightStampsTheDateAlone)
+{
+    fissaOra(std::chrono::seconds(0));
+    log.suLog("mezzanotte");
+    fissaOra(std::chrono::seconds(1));
+    log.suLog("un secondo dopo");
+
+    EXPECT_EQ(contenutoLog(), "12/06/26 - mezzanotte\r\n12/06/26 00:00:01 - un secondo dopo\r\n");
+}
+
+TEST_F(SuLogTest, DebugOffWritesNothingAndShowsNothing)
+{
+    const RunLog spento(false, (dir / "karv_log.txt").string());
+    const RunLog spentoSenzaCartella(false, (dir / "rimossa" / "karv_log.txt").string());
+
+    spento.suLog("Inizio");
+    spento.suLog("");
+    spentoSenzaCartella.suLog("Inizio");
+
+    EXPECT_FALSE(std::filesystem::exists(dir / "karv_log.txt"));
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(SuLogTest, MissingFolderIsReportedAndNeverCreated)
+{
+    const std::int32_t primaDelTest = suFileNonRiuscite();
+    const RunLog senzaCartella(true, (dir / "rimossa" / "karv_log.txt").string());
+
+    senzaCartella.suLog("Inizio");
+
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suLog", ENOENT) });
+    EXPECT_FALSE(std::filesystem::exists(dir / "rimossa"));
+    EXPECT_EQ(suFileNonRiuscite(), primaDelTest); // only export records count
+}
+
+} // namespace

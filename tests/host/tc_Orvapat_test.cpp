@@ -1,0 +1,449 @@
+#include "host/tc_Orvapat.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/ScriptedAutomation.h"
+#include "support/TestSupport.h"
+#include "tools/Cp1252.h"
+#include "tools/tc_GenTools.h"
+
+using testing_support::MessageRecorder;
+using testing_support::ScriptedAutomation;
+using Righe = std::vector<std::string>;
+
+namespace {
+
+class TorvapatTest : public ::testing::Test {
+protected:
+    TorvapatTest()
+    {
+        sessione.s_utente = "mario";
+        sessione.s_password = "segreta";
+    }
+
+    // A connected session whose opening calls are no longer in the journal.
+    void connetti()
+    {
+        ASSERT_TRUE(sessione.start());
+        server.clearCalls();
+    }
+
+    MessageRecorder messaggi;
+    ScriptedAutomation server;
+    Torvapat sessione;
+};
+
+// --- start() ---------------------------------------------------------------------------------
+
+TEST_F(TorvapatTest, StartCreatesCallsNewThenConnettiWithTheCredentialsAsUtf16)
+{
+    sessione.s_utente = "Nicol\xF2";
+    sessione.s_password = "p\xE0ss|word";
+
+    EXPECT_TRUE(sessione.start());
+
+    EXPECT_EQ(server.instancesCreated(), 1);
+    EXPECT_EQ(server.trace(), (Righe { "new()", "connetti(\"Nicol\xC3\xB2\", \"p\xC3\xA0ss|word\")" }));
+    EXPECT_TRUE(sessione.connesso());
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(TorvapatTest, StartRefusedShowsHostTextAfterTwoLineBreaksAndKeepsTheServer)
+{
+    server.answer("connetti", u"Utente o password non validi");
+
+    EXPECT_FALSE(sessione.start());
+
+    EXPECT_EQ(messaggi.messaggi(),
+        Righe { "ole_orvapat.start(): errore in connessione\r\n\r\n  Utente o password non validi" });
+    EXPECT_FALSE(sessione.connesso());
+    EXPECT_TRUE(sessione.haServer());
+
+    // The caller's stop() still releases it, without disconnecting a session that never was.
+    server.clearCalls();
+    EXPECT_TRUE(sessione.stop());
+    EXPECT_EQ(server.trace(), (Righe { "Destroy(Empty)", "Free(Empty)" }));
+    EXPECT_EQ(server.instancesAlive(), 0);
+}
+
+TEST_F(TorvapatTest, StartRefusalTextIsConvertedTo1252AndNeverCarriesThePassword)
+{
+    server.answer("connetti", u"Accesso negato: credenziali non riconosciute per l'utente \u00ABmario\u00BB");
+
+    EXPECT_FALSE(sessione.start());
+
+    ASSERT_EQ(messaggi.messaggi().size(), 1u);
+    EXPECT_EQ(messaggi.messaggi()[0],
+        "ole_orvapat.start(): errore in connessione\r\n\r\n  Accesso negato: "
+        "credenziali non riconosciute per l'utente \xABmario\xBB");
+    EXPECT_EQ(messaggi.messaggi()[0].find("segreta"), std::string::npos);
+}
+
+struct GuastoAvvio {
+    const char* nome;
+    std::function<void(ScriptedAutomation&)> prepara;
+    bool restaIlServer;
+};
+
+class StartFailure : public ::testing::TestWithParam<GuastoAvvio> { };
+
+TEST_P(StartFailure, ShowsTheExceptionCaptionAndReturnsFalse)
+{
+    MessageRecorder messaggi;
+    ScriptedAutomation server;
+    GetParam().prepara(server);
+    Torvapat sessione;
+    sessione.s_utente = "mario";
+    sessione.s_password = "segreta";
+
+    EXPECT_FALSE(sessione.start());
+
+    EXPECT_EQ(messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione" });
+    EXPECT_FALSE(sessione.connesso());
+    EXPECT_EQ(sessione.haServer(), GetParam().restaIlServer);
+    EXPECT_TRUE(sessione.stop());
+    EXPECT_EQ(server.callCount("disconnetti"), 0);
+    EXPECT_EQ(server.instancesAlive(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Torvapat, StartFailure,
+    ::testing::Values(GuastoAvvio { "ServerCannotStart", [](ScriptedAutomation& s) { s.failCreation(); }, false },
+        GuastoAvvio { "NewFails", [](ScriptedAutomation& s) { s.fail("new", u"Catastrophic failure"); }, true },
+        GuastoAvvio {
+            "ConnettiFails", [](ScriptedAutomation& s) { s.fail("connetti", u"RPC server unavailable"); }, true },
+        GuastoAvvio {
+            "ConnettiAnswersNull", [](ScriptedAutomation& s) { s.answer("connetti", host::Null {}); }, true }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+TEST(TorvapatNoServer, StartWithoutRegisteredServerFailsAndStopDoesNothing)
+{
+    host::unregisterAutomationClass(Torvapat::kIdentificatoreServer);
+    MessageRecorder messaggi;
+    Torvapat sessione;
+
+    EXPECT_FALSE(sessione.start());
+    EXPECT_TRUE(sessione.stop());
+
+    EXPECT_EQ(messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione" });
+    EXPECT_FALSE(sessione.haServer());
+}
+
+// --- stop(), is_on() and the destructor -------------------------------------------------------
+
+TEST_F(TorvapatTest, StopDisconnectsDestroysFreesOnceEvenWhenCalledTwice)
+{
+    connetti();
+
+    EXPECT_TRUE(sessione.stop());
+    EXPECT_TRUE(sessione.stop());
+
+    EXPECT_EQ(server.trace(), (Righe { "disconnetti(Empty)", "Destroy(Empty)", "Free(Empty)" }));
+    EXPECT_FALSE(sessione.connesso());
+    EXPECT_FALSE(sessione.haServer());
+    EXPECT_EQ(server.instancesAlive(), 0);
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(TorvapatTest, StopEndsSilentlyAtAFailingDisconnettiAndLeavesTheRestForLater)
+{
+    connetti();
+    server.answerSequence("disconnetti", { ScriptedAutomation::Failure { u"host occupato" } });
+
+    EXPECT_TRUE(sessione.stop());
+    EXPECT_EQ(server.methods(), Righe { "disconnetti" });
+    EXPECT_TRUE(sessione.connesso());
+    EXPECT_TRUE(sessione.haServer());
+
+    // The next stop() finds everything still to do.
+    EXPECT_TRUE(sessione.stop());
+    EXPECT_EQ(server.methods(), (Righe { "disconnetti", "disconnetti", "Destroy", "Free" }));
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(TorvapatTest, StopEndsSilentlyAtAFailingDestroyWithoutFree)
+{
+    connetti();
+    server.fail("Destroy");
+
+    EXPECT_TRUE(sessione.stop());
+
+    EXPECT_EQ(server.methods(), (Righe { "disconnetti", "Destroy" }));
+    EXPECT_FALSE(sessione.connesso());
+    EXPECT_TRUE(sessione.haServer());
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST(TorvapatLifetime, DestructorStopsTheSession)
+{
+    ScriptedAutomation server;
+    {
+        Torvapat sessione;
+        ASSERT_TRUE(sessione.start());
+    }
+    EXPECT_EQ(server.methods(), (Righe { "new", "connetti", "disconnetti", "Destroy", "Free" }));
+    EXPECT_EQ(server.instancesAlive(), 0);
+}
+
+TEST_F(TorvapatTest, IsOnAsksGetErrorAndIsFalseSilentlyWhenItFailsOrThereIsNoServer)
+{
+    EXPECT_FALSE(sessione.is_on());
+    connetti();
+
+    EXPECT_TRUE(sessione.is_on());
+    server.fail("get_error", u"sessione scaduta");
+    EXPECT_FALSE(sessione.is_on());
+
+    EXPECT_EQ(server.trace(), (Righe { "get_error(Empty)", "get_error(Empty)" }));
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+// --- The operations: arguments, answers, captions and failure values --------------------------
+
+// Every result shown as text, so that one table covers the integer, Boolean and text operations.
+struct Operazione {
+    const char* nome;
+    const char* metodo;
+    std::function<std::string(Torvapat&)> esegui;
+    const char* chiamataAttesa; // as ScriptedAutomation::trace() writes it
+    const char* risultatoRiuscito;
+    const char* didascalia;
+    const char* valoreFallimento;
+    bool protetta;
+};
+
+std::string testo(const std::u16string& valore)
+{
+    return utf16ToUtf8(valore);
+}
+std::string testo(bool valore)
+{
+    return valore ? "true" : "false";
+}
+std::string testo(std::int32_t valore)
+{
+    return std::to_string(valore);
+}
+
+const Operazione kOperazioni[] = {
+    { "carica", "carica",
+        [](Torvapat& t) { return testo(t.carica(u"codice_medico =M1|tipo_di_convenzione=S", u"alfabetico")); },
+        R"(carica("codice_medico =M1|tipo_di_convenzione=S", "alfabetico"))", "42", "Torvapat.carica(): eccezione", "0",
+        true },
+    { "skip", "skip", [](Torvapat& t) { return testo(t.skip()); }, "skip(Empty)", "true", "Torvapat.skip(): eccezione",
+        "false", true },
+    { "leggi_attributo", "leggi_attributo", [](Torvapat& t) { return testo(t.leggi_attributo(u"mmg\\tipo_orva")); },
+        R"(leggi_attributo("mmg\tipo_orva"))", "42", "Torvapat.leggi_attributo(): eccezione", "", true },
+    { "new_object", "new_object", [](Torvapat& t) { return testo(t.new_object(u"i_accertamento", u"")); },
+        R"(new_object("i_accertamento", ""))", "42", "Torvapat.new_object(): eccezione", "", true },
+    { "call_method_pipe", "call_method_pipe",
+        [](Torvapat& t) { return testo(t.call_method_pipe(u"H7", u"setrow", u"2")); },
+        R"(call_method_pipe("H7", "setrow", "2"))", "42",
+        "Torvapat.call_method_pipe(H7, setrow, 2): eccezioneriga inesistente", "", true },
+    { "destroy_object", "destroy_object", [](Torvapat& t) { return testo(t.destroy_object(u"H7")); },
+        R"(destroy_object("H7"))", "42", "Torvapat.destroy_object(): eccezione", "", false },
+    { "get_opzione", "get_opzione", [](Torvapat& t) { return testo(t.get_opzione(u"utente", u"contratto")); },
+        R"(get_opzione("utente", "contratto"))", "42", "Tgate_orvapat.get_opzione(): eccezione", "", false },
+    { "genera_xml", "genera_xml",
+        [](Torvapat& t) {
+            return testo(t.genera_xml(u"prestazioni_empoli", u"dalla_data=2024-05-01|alla_data=2024-05-31",
+                "/home/m\xE9"
+                "dico/zzz_xml.tmp"));
+        },
+        "genera_xml(\"prestazioni_empoli\", \"dalla_data=2024-05-01|alla_data=2024-05-31\", "
+        "\"/home/m\xC3\xA9"
+        "dico/zzz_xml.tmp\")",
+        "true", "Tgate_orvapat.genera_xml(): eccezione", "false", false },
+};
+
+class OperazioneTorvapat : public TorvapatTest, public ::testing::WithParamInterface<Operazione> { };
+
+TEST_P(OperazioneTorvapat, PassesItsArgumentsAndConvertsTheAnswer)
+{
+    const Operazione& op = GetParam();
+    connetti();
+    server.answer(op.metodo, u"42");
+
+    EXPECT_EQ(op.esegui(sessione), op.risultatoRiuscito);
+
+    Righe attese { op.chiamataAttesa };
+    if (op.protetta)
+        attese.insert(attese.begin(), "get_error(Empty)");
+    EXPECT_EQ(server.trace(), attese);
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_P(OperazioneTorvapat, HostFailureShowsTheCaptionOnceAndGivesTheFailureValue)
+{
+    const Operazione& op = GetParam();
+    connetti();
+    server.fail(op.metodo, u"riga inesistente");
+
+    EXPECT_EQ(op.esegui(sessione), op.valoreFallimento);
+
+    EXPECT_EQ(messaggi.messaggi(), Righe { op.didascalia });
+    EXPECT_TRUE(sessione.connesso());
+}
+
+TEST_P(OperazioneTorvapat, AfterStopGuardedOperationsAreSilentAndTheOthersReportTheirFailure)
+{
+    const Operazione& op = GetParam();
+    connetti();
+    sessione.stop();
+    server.clearCalls();
+
+    EXPECT_EQ(op.esegui(sessione), op.valoreFallimento);
+
+    EXPECT_TRUE(server.calls().empty());
+    EXPECT_EQ(messaggi.messaggi(), op.protetta ? Righe {} : Righe { op.didascalia });
+}
+
+TEST_P(OperazioneTorvapat, WhileGetErrorFailsOnlyTheUnguardedOperationsReachTheHost)
+{
+    const Operazione& op = GetParam();
+    connetti();
+    server.fail("get_error", u"sessione scaduta");
+    server.answer(op.metodo, u"42");
+
+    if (op.protetta) {
+        EXPECT_EQ(op.esegui(sessione), op.valoreFallimento);
+        EXPECT_EQ(server.methods(), Righe { "get_error" });
+    } else {
+        EXPECT_EQ(op.esegui(sessione), op.risultatoRiuscito);
+        EXPECT_EQ(server.trace(), Righe { op.chiamataAttesa });
+    }
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Torvapat, OperazioneTorvapat, ::testing::ValuesIn(kOperazioni),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+// --- Answer conversions -------------------------------------------------------------------------
+
+TEST_F(TorvapatTest, CaricaTakesDigitsOrAnIntegerAndEmptyAsZero)
+{
+    connetti();
+    server.answerSequence("carica", { u"12", 7, host::Variant {} });
+
+    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 12);
+    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 7);
+    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 0);
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(TorvapatTest, UnconvertibleAnswersTakeTheFailurePath)
+{
+    connetti();
+    server.answerSequence("carica", { u"dodici", host::Null {} });
+    server.answer("leggi_attributo", host::Null {});
+    server.answer("get_opzione", host::Null {});
+
+    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 0);
+    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 0);
+    EXPECT_EQ(sessione.leggi_attributo(u"userid_utente"), u"");
+    EXPECT_EQ(sessione.get_opzione(u"utente", u"contratto"), u"");
+
+    EXPECT_EQ(messaggi.messaggi(),
+        (Righe { "Torvapat.carica(): eccezione", "Torvapat.carica(): eccezione",
+            "Torvapat.leggi_attributo(): eccezione", "Tgate_orvapat.get_opzione(): eccezione" }));
+}
+
+TEST_F(TorvapatTest, EmptyAnswersGiveTheEmptyTextSilently)
+{
+    connetti();
+
+    EXPECT_EQ(sessione.leggi_attributo(u"mmg\\codice_regionale"), u"");
+    EXPECT_EQ(sessione.new_object(u"i_accertamento", u""), u"");
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(TorvapatTest, AnswersAreHandedBackAsTheHostGaveThem)
+{
+    connetti();
+    server.answerFor("leggi_attributo", u"codice_fiscale", u"  RSSMRA80A01H501U ");
+
+    EXPECT_EQ(sessione.leggi_attributo(u"codice_fiscale"), u"  RSSMRA80A01H501U ");
+}
+
+// --- The count check of call_method_pipe --------------------------------------------------------
+
+std::string rapportoConteggio(const std::string& handle, const std::string& metodo, const std::string& lista)
+{
+    return "Torvapat.call_method_pipe(" + handle + ", " + metodo + ", " + lista + "): eccezione: \r\n"
+        + "s_handle = " + handle + "\r\n" + "s_metodo = " + metodo + "\r\n" + "s_lista_parametri = " + lista;
+}
+
+struct CasoConteggio {
+    const char* metodo;
+    const char16_t* risposta;
+    bool rapporto;
+};
+
+class ConteggioPipe : public TorvapatTest, public ::testing::WithParamInterface<CasoConteggio> { };
+
+TEST_P(ConteggioPipe, ReportsANonDecimalCountButReturnsTheAnswerUnchanged)
+{
+    const CasoConteggio& caso = GetParam();
+    connetti();
+    server.answer("call_method_pipe", std::u16string(caso.risposta));
+    const std::u16string metodo = utf8ToUtf16(caso.metodo);
+
+    EXPECT_EQ(sessione.call_method_pipe(u"H3", metodo, u"filtro|x=1"), caso.risposta);
+
+    if (caso.rapporto)
+        EXPECT_EQ(messaggi.messaggi(), Righe { rapportoConteggio("H3", caso.metodo, "filtro|x=1") });
+    else
+        EXPECT_TRUE(messaggi.messaggi().empty());
+    EXPECT_EQ(lastToolsError(), u""); // the check leaves no error behind for others
+}
+
+INSTANTIATE_TEST_SUITE_P(Torvapat, ConteggioPipe,
+    ::testing::Values(CasoConteggio { "rowcount", u"12", false }, CasoConteggio { "rowcount", u"12a", true },
+        CasoConteggio { "rowcount", u"", false }, CasoConteggio { "rowcount", u"-3", false },
+        CasoConteggio { "rowcount", u" 12", true }, CasoConteggio { "rowcount", u"1F", true },
+        CasoConteggio { "carica", u"dodici", true }, CasoConteggio { "carica", u"0", false },
+        CasoConteggio { "Rowcount", u"12a", false }, CasoConteggio { "Carica", u"dodici", false },
+        CasoConteggio { "rowcount ", u"12a", false }, CasoConteggio { "setrow", u"abc", false },
+        CasoConteggio { "leggi_attributo", u"2024-05-01", false }));
+
+TEST_F(TorvapatTest, CountCheckIgnoresAnOlderToolsError)
+{
+    connetti();
+    server.answer("call_method_pipe", u"12");
+    setToolsError(u"Tools.string2int(x, 10): carattere non consentito");
+
+    EXPECT_EQ(sessione.call_method_pipe(u"H3", u"rowcount", u""), u"12");
+
+    EXPECT_TRUE(messaggi.messaggi().empty());
+}
+
+TEST_F(TorvapatTest, PipeFailureAppendsTheHostMessageToTheCaptionWithoutSeparator)
+{
+    connetti();
+    server.fail("call_method_pipe", u"handle sconosciuto \u00E8 questo");
+
+    EXPECT_EQ(sessione.call_method_pipe(u"H9", u"rowcount", u""), u"");
+
+    EXPECT_EQ(messaggi.messaggi(),
+        Righe { "Torvapat.call_method_pipe(H9, rowcount, ): eccezionehandle sconosciuto \xE8 questo" });
+}
+
+TEST_F(TorvapatTest, PipeNullAnswerFailsWithTheConversionText)
+{
+    connetti();
+    server.answer("call_method_pipe", host::Null {});
+
+    EXPECT_EQ(sessione.call_method_pipe(u"H9", u"leggi_attributo", u"data_esecuzione"), u"");
+
+    ASSERT_EQ(messaggi.messaggi().size(), 1u);
+    EXPECT_EQ(
+        messaggi.messaggi()[0].rfind("Torvapat.call_method_pipe(H9, leggi_attributo, data_esecuzione): eccezione", 0),
+        0u);
+    EXPECT_GT(messaggi.messaggi()[0].size(),
+        std::string("Torvapat.call_method_pipe(H9, leggi_attributo, data_esecuzione): eccezione").size());
+}
+
+} // namespace
