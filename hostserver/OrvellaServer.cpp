@@ -1,0 +1,357 @@
+#include "hostserver/OrvellaServer.h"
+
+#include <array>
+#include <cstdlib>
+#include <filesystem>
+#include <system_error>
+
+#include "hostserver/ErroreChiamata.h"
+#include "hostserver/EstrattoPrestazioni.h"
+#include "hostserver/ListaParametri.h"
+#include "platform/Paths.h"
+#include "tools/Cp1252.h"
+
+namespace hostserver {
+namespace {
+
+constexpr std::string_view kSqlUtente = "SELECT userid_utente, tipo_orva, codice_regionale, contratto FROM utenti "
+                                        "WHERE nome_utente = ?1 AND password = ?2";
+
+constexpr std::string_view kSqlPazientiAlfabetici = R"sql(
+SELECT io_id_paziente, cognome, nome, codice_fiscale FROM pazienti
+WHERE (?1 IS NULL OR codice_medico = ?1) AND (?2 IS NULL OR tipo_di_convenzione = ?2)
+ORDER BY cognome, nome, io_id_paziente
+)sql";
+
+constexpr std::string_view kSqlPazientiInArchivio = R"sql(
+SELECT io_id_paziente, cognome, nome, codice_fiscale FROM pazienti
+WHERE (?1 IS NULL OR codice_medico = ?1) AND (?2 IS NULL OR tipo_di_convenzione = ?2)
+ORDER BY rowid
+)sql";
+
+// A pipe call matches its own "call_method_pipe:<method>" rows on the parameter list, and the
+// plain "call_method_pipe" rows on the handle, like any call on its first argument.
+constexpr std::string_view kSqlGuasto = R"sql(
+SELECT errore, risposta FROM guasti
+WHERE (metodo = ?1 AND (argomento IS NULL OR argomento = ?2))
+   OR (metodo = ?3 AND (argomento IS NULL OR argomento = ?4))
+ORDER BY rowid LIMIT 1
+)sql";
+
+constexpr char16_t kCredenzialiErrate[] = u"Nome utente o password errati.";
+
+// An argument as UTF-8 text: empty and null give the empty text, as they do for the host.
+std::string testo(const host::Arguments& argomenti, std::size_t indice)
+{
+    if (indice >= argomenti.size())
+        return {};
+    const host::Variant& valore = argomenti[indice];
+    if (const auto* parole = std::get_if<std::u16string>(&valore))
+        return utf16ToUtf8(*parole);
+    if (const auto* numero = std::get_if<std::int32_t>(&valore))
+        return std::to_string(*numero);
+    if (const auto* booleano = std::get_if<bool>(&valore))
+        return *booleano ? "True" : "False";
+    return {};
+}
+
+host::Variant risposta(std::string_view testoUtf8)
+{
+    return utf8ToUtf16(testoUtf8);
+}
+
+} // namespace
+
+// clang-format off
+ServerOrvella::ServerOrvella(const std::string& percorsoDb) try
+    : db_(percorsoDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX)
+    , cercaUtente_(db_.get(), kSqlUtente)
+    , pazientiAlfabetici_(db_.get(), kSqlPazientiAlfabetici)
+    , pazientiInArchivio_(db_.get(), kSqlPazientiInArchivio)
+    , accertamenti_(db_.get())
+{
+    // A practice written by an outside tool may leave the fault table out.
+    if (db_.haTabella("guasti"))
+        cercaGuasto_.emplace(db_.get(), kSqlGuasto);
+    // The services are read later on; a practice without them fails now, not mid-session.
+    IstruzioneSqlite verificaTabelle(db_.get(), "SELECT 1 FROM prestazioni_incentivanti LIMIT 0");
+} catch (const ErroreSqlite& errore) {
+    throw host::AutomationError(
+        utf8ToUtf16("Impossibile aprire l'archivio della pratica \"" + percorsoDb + "\": " + errore.what()));
+}
+// clang-format on
+
+std::string ServerOrvella::percorsoDbPredefinito()
+{
+    if (const char* variabile = std::getenv("ORVELLA_SERVER_DB"); variabile && *variabile)
+        return variabile;
+    return platform::percorsoNativo(platform::cartellaProgramma() + "ambulatorio.sqlite").string();
+}
+
+const ServerOrvella::Metodo* ServerOrvella::trovaMetodo(std::string_view nome)
+{
+    static constexpr std::array<Metodo, 14> kMetodi = { {
+        { "new", 0, 0, &ServerOrvella::nuovo },
+        { "connetti", 2, 2, &ServerOrvella::connetti },
+        { "leggi_attributo", 1, 1, &ServerOrvella::leggiAttributo },
+        { "carica", 2, 2, &ServerOrvella::carica },
+        { "skip", 0, 1, &ServerOrvella::skip },
+        { "genera_xml", 3, 3, &ServerOrvella::generaXml },
+        { "get_opzione", 2, 2, &ServerOrvella::getOpzione },
+        { "new_object", 2, 2, &ServerOrvella::newObject },
+        { "call_method_pipe", 3, 3, &ServerOrvella::callMethodPipe },
+        { "destroy_object", 1, 1, &ServerOrvella::destroyObject },
+        { "get_error", 0, 1, &ServerOrvella::getError },
+        { "disconnetti", 0, 1, &ServerOrvella::fine },
+        { "Destroy", 0, 1, &ServerOrvella::fine },
+        { "Free", 0, 1, &ServerOrvella::fine },
+    } };
+    for (const Metodo& metodo : kMetodi) {
+        if (metodo.nome == nome)
+            return &metodo;
+    }
+    return nullptr;
+}
+
+host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arguments& argomenti)
+{
+    try {
+        const Metodo* metodo = trovaMetodo(nomeMetodo);
+        if (!metodo)
+            falliChiamata("Metodo sconosciuto: " + std::string(nomeMetodo));
+        if (argomenti.size() < metodo->minimoArgomenti || argomenti.size() > metodo->massimoArgomenti)
+            falliChiamata("Numero di parametri errato per " + std::string(nomeMetodo));
+        const std::optional<Guasto> guasto = cercaGuasto(metodo->nome, argomenti);
+        if (guasto && guasto->errore)
+            falliChiamata(*guasto->errore);
+        host::Variant esito = (this->*metodo->gestore)(argomenti);
+        if (!guasto)
+            return esito;
+        if (guasto->risposta)
+            return risposta(*guasto->risposta);
+        return host::Null {};
+    } catch (const host::AutomationError& errore) {
+        ultimoErrore_ = errore.messaggio();
+        throw;
+    } catch (const std::exception& errore) {
+        ultimoErrore_ = utf8ToUtf16(errore.what());
+        throw host::AutomationError(ultimoErrore_);
+    }
+}
+
+std::optional<ServerOrvella::Guasto> ServerOrvella::cercaGuasto(
+    std::string_view metodo, const host::Arguments& argomenti)
+{
+    if (!cercaGuasto_)
+        return std::nullopt;
+    UsoIstruzione uso(*cercaGuasto_);
+    if (metodo == "call_method_pipe") {
+        cercaGuasto_->lega(1, "call_method_pipe:" + testo(argomenti, 1));
+        cercaGuasto_->lega(2, testo(argomenti, 2));
+        cercaGuasto_->lega(3, metodo);
+        cercaGuasto_->lega(4, testo(argomenti, 0));
+    } else {
+        cercaGuasto_->lega(1, metodo);
+        cercaGuasto_->lega(2, testo(argomenti, 0));
+        cercaGuasto_->legaNull(3);
+        cercaGuasto_->legaNull(4);
+    }
+    if (!cercaGuasto_->passo())
+        return std::nullopt;
+    Guasto guasto;
+    if (!cercaGuasto_->nullo(0))
+        guasto.errore = std::string(cercaGuasto_->testo(0));
+    if (!cercaGuasto_->nullo(1))
+        guasto.risposta = std::string(cercaGuasto_->testo(1));
+    return guasto;
+}
+
+const ServerOrvella::Utente& ServerOrvella::utenteConnesso() const
+{
+    if (!utente_)
+        falliChiamata("Nessun utente connesso.");
+    return *utente_;
+}
+
+const ServerOrvella::Paziente* ServerOrvella::pazienteCorrente() const
+{
+    return pazienteCorrente_ < pazienti_.size() ? &pazienti_[pazienteCorrente_] : nullptr;
+}
+
+void ServerOrvella::chiudiSessione()
+{
+    utente_.reset();
+    pazienti_.clear();
+    pazienteCorrente_ = 0;
+    oggetti_.clear();
+}
+
+host::Variant ServerOrvella::nuovo(const host::Arguments&)
+{
+    chiudiSessione();
+    return {};
+}
+
+host::Variant ServerOrvella::connetti(const host::Arguments& argomenti)
+{
+    chiudiSessione();
+    UsoIstruzione uso(cercaUtente_);
+    cercaUtente_.lega(1, testo(argomenti, 0));
+    cercaUtente_.lega(2, testo(argomenti, 1));
+    if (!cercaUtente_.passo())
+        return std::u16string(kCredenzialiErrate);
+    utente_ = Utente { std::string(cercaUtente_.testo(0)), std::string(cercaUtente_.testo(1)),
+        std::string(cercaUtente_.testo(2)), std::string(cercaUtente_.testo(3)) };
+    return std::u16string();
+}
+
+host::Variant ServerOrvella::leggiAttributo(const host::Arguments& argomenti)
+{
+    const Utente& utente = utenteConnesso();
+    const std::string nome = testo(argomenti, 0);
+    if (nome == "userid_utente")
+        return risposta(utente.userid);
+    if (nome == "mmg\\tipo_orva")
+        return risposta(utente.tipoOrva);
+    if (nome == "mmg\\codice_regionale")
+        return risposta(utente.codiceRegionale);
+    const Paziente* paziente = pazienteCorrente();
+    if (nome == "codice_fiscale")
+        return risposta(paziente ? paziente->codiceFiscale : "");
+    if (nome == "io_id_paziente")
+        return risposta(paziente ? paziente->id : "");
+    if (nome == "cognome")
+        return risposta(paziente ? paziente->cognome : "");
+    if (nome == "nome")
+        return risposta(paziente ? paziente->nome : "");
+    falliChiamata("Attributo sconosciuto: " + nome);
+}
+
+host::Variant ServerOrvella::carica(const host::Arguments& argomenti)
+{
+    utenteConnesso();
+    std::optional<std::string> codiceMedico;
+    std::optional<std::string> convenzione;
+    for (const Parametro& parametro : leggiListaParametri(testo(argomenti, 0))) {
+        if (parametro.chiave == "codice_medico")
+            codiceMedico = parametro.valore.value_or("");
+        else if (parametro.chiave == "tipo_di_convenzione")
+            convenzione = parametro.valore.value_or("");
+        else
+            falliChiamata("Parametro sconosciuto per carica: " + parametro.chiave);
+    }
+    const std::string ordine = testo(argomenti, 1);
+    if (ordine != "alfabetico" && !ordine.empty())
+        falliChiamata("Ordinamento sconosciuto: " + ordine);
+
+    IstruzioneSqlite& elenco = ordine.empty() ? pazientiInArchivio_ : pazientiAlfabetici_;
+    UsoIstruzione uso(elenco);
+    elenco.legaFacoltativo(1, codiceMedico);
+    elenco.legaFacoltativo(2, convenzione);
+    std::vector<Paziente> pazienti;
+    while (elenco.passo()) {
+        pazienti.push_back({ std::string(elenco.testo(0)), std::string(elenco.testo(1)), std::string(elenco.testo(2)),
+            std::string(elenco.testo(3)) });
+    }
+    pazienti_ = std::move(pazienti);
+    pazienteCorrente_ = 0;
+    return static_cast<std::int32_t>(pazienti_.size());
+}
+
+host::Variant ServerOrvella::skip(const host::Arguments&)
+{
+    utenteConnesso();
+    if (pazienteCorrente_ < pazienti_.size())
+        ++pazienteCorrente_;
+    return {};
+}
+
+host::Variant ServerOrvella::generaXml(const host::Arguments& argomenti)
+{
+    const Utente& utente = utenteConnesso();
+    const std::string procedura = testo(argomenti, 0);
+    if (procedura != "prestazioni_empoli")
+        falliChiamata("Procedura sconosciuta: " + procedura);
+    FiltroEstratto filtro { utente.userid, std::nullopt, std::nullopt };
+    for (const Parametro& parametro : leggiListaParametri(testo(argomenti, 1))) {
+        if (parametro.chiave == "dalla_data")
+            filtro.dallaData = valoreData(parametro);
+        else if (parametro.chiave == "alla_data")
+            filtro.allaData = valoreData(parametro);
+        else
+            falliChiamata("Parametro sconosciuto per genera_xml: " + parametro.chiave);
+    }
+    const std::filesystem::path destinazione(testo(argomenti, 2));
+    if (destinazione.empty())
+        falliChiamata("Percorso del file xml mancante.");
+
+    // A canned extract stands in for the database's, for tests.
+    if (const char* estrattoPronto = std::getenv("ORVELLA_SERVER_XML"); estrattoPronto && *estrattoPronto) {
+        std::error_code errore;
+        std::filesystem::copy_file(
+            estrattoPronto, destinazione, std::filesystem::copy_options::overwrite_existing, errore);
+        if (errore)
+            falliChiamata("Impossibile copiare " + std::string(estrattoPronto) + " in " + destinazione.string() + ": "
+                + errore.message());
+        return {};
+    }
+    scriviEstrattoPrestazioni(db_.get(), filtro, destinazione);
+    return {};
+}
+
+host::Variant ServerOrvella::getOpzione(const host::Arguments& argomenti)
+{
+    const Utente& utente = utenteConnesso();
+    const std::string sezione = testo(argomenti, 0);
+    const std::string opzione = testo(argomenti, 1);
+    if (sezione == "utente" && opzione == "contratto")
+        return risposta(utente.contratto);
+    falliChiamata("Opzione sconosciuta: " + sezione + "\\" + opzione);
+}
+
+host::Variant ServerOrvella::newObject(const host::Arguments& argomenti)
+{
+    utenteConnesso();
+    const std::string classe = testo(argomenti, 0);
+    if (classe != "i_accertamento")
+        falliChiamata("Classe sconosciuta: " + classe);
+    const Paziente* paziente = pazienteCorrente();
+    std::string handle = std::to_string(prossimoOggetto_++);
+    oggetti_.try_emplace(handle, accertamenti_, paziente ? std::optional(paziente->id) : std::nullopt);
+    return risposta(handle);
+}
+
+host::Variant ServerOrvella::callMethodPipe(const host::Arguments& argomenti)
+{
+    const std::string handle = testo(argomenti, 0);
+    const auto oggetto = oggetti_.find(handle);
+    if (oggetto == oggetti_.end())
+        falliChiamata("Oggetto inesistente: " + handle);
+    return risposta(oggetto->second.chiama(testo(argomenti, 1), testo(argomenti, 2)));
+}
+
+host::Variant ServerOrvella::destroyObject(const host::Arguments& argomenti)
+{
+    // Releasing what does not exist (the handle of a failed creation) is harmless.
+    oggetti_.erase(testo(argomenti, 0));
+    return {};
+}
+
+host::Variant ServerOrvella::getError(const host::Arguments&)
+{
+    return ultimoErrore_;
+}
+
+host::Variant ServerOrvella::fine(const host::Arguments&)
+{
+    chiudiSessione();
+    return {};
+}
+
+} // namespace hostserver
+
+void registraServerOrvella()
+{
+    host::registerAutomationClass(hostserver::ServerOrvella::kIdentificatore,
+        [] { return std::make_unique<hostserver::ServerOrvella>(hostserver::ServerOrvella::percorsoDbPredefinito()); });
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstddef>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/Automation.h"
+#include "hostserver/ArchivioAccertamenti.h"
+#include "hostserver/OggettoAccertamento.h"
+#include "hostserver/Sqlite.h"
+
+namespace hostserver {
+
+// The stand-in for the clinical-records application's automation server: it answers the
+// host calls from a practice database in the fixed schema, opened read-only. Before answering,
+// every call consults the table guasti, whose rows script failures and odd answers for tests.
+class ServerOrvella : public host::AutomationObject {
+public:
+    // The registry identifier.
+    static constexpr const char* kIdentificatore = "Orvella.Server";
+
+    // Opens the database (a UTF-8 path); a missing or unreadable file, or one without the
+    // schema's tables, throws host::AutomationError.
+    explicit ServerOrvella(const std::string& percorsoDb);
+
+    // ORVELLA_SERVER_DB when set, else ambulatorio.sqlite beside the program file (UTF-8).
+    static std::string percorsoDbPredefinito();
+
+    host::Variant invoke(std::string_view metodo, const host::Arguments& argomenti) override;
+
+private:
+    using Gestore = host::Variant (ServerOrvella::*)(const host::Arguments&);
+    struct Metodo {
+        std::string_view nome;
+        std::size_t minimoArgomenti;
+        std::size_t massimoArgomenti;
+        Gestore gestore;
+    };
+    struct Guasto {
+        std::optional<std::string> errore;
+        std::optional<std::string> risposta;
+    };
+    struct Utente {
+        std::string userid;
+        std::string tipoOrva;
+        std::string codiceRegionale;
+        std::string contratto;
+    };
+    struct Paziente {
+        std::string id;
+        std::string cognome;
+        std::string nome;
+        std::string codiceFiscale;
+    };
+
+    static const Metodo* trovaMetodo(std::string_view nome);
+    std::optional<Guasto> cercaGuasto(std::string_view metodo, const host::Arguments& argomenti);
+    const Utente& utenteConnesso() const;
+    const Paziente* pazienteCorrente() const;
+    void chiudiSessione();
+
+    host::Variant nuovo(const host::Arguments&);
+    host::Variant connetti(const host::Arguments&);
+    host::Variant leggiAttributo(const host::Arguments&);
+    host::Variant carica(const host::Arguments&);
+    host::Variant skip(const host::Arguments&);
+    host::Variant generaXml(const host::Arguments&);
+    host::Variant getOpzione(const host::Arguments&);
+    host::Variant newObject(const host::Arguments&);
+    host::Variant callMethodPipe(const host::Arguments&);
+    host::Variant destroyObject(const host::Arguments&);
+    host::Variant getError(const host::Arguments&);
+    host::Variant fine(const host::Arguments&);
+
+    DatabaseSqlite db_;
+    IstruzioneSqlite cercaUtente_;
+    IstruzioneSqlite pazientiAlfabetici_;
+    IstruzioneSqlite pazientiInArchivio_;
+    std::optional<IstruzioneSqlite> cercaGuasto_;
+    ArchivioAccertamenti accertamenti_;
+
+    std::optional<Utente> utente_;
+    std::vector<Paziente> pazienti_;
+    std::size_t pazienteCorrente_ = 0;
+    std::map<std::string, OggettoAccertamento, std::less<>> oggetti_;
+    unsigned long prossimoOggetto_ = 1;
+    std::u16string ultimoErrore_;
+};
+
+} // namespace hostserver
+
+// Registers ServerOrvella under "Orvella.Server"; each creation opens the database named by
+// ServerOrvella::percorsoDbPredefinito() at that moment.
+void registraServerOrvella();

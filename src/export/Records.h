@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+// Fixed-width records of the export files and the entries of trx_sconosciuti.txt.
+// Texts fill with blanks on the right, numbers and codes with "0" on the left; nothing is cut.
+
+inline constexpr const char* kFineRiga = "\r\n";
+
+// Only a-z change: the fiscal code keeps every other byte as it is.
+std::string maiuscoloAscii(std::string_view testo);
+
+// YYYY-MM-DD to DD/MM/YYYY by position: the last two characters, characters 6-7, the first four.
+// A shorter text gives whatever those slices hold.
+std::string dataRecord(std::string_view data);
+
+// ACCESSI.DAT: CF(16) regional code(6) date(10) count(4) regional service code(1), CR LF.
+std::string recordAccessi(const std::string& codiceFiscale, const std::string& sCodiceRegionale,
+    const std::string& data, std::int32_t numeroAssistenze, const std::string& codePuglia);
+
+// PPIP.DAT and VACCINI.DAT: CF(16) regional code(6) regional service code(3) date(10) count(5), CR LF.
+std::string recordPpip(const std::string& codiceFiscale, const std::string& sCodiceRegionale,
+    const std::string& codePuglia, const std::string& data, std::int32_t numeroAssistenze);
+
+// BILSALU.DAT: CF as given (16), regional code(6), date(10), health-check code(2), CR LF.
+std::string recordBilsalu(const std::string& codiceFiscale, const std::string& sCodiceRegionale,
+    const std::string& data, std::int32_t codiceBilancio);
+
+// The trx_sconosciuti.txt entries, without a line end: consecutive entries run on in one line.
+std::string voceSconosciuto(const std::string& nome, const std::string& data, const std::string& codice);
+std::string voceSoloMmg(const std::string& nome, const std::string& data, const std::string& codice);
+std::string voceSoloPls(const std::string& nome, const std::string& data, const std::string& codice);
