@@ -65,12 +65,14 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     OrvaLogo->setGeometry(0, 0, 102, 142);
 
     lblUtente = etichettaGrassetto(QStringLiteral("Utente"), this);
-    lblUtente->setGeometry(118, 7, 39, 13);
+    lblUtente->move(118, 7);
+    lblUtente->adjustSize();
     txtUtente = new QLineEdit(this);
     txtUtente->setGeometry(117, 24, 169, 21);
 
     lblPw = etichettaGrassetto(QStringLiteral("Password"), this);
-    lblPw->setGeometry(119, 56, 55, 13);
+    lblPw->move(119, 56);
+    lblPw->adjustSize();
     txtPw = new QLineEdit(this);
     txtPw->setGeometry(118, 72, 168, 21);
     auto* stile = new StilePassword;
@@ -123,6 +125,8 @@ void TfrmLogin::FormCreate()
         txtUtente->setText(daCp1252(
             readRegistryString(RegistryRoot::HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Corvitel-Amberlo", "ultimo_utente")));
         lblVer->setText(QString::fromLatin1(kVersione));
+        // Labels size themselves to their text; the font here may be wider than the original's.
+        lblVer->adjustSize();
     } catch (const std::exception& errore) {
         // The window is still built; the remaining creation steps are skipped.
         platform::mostraMessaggio(errore.what());

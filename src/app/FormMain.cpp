@@ -190,6 +190,7 @@ void TfrmMain::FormCreate()
     UnitaFormMain& unita = unitaFormMain();
     try {
         lblVer->setText(QString::fromLatin1(kVersione));
+        lblVer->adjustSize();
 
         std::string desktop = platform::cartellaDesktop();
         if (desktop.empty())
