@@ -253,10 +253,7 @@ void TfrmMain::suFile(const std::string& testo, const std::string& percorso) con
 
 void TfrmMain::cmdCreaTracciatoClick()
 {
-    // A press that arrives while a run lets pending events through is ignored.
-    if (bEsecuzioneInCorso_)
-        return;
-    bEsecuzioneInCorso_ = true;
+    // A press that arrives while a run lets pending events through is ignored by the run itself.
     try {
         VistaTracciato vista(*this);
         creaTracciato(unitaFormMain(), tabella_, RunLog(bDebug, unitaFormMain().sFileLog),
@@ -265,10 +262,11 @@ void TfrmMain::cmdCreaTracciatoClick()
         // The standard error display: the failure's own text in a box.
         platform::mostraMessaggio(utf8ToCp1252(errore.what()));
     }
-    bEsecuzioneInCorso_ = false;
-    if (bChiusuraRichiesta_)
+    if (bChiusuraRichiesta_ && !esecuzioneInCorso())
         close();
 }
+
+bool TfrmMain::esecuzioneInCorso() const { return unitaFormMain().bEsportazioneInCorso; }
 
 void TfrmMain::cmdExitClick() { close(); }
 
@@ -277,7 +275,7 @@ void TfrmMain::chkVaccClick() {}
 void TfrmMain::closeEvent(QCloseEvent* evento)
 {
     // A close request during a run takes effect once the run has finished.
-    if (bEsecuzioneInCorso_) {
+    if (esecuzioneInCorso()) {
         bChiusuraRichiesta_ = true;
         evento->ignore();
         return;

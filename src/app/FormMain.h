@@ -37,7 +37,7 @@ public:
     void chkVaccClick();
 
     bool debug() const { return bDebug; }
-    bool esecuzioneInCorso() const { return bEsecuzioneInCorso_; }
+    bool esecuzioneInCorso() const;
 
     QPushButton* cmdCreaTracciato;
     QLabel* Label1;
@@ -65,6 +65,5 @@ private:
     bool bDebug = false;
     // The service code table behind Griglia.
     TabellaCodici tabella_;
-    bool bEsecuzioneInCorso_ = false;
     bool bChiusuraRichiesta_ = false;
 };

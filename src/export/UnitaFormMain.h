@@ -28,6 +28,10 @@ struct UnitaFormMain {
     std::int32_t nRighe = 0;
     std::int32_t nScartate = 0;
     ElencoDuplicati elencoDuplicati;
+
+    // True while an export run is under way: a second press is ignored and the window puts off
+    // a close request until the run has ended.
+    bool bEsportazioneInCorso = false;
 };
 
 // The one instance, alive for the whole program.

@@ -177,3 +177,33 @@ TEST_F(TracciatoTest, WrongPasswordKeepsTheSignInWindow)
     EXPECT_TRUE(messaggi_.messaggi()[0].starts_with("ole_orvapat.start(): errore in connessione\r\n\r\n  "));
     EXPECT_EQ(messaggi_.messaggi()[0].find("sbagliata"), std::string::npos);
 }
+
+TEST_F(TracciatoTest, CloseAndSecondPressDuringARunWaitForItsEnd)
+{
+    bool chiusaDurante = true;
+    std::string accessiAllaChiusura;
+    TfrmMain* finestraRun = nullptr;
+    accediEd([&](TfrmMain& finestra) {
+        finestraRun = &finestra;
+        // Both arrive while the run lets pending events through, between two services.
+        appenaPossibile([&] {
+            ASSERT_TRUE(finestra.esecuzioneInCorso());
+            finestra.cmdCreaTracciato->click();
+            finestra.cmdExit->click();
+            chiusaDurante = !finestra.isVisible();
+        });
+        QObject::connect(&finestra, &QDialog::finished, [&] {
+            accessiAllaChiusura = file("ACCESSI.DAT");
+        });
+        finestra.cmdCreaTracciato->click();
+        EXPECT_FALSE(finestra.isVisible()) << "the close request took effect after the run";
+    });
+    EXPECT_NE(finestraRun, nullptr);
+    EXPECT_FALSE(chiusaDurante);
+    // One run only, complete when the window closed.
+    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string>{"Procedura terminata."});
+    EXPECT_EQ(accessiAllaChiusura,
+              "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+              "ABCDEF12G34H567I00012305/11/202600011\r\n");
+    EXPECT_TRUE(std::filesystem::is_empty(desktop_.output() / "storico")) << "a second run moved the files";
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "export/FileExport.h"
+
+class Torvapat;
+
+// What the health-check walk needs of the main window's unit and of the window.
+struct ContestoBilanci {
+    Torvapat& oOrvapat;
+    std::int32_t nPazienti; // rows of the patient list loaded in the session
+    const std::string& sFileBilsalu;
+    const RunLog& log;
+    // Sets lblLog and lets the window breathe; once per patient.
+    std::function<void(const std::string& testoLblLog)> progresso;
+};
+
+// The ten health-check codes; a code's codice bilancio is its 1-based place in this text.
+inline constexpr const char* kCodiciBilancio = "3522 3523 3524 3526 3527 4145 4137 4123 4130 4148";
+
+// The host filter of one patient's health-check results in the period.
+std::string filtroBilanci(const std::string& sDallaData, const std::string& sAllaData);
+
+// Reloads the doctor's patient list in the session, as session opening does, so that the walk
+// starts from the first patient; returns the number of rows loaded.
+std::int32_t caricaPazientiMedico(Torvapat& oOrvapat);
+
+// Walks nPazienti rows of the session's patient list and appends one BILSALU.DAT line per
+// health-check result. A failure while a patient is handled is shown and the walk goes on.
+void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData, const std::string& sAllaData,
+    const std::string& sCodiceRegionale);

@@ -1,0 +1,246 @@
+#include "export/EsportazioneTracciato.h"
+
+#include <filesystem>
+#include <unordered_set>
+#include <utility>
+
+#include "export/BilanciSalute.h"
+#include "export/Classificazione.h"
+#include "export/Storico.h"
+#include "platform/MessageBox.h"
+#include "platform/Paths.h"
+#include "tools/Cp1252.h"
+#include "tools/tc_GenTools.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kCrLf = "\r\n";
+
+bool esiste(const std::string& sFile)
+{
+    std::error_code errore;
+    return fs::exists(platform::percorsoNativo(sFile), errore);
+}
+
+void elimina(const std::string& sFile)
+{
+    std::error_code ignorato;
+    fs::remove(platform::percorsoNativo(sFile), ignorato);
+}
+
+// Shown and logged: the run's own refusals.
+void errore(const RunLog& log, const std::string& messaggio)
+{
+    platform::mostraMessaggio(messaggio);
+    log.suLog(messaggio);
+}
+
+// The last step of every run, however it ends.
+class FineTracciato {
+public:
+    FineTracciato(UnitaFormMain& unita, FinestraTracciato& finestra, const std::string& sFileXml)
+        : unita_(unita)
+        , finestra_(finestra)
+        , sFileXml_(sFileXml)
+    {
+        unita_.bEsportazioneInCorso = true;
+    }
+    ~FineTracciato()
+    {
+        try {
+            finestra_.cursoreNormale();
+        } catch (...) {
+            // A destructor that throws during an unwinding ends the program; the cursor is not worth it.
+        }
+        if (!sFileXml_.empty())
+            elimina(sFileXml_);
+        unita_.bEsportazioneInCorso = false;
+    }
+    FineTracciato(const FineTracciato&) = delete;
+    FineTracciato& operator=(const FineTracciato&) = delete;
+
+private:
+    UnitaFormMain& unita_;
+    FinestraTracciato& finestra_;
+    const std::string& sFileXml_;
+};
+
+// Moves one previous file aside; false, after the message, when it had to stay.
+bool storicizza(
+    const RunLog& log, const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
+{
+    const EsitoStorico esito = spostaInStorico(sFile, sDirStorico, precisione);
+    if (esito == EsitoStorico::Assente || esito == EsitoStorico::Spostato)
+        return true;
+    // New records appended to an old file, or an old export lost, would both be worse than stopping.
+    errore(log, messaggioStorico(esito, sFile));
+    return false;
+}
+
+// Hands every patient of the extract to the classification once, at its first child of the list.
+void classificaEstratto(
+    ContestoClassificazione& classificazione, const std::string& sCodiceRegionale, const std::string& sContratto)
+{
+    const NodoXml elenco = classificazione.oXmlDoc.selezionaNodo(kQueryElenco);
+    if (!elenco) {
+        classificazione.log.suLog("--- Nessun record ppip trovato ---");
+        return;
+    }
+    const std::vector<NodoXml> figli = elenco.nodiFigli();
+    classificazione.log.suLog("--- Pazienti " + std::to_string(static_cast<long long>(figli.size()) - 1) + " ---");
+    // Whole ids rather than a search in one growing text: the same answers, without the quadratic cost.
+    std::unordered_set<std::string> elencoPazienti;
+    for (const NodoXml& figlio : figli) {
+        // No attribute, no patient id: nothing to classify.
+        if (!figlio.haAttributi())
+            continue;
+        const std::string id = figlio.primoAttributo();
+        if (elencoPazienti.contains(id))
+            continue;
+        faiPrestazioniPaziente(classificazione, sCodiceRegionale, id, sContratto);
+        elencoPazienti.insert(id);
+    }
+}
+
+} // namespace
+
+std::string percorsoCopiaDebug(const std::string& sDirOutput)
+{
+#ifdef _WIN32
+    (void)sDirOutput;
+    return "C:\\karv.xml";
+#else
+    // The file-system root is neither writable nor private here: the copy stays with the output.
+    return sDirOutput + "karv.xml";
+#endif
+}
+
+std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite)
+{
+    std::string riepilogo = "Operazione completata.       Tipo (" + sContratto + ")" + kCrLf;
+    if (sContratto == "PLS") {
+        if (esiste(unita.sFileBilsalu))
+            riepilogo += kCrLf + ("Bilanci: creato file " + unita.sFileBilsalu) + kCrLf;
+        else
+            riepilogo += kCrLf + std::string("Bilanci: nessun bilancio di salute trovato nel periodo selezionato");
+    }
+    if (esiste(unita.sFileAccessi))
+        riepilogo += kCrLf + ("Visite: creato file " + unita.sFileAccessi) + kCrLf;
+    else
+        riepilogo += kCrLf + std::string("Visite: nessuna visita trovata nel periodo selezionato");
+    if (esiste(unita.sFilePpip))
+        riepilogo += kCrLf + ("Prestazioni: creato file " + unita.sFilePpip);
+    else
+        riepilogo += kCrLf + std::string("Prestazioni: ") + "nessuna prestazione trovata nel periodo selezionato";
+    if (esiste(unita.sFileVaccini))
+        riepilogo += kCrLf + ("Vaccini: creato file " + unita.sFileVaccini);
+    else
+        riepilogo += kCrLf + std::string("Vaccini: ") + "nessuna prestazione trovata nel periodo selezionato";
+    if (esiste(unita.sFileSconosciuti))
+        riepilogo += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
+            + " ppip] Dettagli in:" + kCrLf + unita.sFileSconosciuti;
+    if (nNonRiuscite > 0)
+        riepilogo += std::string(kCrLf) + kCrLf + "ATTENZIONE: " + std::to_string(nNonRiuscite)
+            + " scritture non riuscite, il tracciato non \xE8 completo.";
+    return riepilogo;
+}
+
+bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const RunLog& log,
+    std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirProgramma,
+    FinestraTracciato& finestra)
+{
+    // Progress lets window events run, a second press among them.
+    if (unita.bEsportazioneInCorso)
+        return false;
+    std::string sFileXml;
+    const FineTracciato fine(unita, finestra, sFileXml);
+
+    finestra.cursoreOccupato();
+    log.suLog("ov_pipp versione ver. 6");
+    log.suLog("Inizio creazione tracciato...");
+    finestra.nascondiMemo1();
+
+    if (!unita.oXmlDoc) {
+        errore(log, "ERRORE: Documento XML non disponibile, impossibile creare il tracciato.");
+        return true;
+    }
+    if (!unita.oOrvapat) {
+        errore(log, "ERRORE: Sessione Orvella non disponibile, impossibile creare il tracciato.");
+        return true;
+    }
+    Torvapat& oOrvapat = *unita.oOrvapat;
+
+    unita.sFileBilsalu = unita.sDirOutput + "BILSALU.DAT";
+    if (!storicizza(log, unita.sFileBilsalu, unita.sDirStorico, PrecisioneTimbro::Minuto))
+        return true;
+    sFileXml = sDirProgramma + "zzz_xml.tmp";
+    elimina(sFileXml);
+    const std::pair<std::string UnitaFormMain::*, const char*> fileServizi[] = {
+        { &UnitaFormMain::sFileAccessi, "ACCESSI.DAT" },
+        { &UnitaFormMain::sFilePpip, "PPIP.DAT" },
+        { &UnitaFormMain::sFileVaccini, "VACCINI.DAT" },
+        { &UnitaFormMain::sFileSconosciuti, "trx_sconosciuti.txt" },
+    };
+    for (const auto& [sFile, nome] : fileServizi) {
+        unita.*sFile = unita.sDirOutput + nome;
+        if (!storicizza(log, unita.*sFile, unita.sDirStorico, PrecisioneTimbro::Secondo))
+            return true;
+    }
+
+    finestra.scriviLblLog(std::string("...Zezavazoza dati ppip in corso...") + kCrLf
+        + "(Questa operazione pu\xF2 richiedere alcuni minuti)");
+    const std::string sDallaData = date2string(dallaData);
+    const std::string sAllaData = date2string(allaData);
+    const std::string filtro = "dalla_data=" + sDallaData + "|alla_data=" + sAllaData;
+    log.suLog("Filtro data -> dal " + sDallaData + " al " + sAllaData);
+
+    if (!oOrvapat.genera_xml(u"prestazioni_empoli", cp1252ToUtf16(filtro), sFileXml)) {
+        errore(log, "ERRORE: Impossibile generare xml ppip.");
+        finestra.richiediUscita();
+    }
+    if (!esiste(sFileXml)) {
+        errore(log, "ERRORE: File estrazione xml ppip non trovato.");
+        finestra.richiediUscita();
+    }
+    if (log.debug()) {
+        const std::string sCopia = percorsoCopiaDebug(unita.sDirOutput);
+        elimina(sCopia);
+        std::error_code ignorato;
+        fs::copy_file(platform::percorsoNativo(sFileXml), platform::percorsoNativo(sCopia), ignorato);
+        log.suLog("Lista pipp salvata in " + sCopia);
+    }
+
+    unita.nRighe = 0;
+    unita.nScartate = 0;
+    unita.elencoDuplicati.svuota();
+    const std::int32_t nNonRiusciteAllInizio = suFileNonRiuscite();
+
+    DocumentoXml& oXmlDoc = *unita.oXmlDoc;
+    oXmlDoc.load(sFileXml);
+
+    const std::string sCodiceRegionale = utf16ToCp1252(oOrvapat.leggi_attributo(u"mmg\\codice_regionale"));
+    log.suLog("Codice regionale = " + sCodiceRegionale);
+    const std::string sContratto = utf16ToCp1252(oOrvapat.get_opzione(u"utente", u"contratto"));
+    log.suLog("Contratto = " + sContratto);
+
+    auto progresso = [&finestra](const std::string& testo) { finestra.progresso(testo); };
+    if (sContratto == "PLS") {
+        // Reloaded on every run, so that each walk starts from the first patient.
+        unita.nPazienti = caricaPazientiMedico(oOrvapat);
+        const ContestoBilanci bilanci { oOrvapat, unita.nPazienti, unita.sFileBilsalu, log, progresso };
+        faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
+    }
+
+    ContestoClassificazione classificazione { oXmlDoc, tabella, log, unita.sFileAccessi, unita.sFilePpip,
+        unita.sFileVaccini, unita.sFileSconosciuti, unita.nRighe, unita.nScartate, unita.elencoDuplicati,
+        [&finestra] { return finestra.chkVacc(); }, progresso };
+    classificaEstratto(classificazione, sCodiceRegionale, sContratto);
+
+    finestra.mostraMemo1(riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio));
+    elimina(sFileXml);
+    log.suLog("Procedura terminata");
+    platform::mostraMessaggio("Procedura terminata.");
+    return true;
+}

@@ -1,0 +1,113 @@
+#include "export/Storico.h"
+
+#include <chrono>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/Paths.h"
+#include "tools/tc_GenTools.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string dueCifre(long long n)
+{
+    return padLeft(std::to_string(n), '0', 2);
+}
+
+// The name after the last separator of a path the program built.
+std::string nomeFile(const std::string& sFile)
+{
+    const auto barra = sFile.find_last_of("/\\");
+    return barra == std::string::npos ? sFile : sFile.substr(barra + 1);
+}
+
+bool esiste(const std::string& sFile)
+{
+    std::error_code errore;
+    return fs::exists(platform::percorsoNativo(sFile), errore);
+}
+
+} // namespace
+
+std::string timbroStorico(platform::LocalTime istante, PrecisioneTimbro precisione)
+{
+    using namespace std::chrono;
+    const auto giorno = floor<days>(istante);
+    const year_month_day data { giorno };
+    const hh_mm_ss ora { istante - giorno };
+    std::string timbro = std::to_string(static_cast<int>(data.year())) + "-"
+        + dueCifre(static_cast<unsigned>(data.month())) + "-" + dueCifre(static_cast<unsigned>(data.day())) + " "
+        + dueCifre(ora.hours().count()) + "." + dueCifre(ora.minutes().count());
+    if (precisione == PrecisioneTimbro::Secondo) {
+        const long long secondi = ora.seconds().count();
+        timbro += "." + dueCifre(secondi - secondi % 2);
+    }
+    return timbro;
+}
+
+std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione)
+{
+    std::error_code errore;
+    const auto scrittura = fs::last_write_time(platform::percorsoNativo(sFile), errore);
+    if (errore)
+        return {};
+    using namespace std::chrono;
+    const auto istante = floor<seconds>(file_clock::to_sys(scrittura));
+    return timbroStorico(platform::toLocalTime(istante), precisione);
+}
+
+std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string& nome)
+{
+    if (!esiste(sDirStorico + nome))
+        return nome;
+    // The stamp holds dots of its own, so the extension is the one after the last dot, if any.
+    const auto punto = nome.find_last_of('.');
+    const std::string radice = punto == std::string::npos ? nome : nome.substr(0, punto);
+    const std::string estensione = punto == std::string::npos ? std::string() : nome.substr(punto);
+    for (long long n = 2;; ++n) {
+        std::string candidato = radice + " (" + std::to_string(n) + ")" + estensione;
+        if (!esiste(sDirStorico + candidato))
+            return candidato;
+    }
+}
+
+EsitoStorico spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
+{
+    const fs::path origine = platform::percorsoNativo(sFile);
+    std::error_code errore;
+    if (!fs::exists(origine, errore))
+        return EsitoStorico::Assente;
+
+    const std::string timbro = timbroFile(sFile, precisione);
+    if (timbro.empty())
+        return EsitoStorico::CopiaFallita;
+    const fs::path copia
+        = platform::percorsoNativo(sDirStorico + nomeLiberoStorico(sDirStorico, timbro + "_" + nomeFile(sFile)));
+    // copy_options::none refuses an existing target: a history file is never replaced.
+    if (!fs::copy_file(origine, copia, fs::copy_options::none, errore) || errore) {
+        std::error_code ignorato;
+        if (errore.value() != static_cast<int>(std::errc::file_exists))
+            fs::remove(copia, ignorato); // a half-written copy is no history
+        return EsitoStorico::CopiaFallita;
+    }
+    fs::remove(origine, errore);
+    if (errore)
+        return EsitoStorico::EliminazioneFallita;
+    return EsitoStorico::Spostato;
+}
+
+std::string messaggioStorico(EsitoStorico esito, const std::string& sFile)
+{
+    switch (esito) {
+    case EsitoStorico::CopiaFallita:
+        return "ERRORE: Impossibile copiare nello storico il file " + sFile + ".";
+    case EsitoStorico::EliminazioneFallita:
+        return "ERRORE: Impossibile eliminare il file " + sFile + " dopo la copia nello storico.";
+    case EsitoStorico::Assente:
+    case EsitoStorico::Spostato:
+        break;
+    }
+    return {};
+}

@@ -1,0 +1,7 @@
+#include "export/UnitaFormMain.h"
+
+UnitaFormMain& unitaFormMain()
+{
+    static UnitaFormMain unita;
+    return unita;
+}
