@@ -88,13 +88,7 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     cmdAnulla->setGeometry(221, 112, 64, 24);
     cmdAnulla->setAutoDefault(false);
 
-    lblVer = new QLabel(this);
-    QFont carattereVersione(QStringLiteral("Arial"));
-    carattereVersione.setStyleHint(QFont::SansSerif);
-    carattereVersione.setPixelSize(8);
-    lblVer->setFont(carattereVersione);
-    lblVer->setAttribute(Qt::WA_TranslucentBackground);
-    lblVer->setGeometry(82, 130, 20, 10);
+    lblVer = creaEtichettaVersione(this);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);

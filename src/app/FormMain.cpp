@@ -151,13 +151,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     Memo1->setGeometry(280, 4, 345, 132);
     Memo1->setReadOnly(true);
 
-    lblVer = new QLabel(this);
-    QFont carattereVersione(QStringLiteral("Arial"));
-    carattereVersione.setStyleHint(QFont::SansSerif);
-    carattereVersione.setPixelSize(8);
-    lblVer->setFont(carattereVersione);
-    lblVer->setAttribute(Qt::WA_TranslucentBackground);
-    lblVer->setGeometry(82, 130, 20, 10);
+    lblVer = creaEtichettaVersione(this);
 
     Griglia = new QTableWidget(this);
     Griglia->setGeometry(2, 180, 589, 306);

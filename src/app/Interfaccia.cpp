@@ -1,6 +1,7 @@
 #include "app/Interfaccia.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QMessageBox>
 
 #include "tools/Cp1252.h"
@@ -11,6 +12,18 @@ QFont carattereFinestra()
     carattere.setStyleHint(QFont::SansSerif);
     carattere.setPointSize(8);
     return carattere;
+}
+
+QLabel* creaEtichettaVersione(QWidget* parent)
+{
+    auto* etichetta = new QLabel(parent);
+    QFont carattere(QStringLiteral("Arial"));
+    carattere.setStyleHint(QFont::SansSerif);
+    carattere.setPixelSize(8);
+    etichetta->setFont(carattere);
+    etichetta->setAttribute(Qt::WA_TranslucentBackground);
+    etichetta->setGeometry(82, 130, 20, 10);
+    return etichetta;
 }
 
 void impostaCursoreOccupato(bool occupato)

@@ -2,6 +2,9 @@
 
 #include <QFont>
 #include <QString>
+
+class QLabel;
+class QWidget;
 #include <string>
 
 // Small pieces the two windows share.
@@ -14,6 +17,10 @@ void impostaCursoreOccupato(bool occupato);
 
 // The version mark shown in both windows.
 inline constexpr const char* kVersione = "ver. 6";
+
+// The version mark's label over the logo's lower edge: Arial 8 pixels high, transparent; its
+// text is set by the window's creation.
+QLabel* creaEtichettaVersione(QWidget* parent);
 
 // Windows-1252 text to and from the widgets' text.
 QString daCp1252(const std::string& testo);
