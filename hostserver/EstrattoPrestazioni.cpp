@@ -17,11 +17,12 @@ WHERE codice_medico = ?1
 ORDER BY cognome, nome, io_id_paziente
 )sql";
 
-// One scan of the range, in id order; grouping by patient happens in memory, which is much
-// faster than a join sorted by SQLite for large extracts.
+// One scan of the range in id order (the table's own order, so no sort); grouping by patient
+// happens in memory, which is much faster than a join sorted by SQLite for large extracts.
 constexpr std::string_view kSqlPrestazioni = R"sql(
 SELECT io_id_paziente, id, codice_ov_pip, data_esecuzione, nome_prestazione FROM prestazioni_incentivanti
 WHERE (?1 IS NULL OR data_esecuzione >= ?1) AND (?2 IS NULL OR data_esecuzione <= ?2)
+ORDER BY id
 )sql";
 
 struct Prestazione {
@@ -75,11 +76,10 @@ std::vector<Paziente> leggiPrestazioni(sqlite3* db, const FiltroEstratto& filtro
 void scrivi(const std::vector<Paziente>& pazienti, const FiltroEstratto& filtro, ScrittoreXml& xml)
 {
     xml.dichiarazione();
-    xml.apri("ESTRAZIONE",
+    // What was asked rides on the root, for whoever reads a kept copy of the extract.
+    xml.apri("Elenco_prestazioni_incentivanti",
         { { "procedura", "prestazioni_empoli" }, { "codice_medico", filtro.codiceMedico },
             { "dalla_data", filtro.dallaData.value_or("") }, { "alla_data", filtro.allaData.value_or("") } });
-    xml.acapo();
-    xml.apri("Elenco_prestazioni_incentivanti");
     for (const Paziente& paziente : pazienti) {
         if (paziente.prestazioni.empty())
             continue;
@@ -100,8 +100,6 @@ void scrivi(const std::vector<Paziente>& pazienti, const FiltroEstratto& filtro,
         }
     }
     xml.chiudi("Elenco_prestazioni_incentivanti");
-    xml.acapo();
-    xml.chiudi("ESTRAZIONE");
     xml.acapo();
     xml.termina();
 }

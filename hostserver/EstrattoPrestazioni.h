@@ -16,7 +16,7 @@ struct FiltroEstratto {
     std::optional<std::string> allaData;
 };
 
-// Writes the extract of incentive services to percorso: UTF-8 XML whose list element
+// Writes the extract of incentive services to percorso: UTF-8 XML whose root element
 // Elenco_prestazioni_incentivanti holds, patient by patient, one PAZIENTE (with PERSONA and its
 // codice_fiscale) followed by that patient's PRESTAZIONE_INCENTIVANTE elements. Every child of the
 // list carries the patient id as its first attribute, and the list holds no white space, so each

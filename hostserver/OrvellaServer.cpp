@@ -29,12 +29,9 @@ WHERE (?1 IS NULL OR codice_medico = ?1) AND (?2 IS NULL OR tipo_di_convenzione 
 ORDER BY rowid
 )sql";
 
-// A pipe call matches its own "call_method_pipe:<method>" rows on the parameter list, and the
-// plain "call_method_pipe" rows on the handle, like any call on its first argument.
 constexpr std::string_view kSqlGuasto = R"sql(
 SELECT errore, risposta FROM guasti
-WHERE (metodo = ?1 AND (argomento IS NULL OR argomento = ?2))
-   OR (metodo = ?3 AND (argomento IS NULL OR argomento = ?4))
+WHERE metodo = ?1 AND (argomento IS NULL OR argomento = ?2)
 ORDER BY rowid LIMIT 1
 )sql";
 
@@ -129,6 +126,7 @@ host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arg
             return esito;
         if (guasto->risposta)
             return risposta(*guasto->risposta);
+        // A row with neither text scripts the null answer that a session cannot convert.
         return host::Null {};
     } catch (const host::AutomationError& errore) {
         ultimoErrore_ = errore.messaggio();
@@ -145,16 +143,13 @@ std::optional<ServerOrvella::Guasto> ServerOrvella::cercaGuasto(
     if (!cercaGuasto_)
         return std::nullopt;
     UsoIstruzione uso(*cercaGuasto_);
+    // A pipe call is named by its pipe method and matched on its parameter list.
     if (metodo == "call_method_pipe") {
         cercaGuasto_->lega(1, "call_method_pipe:" + testo(argomenti, 1));
         cercaGuasto_->lega(2, testo(argomenti, 2));
-        cercaGuasto_->lega(3, metodo);
-        cercaGuasto_->lega(4, testo(argomenti, 0));
     } else {
         cercaGuasto_->lega(1, metodo);
         cercaGuasto_->lega(2, testo(argomenti, 0));
-        cercaGuasto_->legaNull(3);
-        cercaGuasto_->legaNull(4);
     }
     if (!cercaGuasto_->passo())
         return std::nullopt;

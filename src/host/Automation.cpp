@@ -74,15 +74,16 @@ std::int32_t variantToInteger(const Variant& valore)
     if (const auto* booleano = std::get_if<bool>(&valore))
         return *booleano ? -1 : 0;
     if (const auto* testo = std::get_if<std::u16string>(&valore)) {
-        // Surrounding blanks are tolerated, as the automation conversion does.
+        // Surrounding blanks and a plus sign are tolerated, as the automation conversion does.
         std::string cifre = utf16ToUtf8(*testo);
         const auto inizio = cifre.find_first_not_of(" \t");
         const auto fine = cifre.find_last_not_of(" \t");
         if (inizio != std::string::npos) {
             cifre = cifre.substr(inizio, fine - inizio + 1);
+            if (cifre.size() > 1 && cifre[0] == '+' && cifre[1] != '-')
+                cifre.erase(0, 1);
             std::int32_t risultato = 0;
-            const char* primo = cifre.data() + (cifre.front() == '+' ? 1 : 0);
-            const auto [fermo, errore] = std::from_chars(primo, cifre.data() + cifre.size(), risultato);
+            const auto [fermo, errore] = std::from_chars(cifre.data(), cifre.data() + cifre.size(), risultato);
             if (errore == std::errc() && fermo == cifre.data() + cifre.size())
                 return risultato;
         }

@@ -44,12 +44,13 @@ void registerAutomationClass(const std::string& identificatore, AutomationFactor
 void unregisterAutomationClass(const std::string& identificatore);
 
 // A new instance of the registered class; throws AutomationError for an unknown identifier
-// or when the factory fails.
+// or when the factory gives nothing. What the factory itself raises passes on unchanged.
 std::unique_ptr<AutomationObject> createAutomationObject(const std::string& identificatore);
 
 // The conversions of the session wrapper: empty gives "", null or another kind raises.
 std::u16string variantToText(const Variant& valore);
-// Empty gives 0; a text must hold a decimal integer; null or anything else raises.
+// Empty gives 0, a Boolean -1 or 0; a text must hold a decimal integer (blanks around it and a
+// leading "+" allowed); null or any other text raises.
 std::int32_t variantToInteger(const Variant& valore);
 
 // A failure's own text as Windows-1252: an automation error's message, else what() read as UTF-8.

@@ -61,10 +61,10 @@ std::vector<std::string> righeLogiche(const std::string& testo)
     std::string riga;
     std::string corrente;
     while (std::getline(flusso, riga)) {
-        if (!riga.empty() && riga.back() == '\r')
-            riga.pop_back();
-        const auto inizio = riga.find_first_not_of(" \t");
-        riga = inizio == std::string::npos ? std::string() : riga.substr(inizio);
+        // Blanks around a line are layout, also those a hand edit leaves after a value.
+        const auto inizio = riga.find_first_not_of(" \t\r");
+        riga = inizio == std::string::npos ? std::string()
+                                           : riga.substr(inizio, riga.find_last_not_of(" \t\r") - inizio + 1);
         if (corrente.empty() && (riga.empty() || riga.front() == ';'))
             continue;
         corrente += riga;
@@ -138,7 +138,8 @@ RegistryValue valoreDaDati(const std::string& dati, bool ansi)
     if (dati.find(':') == std::string::npos)
         throw FormatoNonValido();
     const std::string corpo = dati.substr(dati.find(':') + 1);
-    if (tipo == "hex(2)") {
+    // hex(1) is plain text written as bytes, hex(2) expandable text.
+    if (tipo == "hex(1)" || tipo == "hex(2)") {
         const std::vector<unsigned char> byte = byteEsadecimali(corpo);
         valore.tipo = RegistryValue::Tipo::Testo;
         if (ansi) {

@@ -73,7 +73,7 @@ std::int32_t string2int(const std::u16string& s, int radice)
         return 0;
     const bool negativo = s.front() == u'-';
     const std::u16string_view cifre = std::u16string_view(s).substr(negativo ? 1 : 0);
-    // Accumulated as a negative number, so that the most negative 32-bit value fits too.
+    // Accumulated in 64 bits up to 2^31, the magnitude of the most negative 32-bit value.
     std::int64_t valore = 0;
     constexpr std::int64_t kLimite = -static_cast<std::int64_t>(std::numeric_limits<std::int32_t>::min());
     for (char16_t c : cifre) {

@@ -337,18 +337,20 @@ TEST_F(TorvapatTest, CaricaTakesDigitsOrAnIntegerAndEmptyAsZero)
 TEST_F(TorvapatTest, UnconvertibleAnswersTakeTheFailurePath)
 {
     connetti();
-    server.answerSequence("carica", { u"dodici", host::Null {} });
+    // An empty text is a text, not an empty answer: it is no number either.
+    server.answerSequence("carica", { u"dodici", host::Null {}, u"", u"12.0" });
     server.answer("leggi_attributo", host::Null {});
     server.answer("get_opzione", host::Null {});
 
-    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 0);
-    EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 0);
+    for (int volta = 0; volta < 4; ++volta)
+        EXPECT_EQ(sessione.carica(u"x", u"alfabetico"), 0);
     EXPECT_EQ(sessione.leggi_attributo(u"userid_utente"), u"");
     EXPECT_EQ(sessione.get_opzione(u"utente", u"contratto"), u"");
 
     EXPECT_EQ(messaggi.messaggi(),
-        (Righe { "Torvapat.carica(): eccezione", "Torvapat.carica(): eccezione",
-            "Torvapat.leggi_attributo(): eccezione", "Tgate_orvapat.get_opzione(): eccezione" }));
+        (Righe { "Torvapat.carica(): eccezione", "Torvapat.carica(): eccezione", "Torvapat.carica(): eccezione",
+            "Torvapat.carica(): eccezione", "Torvapat.leggi_attributo(): eccezione",
+            "Tgate_orvapat.get_opzione(): eccezione" }));
 }
 
 TEST_F(TorvapatTest, EmptyAnswersGiveTheEmptyTextSilently)
@@ -364,8 +366,13 @@ TEST_F(TorvapatTest, AnswersAreHandedBackAsTheHostGaveThem)
 {
     connetti();
     server.answerFor("leggi_attributo", u"codice_fiscale", u"  RSSMRA80A01H501U ");
+    server.answerFor("leggi_attributo", u"userid_utente", 101);
+    server.answer("call_method_pipe", 12);
 
     EXPECT_EQ(sessione.leggi_attributo(u"codice_fiscale"), u"  RSSMRA80A01H501U ");
+    EXPECT_EQ(sessione.leggi_attributo(u"userid_utente"), u"101");
+    EXPECT_EQ(sessione.call_method_pipe(u"H1", u"rowcount", u""), u"12");
+    EXPECT_TRUE(messaggi.messaggi().empty());
 }
 
 // --- The count check of call_method_pipe --------------------------------------------------------

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "PraticaDiProva.h"
-#include "platform/Paths.h"
 
 namespace {
 
@@ -269,16 +268,19 @@ TEST_F(ServerOrvellaTest, GeneraXmlIntervalloConEstremiInclusi)
     pratica.prestazione("11", "0000003", "Medicazione", "2024-05-10");
     pratica.prestazione("2", "0000139", "Sutura", "2024-05-10");
     pratica.prestazione("99", "0000139", "Senza paziente", "2024-05-10");
+    // Recorded late: each patient's services still come by date, then as recorded.
+    pratica.prestazione("1", "0000002", "Sutura", "2024-05-15");
+    pratica.prestazione("1", "0000003", "Medicazione", "2024-05-02");
     auto server = accedi();
 
     const DocumentoXml xml(generaXml(*server, u"dalla_data=2024-05-01|alla_data=2024-05-31"));
     ASSERT_TRUE(xml.benFormato());
     EXPECT_EQ(xml.testi("//PRESTAZIONE_INCENTIVANTE[@io_id_paziente='1']/data_esecuzione"),
-        (std::vector<std::string> { "2024-05-01", "2024-05-15", "2024-05-31" }));
+        (std::vector<std::string> { "2024-05-01", "2024-05-02", "2024-05-15", "2024-05-15", "2024-05-31" }));
     EXPECT_EQ(xml.testi("//PRESTAZIONE_INCENTIVANTE[@io_id_paziente='1']/codice_ov_pip"),
-        (std::vector<std::string> { "0000023", "0000001", "0000019" }));
+        (std::vector<std::string> { "0000023", "0000003", "0000001", "0000002", "0000019" }));
     EXPECT_EQ(xml.testi("//PRESTAZIONE_INCENTIVANTE[@io_id_paziente='1']/nome_prestazione"),
-        (std::vector<std::string> { "Visita ADP", "Prima medicazione", "Vaccino" }));
+        (std::vector<std::string> { "Visita ADP", "Medicazione", "Prima medicazione", "Sutura", "Vaccino" }));
     EXPECT_EQ(xml.nodi("//PRESTAZIONE_INCENTIVANTE[@io_id_paziente='11' and data_esecuzione='2024-05-10' and "
                        "codice_ov_pip='0000003']")
                   .size(),
@@ -290,9 +292,9 @@ TEST_F(ServerOrvellaTest, GeneraXmlIntervalloConEstremiInclusi)
     EXPECT_EQ(
         xml.testi("//PAZIENTE[@io_id_paziente= '1']/PERSONA/codice_fiscale"), std::vector<std::string> { "CF_1" });
 
-    // Every child of the list is an element whose first attribute is the patient id: each
-    // patient first, then its services, patients in alphabetical order.
-    const auto liste = xml.nodi("//Elenco_prestazioni_incentivanti");
+    // The list is the root; every child of it is an element whose first attribute is the
+    // patient id: each patient first, then its services, patients in alphabetical order.
+    const auto liste = xml.nodi("/Elenco_prestazioni_incentivanti");
     ASSERT_EQ(liste.size(), 1u);
     std::vector<std::string> figli;
     for (xmlNodePtr figlio = liste[0]->children; figlio; figlio = figlio->next) {
@@ -301,9 +303,9 @@ TEST_F(ServerOrvellaTest, GeneraXmlIntervalloConEstremiInclusi)
         figli.push_back(std::string(reinterpret_cast<const char*>(figlio->name)) + ":"
             + DocumentoXml::contenuto(reinterpret_cast<xmlNodePtr>(figlio->properties)));
     }
-    const std::vector<std::string> attesi
-        = { "PAZIENTE:11", "PRESTAZIONE_INCENTIVANTE:11", "PRESTAZIONE_INCENTIVANTE:11", "PAZIENTE:1",
-              "PRESTAZIONE_INCENTIVANTE:1", "PRESTAZIONE_INCENTIVANTE:1", "PRESTAZIONE_INCENTIVANTE:1" };
+    const std::vector<std::string> attesi = { "PAZIENTE:11", "PRESTAZIONE_INCENTIVANTE:11",
+        "PRESTAZIONE_INCENTIVANTE:11", "PAZIENTE:1", "PRESTAZIONE_INCENTIVANTE:1", "PRESTAZIONE_INCENTIVANTE:1",
+        "PRESTAZIONE_INCENTIVANTE:1", "PRESTAZIONE_INCENTIVANTE:1", "PRESTAZIONE_INCENTIVANTE:1" };
     EXPECT_EQ(figli, attesi);
 }
 
@@ -315,10 +317,8 @@ TEST_F(ServerOrvellaTest, GeneraXmlSenzaPrestazioniNelPeriodoHaLElencoVuoto)
     const std::string percorso = generaXml(*server, u"dalla_data=2024-05-01|alla_data=2024-05-31");
     EXPECT_EQ(readFile(percorso),
         "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-        "<ESTRAZIONE procedura=\"prestazioni_empoli\" codice_medico=\"101\" "
-        "dalla_data=\"2024-05-01\" alla_data=\"2024-05-31\">\n"
-        "<Elenco_prestazioni_incentivanti></Elenco_prestazioni_incentivanti>\n"
-        "</ESTRAZIONE>\n");
+        "<Elenco_prestazioni_incentivanti procedura=\"prestazioni_empoli\" codice_medico=\"101\" "
+        "dalla_data=\"2024-05-01\" alla_data=\"2024-05-31\"></Elenco_prestazioni_incentivanti>\n");
 }
 
 TEST_F(ServerOrvellaTest, GeneraXmlEscapeDeiTestiEAndataERitorno)
@@ -588,15 +588,18 @@ TEST_F(ServerOrvellaTest, GuastoDelMetodoPipeSulleSueListe)
     EXPECT_EQ(chiamaTesto(*server, "call_method_pipe", { handle, u"rowcount", u"" }), u"12x");
 }
 
-TEST_F(ServerOrvellaTest, GuastoDiCallMethodPipeSullHandle)
+TEST_F(ServerOrvellaTest, UnaChiamataPipeSiRiconosceSoloDalSuoMetodoPipe)
 {
-    pratica.guasto("call_method_pipe", "1", "oggetto guasto", std::nullopt);
+    pratica.guasto("call_method_pipe", std::nullopt, "mai", std::nullopt);
+    pratica.guasto("call_method_pipe", "1", "mai sull'handle", std::nullopt);
+    pratica.guasto("call_method_pipe:rowcount", "1", "mai sull'handle", std::nullopt);
+    pratica.guasto("call_method_pipe:Rowcount", std::nullopt, "mai in altre maiuscole", std::nullopt);
+    pratica.guasto("call_method_pipe:rowcount", "", std::nullopt, "7");
     auto server = accedi();
-    const std::u16string primo = chiamaTesto(*server, "new_object", { u"i_accertamento", u"" });
-    const std::u16string secondo = chiamaTesto(*server, "new_object", { u"i_accertamento", u"" });
-    ASSERT_EQ(primo, u"1");
-    EXPECT_EQ(erroreDi(*server, "call_method_pipe", { primo, u"rowcount", u"" }), "oggetto guasto");
-    EXPECT_EQ(chiamaTesto(*server, "call_method_pipe", { secondo, u"rowcount", u"" }), u"0");
+    const std::u16string handle = chiamaTesto(*server, "new_object", { u"i_accertamento", u"" });
+    ASSERT_EQ(handle, u"1");
+    EXPECT_EQ(chiamaTesto(*server, "call_method_pipe", { handle, u"rowcount", u"" }), u"7");
+    EXPECT_EQ(chiamaTesto(*server, "call_method_pipe", { handle, u"carica", u"" }), u"0");
 }
 
 TEST_F(ServerOrvellaTest, GuastoDeiMetodiSenzaArgomenti)
@@ -642,8 +645,8 @@ TEST_F(CreazioneServerTest, IlRegistroApreIlDatabaseIndicatoDallAmbiente)
 TEST_F(CreazioneServerTest, SenzaVariabileIlDatabaseStaAccantoAlProgramma)
 {
     ScopedEnv ambiente("ORVELLA_SERVER_DB", "");
-    EXPECT_EQ(ServerOrvella::percorsoDbPredefinito(),
-        platform::percorsoNativo(platform::cartellaProgramma() + "ambulatorio.sqlite").string());
+    EXPECT_EQ(std::filesystem::path(ServerOrvella::percorsoDbPredefinito()),
+        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "ambulatorio.sqlite");
 }
 
 TEST_F(CreazioneServerTest, DatabaseMancanteOIlleggibileFaFallireLaCreazione)

@@ -26,7 +26,35 @@ void atteseLocaleC(const platform::LocaleOra& locale)
     EXPECT_EQ(locale.pomeridiano(), "PM");
 }
 
+struct CasoLocale {
+    const char* nome;
+    const char* dataBreve;
+    const char* formatoOra;
+    const char* formatoOra12;
+    const char* antimeridiano;
+    const char* pomeridiano;
+};
+
 TEST(LocaleOra, ReadsTheLocaleTheEnvironmentNames)
+{
+    const CasoLocale casi[] = {
+        { "it_IT", "06/12/2026", "%T", "", "", "" },
+        { "en_US", "12/06/2026", "%r", "%I:%M:%S %p", "AM", "PM" },
+    };
+    for (const CasoLocale& caso : casi) {
+        const testing_support::ScopedLocale ambiente(caso.nome);
+        if (!ambiente.available())
+            GTEST_SKIP() << "no locale sources on this machine";
+        const platform::LocaleOra locale;
+        EXPECT_EQ(locale.dataBreve(giorno(2026, 12, 6)), caso.dataBreve) << caso.nome;
+        EXPECT_EQ(locale.formatoOra(), caso.formatoOra) << caso.nome;
+        EXPECT_EQ(locale.formatoOra12(), caso.formatoOra12) << caso.nome;
+        EXPECT_EQ(locale.antimeridiano(), caso.antimeridiano) << caso.nome;
+        EXPECT_EQ(locale.pomeridiano(), caso.pomeridiano) << caso.nome;
+    }
+}
+
+TEST(LocaleOra, CLocaleForms)
 {
     const ScopedEnv tutto { "LC_ALL", "C" };
     atteseLocaleC(platform::LocaleOra());

@@ -13,6 +13,7 @@ using testing_support::writeFile;
 namespace {
 
 const std::string kChiave = "\\SOFTWARE\\Corvitel-Amberlo";
+const std::string kIntestazione = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n";
 
 class RegistryFileTest : public ::testing::Test {
 protected:
@@ -82,10 +83,7 @@ TEST_F(RegistryFileTest, NonTextValueRaisesInvalidDataType)
 TEST_F(RegistryFileTest, UnparseableFileCountsAsMissingKey)
 {
     EXPECT_EQ(leggi("not a registry file\n\"ultimo_utente\"=\"x\"\n", "ultimo_utente"), "");
-    EXPECT_EQ(leggi("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n"
-                    "\"ultimo_utente\"=\"unterminated\n",
-                    "ultimo_utente"),
-              "");
+    EXPECT_EQ(leggi(kIntestazione + "\"ultimo_utente\"=\"unterminated\n", "ultimo_utente"), "");
     EXPECT_EQ(leggi("", "ultimo_utente"), "");
     EXPECT_EQ(leggi(std::string("\x00\x01\xFF", 3), "ultimo_utente"), "");
 }
@@ -109,14 +107,52 @@ TEST_F(RegistryFileTest, ReadsRegeditUtf16ExportsAndAnsiRegedit4)
 
 TEST_F(RegistryFileTest, TextStopsAtTheFirstZeroCharacter)
 {
-    const std::string testo = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n"
-                              "\"v\"=hex(2):41,00,00,00,42,00,00,00\n";
+    const std::string testo = kIntestazione + "\"v\"=hex(2):41,00,00,00,42,00,00,00\n";
     EXPECT_EQ(leggi(testo, "v"), "A");
 }
 
 TEST_F(RegistryFileTest, LaterDefinitionOfTheSameValueWins)
 {
-    const std::string testo = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n"
-                              "\"v\"=\"primo\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n\"v\"=\"secondo\"\n";
+    const std::string testo =
+        kIntestazione + "\"v\"=\"primo\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n\"v\"=\"secondo\"\n";
     EXPECT_EQ(leggi(testo, "v"), "secondo");
+}
+
+TEST_F(RegistryFileTest, PlainTextWrittenAsBytesIsText)
+{
+    const std::string testo =
+        kIntestazione + "\"v\"=hex(1):31,00,00,00\n\"multi\"=hex(7):41,00,00,00,00,00\n";
+    EXPECT_EQ(leggi(testo, "v"), "1");
+    EXPECT_THROW(leggi(testo, "multi"), RegistryError);
+}
+
+TEST_F(RegistryFileTest, OnlyTheKeyItselfCountsNotItsSubkeysOrParent)
+{
+    const std::string testo = "Windows Registry Editor Version 5.00\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\"a\"=\"padre\"\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo\\Sotto]\n\"b\"=\"figlia\"\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo-Bis]\n\"c\"=\"accanto\"\n"
+                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n\"d\"=\"propria\"\n";
+    EXPECT_EQ(leggi(testo, "a"), "");
+    EXPECT_EQ(leggi(testo, "b"), "");
+    EXPECT_EQ(leggi(testo, "c"), "");
+    EXPECT_EQ(leggi(testo, "d"), "propria");
+}
+
+TEST_F(RegistryFileTest, DeletedValueOrKeyIsMissing)
+{
+    const std::string testo = kIntestazione + "\"v\"=\"c'era\"\n\"w\"=\"resta\"\n\"v\"=-\n";
+    EXPECT_EQ(leggi(testo, "v"), "");
+    EXPECT_EQ(leggi(testo, "w"), "resta");
+    EXPECT_EQ(leggi(testo + "[-HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n", "w"), "");
+}
+
+TEST_F(RegistryFileTest, BlanksAroundLinesOfAHandEditAreLayout)
+{
+    const std::string testo = "Windows Registry Editor Version 5.00 \r\n"
+                              "  [HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\t\r\n"
+                              "\t\"ultimo_utente\"=\" dott. rossi \"  \r\n"
+                              "\"binario\"=hex:01,\\  \r\n  02\r\n";
+    EXPECT_EQ(leggi(testo, "ultimo_utente"), " dott. rossi ");
+    EXPECT_THROW(leggi(testo, "binario"), RegistryError);
 }
