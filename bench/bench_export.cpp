@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "export/BilanciSalute.h"
+#include "host/AperturaSessione.h"
 #include "export/Classificazione.h"
 #include "export/EsportazioneTracciato.h"
 #include "host/Automation.h"
@@ -419,10 +420,12 @@ int main(int argc, char** argv)
     const fs::path radice = modello;
     bool tuttoBene = true;
 
-    std::printf("Esportazione completa (mediana di %d esecuzioni; prestazioni per paziente: %d)\n", ripetizioni,
-        kPrestazioniPerPaziente);
-    std::printf("%11s %7s %9s %8s %9s %9s %10s %9s %9s %9s %9s\n", "prestazioni", "xml MB", "totale s", "host s",
-        "motore s", "carica s", "ricarica s", "classif s", "scritt s", "picco MB", "scritture");
+    // A run of a few milliseconds is at the mercy of the machine's noise: smaller practices run
+    // more often, so that each size's median rests on about the same time.
+    const auto ripetizioniPer = [ripetizioni](int dimensione) { return ripetizioni * std::max(1, 10000 / dimensione); };
+    std::printf("Esportazione completa (mediane; prestazioni per paziente: %d)\n", kPrestazioniPerPaziente);
+    std::printf("%11s %7s %9s %8s %9s %9s %10s %9s %9s %9s %9s %6s\n", "prestazioni", "xml MB", "totale s", "host s",
+        "motore s", "carica s", "ricarica s", "classif s", "scritt s", "picco MB", "scritture", "esec.");
     std::vector<std::pair<int, double>> tempi;
     std::vector<int> dimensioni = { 1000, 10000, 100000 };
     if (solaDimensione > 0)
@@ -436,14 +439,16 @@ int main(int argc, char** argv)
         opzioni.accertamentiPerPazientePls = 0;
         hostserver::generaPratica(db, opzioni);
 
+        const int esecuzioni = ripetizioniPer(dimensione);
         const Figlio figlio
-            = inFiglio([&] { return misuraEsportazione(db, radice / std::to_string(dimensione), ripetizioni); });
+            = inFiglio([&] { return misuraEsportazione(db, radice / std::to_string(dimensione), esecuzioni); });
         const Risultati& r = figlio.risultati;
         tuttoBene = tuttoBene && figlio.riuscito && r.mediana("messaggi_inattesi") == 0;
-        std::printf("%11.0f %7.1f %9.3f %8.3f %9.3f %9.3f %10.3f %9.3f %9.3f %9.1f %9.0f\n", r.mediana("prestazioni"),
-            r.mediana("byte_estratto") / 1e6, r.mediana("totale"), r.mediana("host_genera_xml"), r.mediana("motore"),
-            r.mediana("caricamento"), r.mediana("ricaricamento"), r.mediana("classificazione"), r.mediana("scrittura"),
-            r.mediana("picco_kb") / 1024.0, r.mediana("scritture"));
+        std::printf("%11.0f %7.1f %9.3f %8.3f %9.3f %9.3f %10.3f %9.3f %9.3f %9.1f %9.0f %6d\n",
+            r.mediana("prestazioni"), r.mediana("byte_estratto") / 1e6, r.mediana("totale"),
+            r.mediana("host_genera_xml"), r.mediana("motore"), r.mediana("caricamento"), r.mediana("ricaricamento"),
+            r.mediana("classificazione"), r.mediana("scrittura"), r.mediana("picco_kb") / 1024.0,
+            r.mediana("scritture"), esecuzioni);
         tempi.emplace_back(dimensione, r.mediana("totale"));
         if (dimensione == 100000) {
             const bool sotto3 = r.mediana("totale") < 3.0;
@@ -471,14 +476,16 @@ int main(int argc, char** argv)
         const Figlio figlio = inFiglio([&] { return misuraBilanci(db, radice / "bilanci", ripetizioni); });
         const Risultati& r = figlio.risultati;
         const bool sotto2 = r.mediana("totale") < 2.0;
-        tuttoBene = tuttoBene && figlio.riuscito && sotto2 && r.mediana("messaggi_inattesi") == 0;
+        // A shorter list would make the time look better than it is.
+        const bool tutti = r.mediana("pazienti") == kPazientiBilanci;
+        tuttoBene = tuttoBene && figlio.riuscito && sotto2 && tutti && r.mediana("messaggi_inattesi") == 0;
         std::printf("\nBilanci di salute (PLS, 10 accertamenti per paziente, mediana di %d esecuzioni)\n", ripetizioni);
         std::printf(
             "%12s %10s %10s %10s %12s %10s\n", "pazienti", "totale s", "host s", "motore s", "picco MB", "righe");
         std::printf("%12.0f %10.3f %10.3f %10.3f %12.1f %10.0f\n", r.mediana("pazienti"), r.mediana("totale"),
             r.mediana("host"), r.mediana("totale") - r.mediana("host"), static_cast<double>(figlio.piccoKb) / 1024.0,
             r.mediana("righe"));
-        std::printf("  1.000 pazienti sotto 2 s: %s\n", esito(sotto2));
+        std::printf("  1.000 pazienti: %s; sotto 2 s: %s\n", esito(tutti), esito(sotto2));
     }
 
     std::error_code ignorato;

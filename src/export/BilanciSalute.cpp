@@ -41,12 +41,6 @@ std::string filtroBilanci(const std::string& sDallaData, const std::string& sAll
         + "|ordinamento=ordine_data_desc";
 }
 
-std::int32_t caricaPazientiMedico(Torvapat& oOrvapat)
-{
-    const std::u16string idUtente = oOrvapat.leggi_attributo(u"userid_utente");
-    return oOrvapat.carica(u"codice_medico =" + idUtente + u"|tipo_di_convenzione=S", u"alfabetico");
-}
-
 void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData, const std::string& sAllaData,
     const std::string& sCodiceRegionale)
 {

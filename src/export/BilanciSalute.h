@@ -24,9 +24,6 @@ inline constexpr const char* kCodiciBilancio = "3522 3523 3524 3526 3527 4145 41
 // The host filter of one patient's health-check results in the period.
 std::string filtroBilanci(const std::string& sDallaData, const std::string& sAllaData);
 
-// Reloads the doctor's patient list in the session, as session opening does, so that the walk
-// starts from the first patient; returns the number of rows loaded.
-std::int32_t caricaPazientiMedico(Torvapat& oOrvapat);
 
 // Walks nPazienti rows of the session's patient list and appends one BILSALU.DAT line per
 // health-check result. A failure while a patient is handled is shown and the walk goes on.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "export/BilanciSalute.h"
+#include "host/AperturaSessione.h"
 #include "export/Classificazione.h"
 #include "export/Storico.h"
 #include "platform/MessageBox.h"
@@ -90,7 +91,8 @@ void classificaEstratto(
     }
     const std::vector<NodoXml> figli = elenco.nodiFigli();
     classificazione.log.suLog("--- Pazienti " + std::to_string(static_cast<long long>(figli.size()) - 1) + " ---");
-    // Whole ids rather than a search in one growing text: the same answers, without the quadratic cost.
+    // Whole ids rather than a search for "|" + id + "|" in one growing text: no quadratic cost, and
+    // an id holding a bar (say "1|2") cannot hide another patient ("2") any more.
     std::unordered_set<std::string> elencoPazienti;
     for (const NodoXml& figlio : figli) {
         // No attribute, no patient id: nothing to classify.
@@ -162,6 +164,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     log.suLog("Inizio creazione tracciato...");
     finestra.nascondiMemo1();
 
+    // Main-window creation can stop before the document is made, and without a session there is
+    // no host to ask: stop before any previous file is moved.
     if (!unita.oXmlDoc) {
         errore(log, "ERRORE: Documento XML non disponibile, impossibile creare il tracciato.");
         return true;

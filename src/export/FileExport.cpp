@@ -8,6 +8,7 @@
 #include <unistd.h>
 #include <utility>
 
+#include "export/TimbroLog.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
@@ -37,18 +38,53 @@ private:
     int fd_;
 };
 
-// Appends the bytes whole or not at all: a failed or short write takes the file back to the
-// size it had. Returns 0, or the errno of the failure.
+// Opens the file for appending; creato tells whether this call made it (O_EXCL: not another
+// program in the meantime).
+int apriInCoda(const char* nativo, bool& creato)
+{
+    constexpr int kModo = O_WRONLY | O_APPEND | O_CLOEXEC;
+    for (int tentativo = 0; tentativo < 3; ++tentativo) {
+        const int fd = ::open(nativo, kModo);
+        if (fd >= 0 || errno != ENOENT) {
+            creato = false;
+            return fd;
+        }
+        const int nuovo = ::open(nativo, kModo | O_CREAT | O_EXCL, 0666);
+        if (nuovo >= 0 || errno != EEXIST) {
+            creato = nuovo >= 0;
+            return nuovo;
+        }
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Appends the bytes whole or not at all: after a failure the file is as it was, absent if it
+// was absent, so that a failed first record leaves no empty file to be taken for an export.
+// Returns 0, or the errno of the failure.
 int accoda(const std::string& percorso, std::string_view testo)
 {
     const std::filesystem::path nativo = platform::percorsoNativo(percorso);
-    Descrittore file(::open(nativo.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666));
+    bool creato = false;
+    Descrittore file(apriInCoda(nativo.c_str(), creato));
     if (file.get() < 0)
         return errno;
     struct stat stato { };
-    if (::fstat(file.get(), &stato) != 0)
-        return errno;
-    const off_t dimensionePrima = stato.st_size;
+    if (::fstat(file.get(), &stato) != 0) {
+        const int errore = errno;
+        if (creato)
+            (void)::unlink(nativo.c_str());
+        return errore;
+    }
+    const auto ripristina = [&](int errore) {
+        if (creato)
+            (void)::unlink(nativo.c_str());
+        else if (file.get() >= 0)
+            (void)::ftruncate(file.get(), stato.st_size);
+        else
+            (void)::truncate(nativo.c_str(), stato.st_size);
+        return errore;
+    };
 
     std::size_t scritti = 0;
     while (scritti < testo.size()) {
@@ -59,16 +95,10 @@ int accoda(const std::string& percorso, std::string_view testo)
         }
         if (n < 0 && errno == EINTR)
             continue;
-        const int errore = n < 0 ? errno : EIO;
-        if (scritti > 0)
-            (void)::ftruncate(file.get(), dimensionePrima);
-        return errore;
+        return ripristina(n < 0 ? errno : EIO);
     }
-    if (file.chiudi() != 0) {
-        const int errore = errno;
-        (void)::truncate(nativo.c_str(), dimensionePrima);
-        return errore;
-    }
+    if (file.chiudi() != 0)
+        return ripristina(errno);
     return 0;
 }
 

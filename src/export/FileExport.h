@@ -2,8 +2,7 @@
 
 #include <cstdint>
 #include <string>
-
-#include "export/TimbroLog.h"
+#include <utility>
 
 // Appends the Windows-1252 text, byte for byte, to the file (created when missing; the folder
 // is not created). Empty text touches nothing. A record goes in whole or not at all: on a failed

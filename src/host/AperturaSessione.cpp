@@ -25,17 +25,10 @@ bool leggiDebug()
     }
 }
 
-// The host parameter list that loads the doctor's patients; the blank before "=" is the host's.
-std::u16string listaPazientiMedico(const std::u16string& idUtente)
-{
-    return u"codice_medico =" + idUtente + u"|" + u"tipo_di_convenzione=S";
-}
-
 // The three doctor checks, in order; the first that fails shows its message.
 bool medicoAbilitato(Torvapat& sessione, std::int32_t& nPazienti)
 {
-    const std::u16string idUtente = sessione.leggi_attributo(u"userid_utente");
-    nPazienti = sessione.carica(listaPazientiMedico(idUtente), u"alfabetico");
+    nPazienti = caricaPazientiMedico(sessione);
     if (nPazienti == 0) {
         platform::mostraMessaggio("ERRORE: Nessun paziente associato al medico corrente.");
         return false;
@@ -53,6 +46,13 @@ bool medicoAbilitato(Torvapat& sessione, std::int32_t& nPazienti)
 }
 
 } // namespace
+
+std::int32_t caricaPazientiMedico(Torvapat& oOrvapat)
+{
+    const std::u16string idUtente = oOrvapat.leggi_attributo(u"userid_utente");
+    // The blank before "=" is the host's own spelling of the key.
+    return oOrvapat.carica(u"codice_medico =" + idUtente + u"|" + u"tipo_di_convenzione=S", u"alfabetico");
+}
 
 bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
     std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale)

@@ -17,3 +17,8 @@
 bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
     std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti,
     const std::function<void()>& mostraFinestraPrincipale);
+
+// Loads the signed-in doctor's patient list in the session, at its first row, and returns the
+// number of rows loaded (0 when none or on failure). Each export run reloads it the same way, so
+// that the health-check walk starts from the first patient.
+std::int32_t caricaPazientiMedico(Torvapat& oOrvapat);

@@ -1,9 +1,10 @@
 #include "export/BilanciSalute.h"
+#include "host/AperturaSessione.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <sstream>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -66,7 +67,7 @@ public:
             if (metodo == u"carica") {
                 esami_ = corrente_ < pazienti_.size() ? pazienti_[corrente_].esami : std::vector<Esame> {};
             } else if (metodo == u"rowcount") {
-                return host::Variant { cp1252ToUtf16(std::to_string(esami_.size())) };
+                return host::Variant { rowcount ? *rowcount : cp1252ToUtf16(std::to_string(esami_.size())) };
             } else if (metodo == u"setrow") {
                 riga_ = std::stoul(utf16ToCp1252(parametri));
             } else if (metodo == u"leggi_attributo") {
@@ -79,6 +80,8 @@ public:
 
     // Called first on every pipe call; throwing host::AutomationError fails the call.
     std::function<void(const host::Arguments&)> guastoPipe;
+    // The answer to "rowcount" in place of the number of examinations.
+    std::optional<std::u16string> rowcount;
 
 private:
     std::vector<Paziente> pazienti_;
@@ -87,20 +90,6 @@ private:
     std::size_t riga_ = 0;
     int oggetti_ = 0;
 };
-
-// The log's messages without their time stamps.
-std::vector<std::string> messaggiLog(const fs::path& file)
-{
-    std::vector<std::string> messaggi;
-    std::istringstream righe(testing_support::readFile(file));
-    for (std::string riga; std::getline(righe, riga);) {
-        if (!riga.empty() && riga.back() == '\r')
-            riga.pop_back();
-        const auto trattino = riga.find(" - ");
-        messaggi.push_back(trattino == std::string::npos ? riga : riga.substr(trattino + 3));
-    }
-    return messaggi;
-}
 
 // The calls that reached the host, without the liveness probes of the guarded operations.
 std::vector<std::string> chiamateUtili(const ScriptedAutomation& server)
@@ -308,7 +297,7 @@ TEST_F(BilanciSaluteTest, LogLinesNameTheCodeAndThePatientsRowCount)
 {
     avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" }, { u"2024-01-05", u"9999" } } }, { u"", {} } });
     cammina(2);
-    EXPECT_EQ(messaggiLog(cartella / "karv_log.txt"),
+    EXPECT_EQ(testing_support::logMessages(cartella / "karv_log.txt"),
         (std::vector<std::string> {
             "Bilanci di salute - PAZIENTE abcdef12g34h567i",
             "->Inserito in BILSALU.DAT, Codice_ov: 3522 riga:2",
@@ -319,7 +308,19 @@ TEST_F(BilanciSaluteTest, LogLinesNameTheCodeAndThePatientsRowCount)
         }));
 }
 
-TEST_F(BilanciSaluteTest, NonNumericRowCountGivesNoLines)
+TEST_F(BilanciSaluteTest, NonNumericRowCountGivesNoLinesAfterTheWrappersReport)
+{
+    avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" } } } });
+    pratica().rowcount = u"tre";
+    cammina(1);
+    EXPECT_FALSE(fs::exists(cartella / "BILSALU.DAT"));
+    EXPECT_EQ(messaggi.messaggi(),
+        (std::vector<std::string> { "Torvapat.call_method_pipe(h1, rowcount, ): eccezione: \r\ns_handle = h1\r\n"
+                                    "s_metodo = rowcount\r\ns_lista_parametri = " }));
+    EXPECT_EQ(progressi, (std::vector<std::string> { "...bilanci di salute: paziente 1 di 1" }));
+}
+
+TEST_F(BilanciSaluteTest, FailedRowCountGivesNoLines)
 {
     avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" } } } });
     pratica().guastoPipe = [](const host::Arguments& argomenti) {

@@ -2,11 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include <ctime>
 #include <filesystem>
 #include <functional>
 #include <optional>
-#include <sstream>
 #include <stdexcept>
 #include <vector>
 
@@ -21,6 +19,7 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono;
+using testing_support::logMessages;
 using testing_support::readFile;
 using testing_support::ScriptedAutomation;
 using testing_support::writeFile;
@@ -113,41 +112,10 @@ std::string estratto(const std::vector<PazienteEstratto>& pazienti)
     return estratto(figli);
 }
 
-std::vector<std::string> messaggiLog(const std::string& file)
-{
-    std::vector<std::string> messaggi;
-    std::istringstream righe(readFile(file));
-    for (std::string riga; std::getline(righe, riga);) {
-        if (!riga.empty() && riga.back() == '\r')
-            riga.pop_back();
-        const auto trattino = riga.find(" - ");
-        messaggi.push_back(trattino == std::string::npos ? riga : riga.substr(trattino + 3));
-    }
-    return messaggi;
-}
-
 bool contiene(const std::vector<std::string>& righe, const std::string& riga)
 {
     return std::find(righe.begin(), righe.end(), riga) != righe.end();
 }
-
-// Local time is UTC while it lives; tzset() makes the C library read TZ again both ways.
-class FusoUtc {
-public:
-    FusoUtc()
-        : tz_(std::in_place, "TZ", "UTC")
-    {
-        tzset();
-    }
-    ~FusoUtc()
-    {
-        tz_.reset();
-        tzset();
-    }
-
-private:
-    std::optional<testing_support::ScopedEnv> tz_;
-};
 
 // The folders of one test: the output folder with its history folder, and the program folder.
 struct Cartelle {
@@ -325,6 +293,8 @@ TEST_F(EsportazioneTracciatoTest, GeneralPractitionerRunWritesTheFilesAndTheSumm
     EXPECT_EQ(finestra.progressi.back(), "...inserimento record ppip:6");
     EXPECT_FALSE(fs::exists(xmlTemporaneo()));
     EXPECT_FALSE(unita.bEsportazioneInCorso);
+    // Nothing was there before the run: nothing to keep.
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
 }
 
 TEST_F(EsportazioneTracciatoTest, HostCallsAndLogLinesOfARun)
@@ -340,7 +310,7 @@ TEST_F(EsportazioneTracciatoTest, HostCallsAndLogLinesOfARun)
             R"(leggi_attributo("mmg\codice_regionale"))",
             R"(get_opzione("utente", "contratto"))",
         }));
-    const std::vector<std::string> righe = messaggiLog(unita.sFileLog);
+    const std::vector<std::string> righe = logMessages(unita.sFileLog);
     const std::vector<std::string> attese = {
         "ov_pipp versione ver. 6",
         "Inizio creazione tracciato...",
@@ -386,7 +356,20 @@ TEST_F(EsportazioneTracciatoTest, EachPatientIdIsClassifiedOnceAtItsFirstChild)
         "UNDICI          00471111/01/202400011\r\n"
         "CENTOVENTITRE   00471123/01/202400011\r\n"
         "DODICI          00471112/01/202400011\r\n");
-    EXPECT_TRUE(contiene(messaggiLog(unita.sFileLog), "--- Pazienti 8 ---"));
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), "--- Pazienti 8 ---"));
+}
+
+TEST_F(EsportazioneTracciatoTest, IdHoldingABarHidesNoOtherPatient)
+{
+    const PazienteEstratto conBarra { "1|2", "barra", { { "0000023", "2024-01-05", "V" } } };
+    const PazienteEstratto due { "2", "due", { { "0000023", "2024-01-06", "V" } } };
+    const PazienteEstratto uno { "1", "uno", { { "0000023", "2024-01-07", "V" } } };
+    xml = estratto(std::vector<PazienteEstratto> { conBarra, due, uno });
+    esegui();
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")),
+        "BARRA           00471105/01/202400011\r\n"
+        "DUE             00471106/01/202400011\r\n"
+        "UNO             00471107/01/202400011\r\n");
 }
 
 TEST_F(EsportazioneTracciatoTest, ChildWithoutAttributeIsSkipped)
@@ -395,7 +378,7 @@ TEST_F(EsportazioneTracciatoTest, ChildWithoutAttributeIsSkipped)
     xml = estratto("<!-- commento -->" + elementoPaziente(p1) + "<SENZA_ID><x>1</x></SENZA_ID>" + elementiServizi(p1));
     esegui();
     EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "UNO             00471101/01/202400011\r\n");
-    const std::vector<std::string> righe = messaggiLog(unita.sFileLog);
+    const std::vector<std::string> righe = logMessages(unita.sFileLog);
     EXPECT_TRUE(contiene(righe, "--- Pazienti 3 ---"));
     EXPECT_EQ(std::count(righe.begin(), righe.end(), "PAZIENTE: uno numero pipp: 1"), 1);
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
@@ -405,7 +388,7 @@ TEST_F(EsportazioneTracciatoTest, ListWithoutChildrenLogsMinusOneAndWritesNothin
 {
     xml = estratto(std::string());
     esegui();
-    const std::vector<std::string> righe = messaggiLog(unita.sFileLog);
+    const std::vector<std::string> righe = logMessages(unita.sFileLog);
     EXPECT_TRUE(contiene(righe, "--- Pazienti -1 ---"));
     EXPECT_EQ(fileIn(cartelle.sDirOutput), (std::vector<std::string> { "karv.xml", "karv_log.txt", "storico" }));
     EXPECT_EQ(finestra.memo1,
@@ -419,12 +402,12 @@ TEST_F(EsportazioneTracciatoTest, ExtractWithoutTheListFindsNoRecord)
 {
     xml = "<?xml version=\"1.0\"?><altro><PAZIENTE io_id_paziente=\"1\"/></altro>";
     esegui();
-    EXPECT_TRUE(contiene(messaggiLog(unita.sFileLog), "--- Nessun record ppip trovato ---"));
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), "--- Nessun record ppip trovato ---"));
     EXPECT_FALSE(fs::exists(cartelle.output("ACCESSI.DAT")));
 
     xml = "questo non \xE8 xml <";
     esegui();
-    const std::vector<std::string> righe = messaggiLog(unita.sFileLog);
+    const std::vector<std::string> righe = logMessages(unita.sFileLog);
     EXPECT_EQ(std::count(righe.begin(), righe.end(), "--- Nessun record ppip trovato ---"), 2);
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata.", "Procedura terminata." }));
 }
@@ -443,7 +426,7 @@ TEST_F(EsportazioneTracciatoTest, FailedExtractionAsksToQuitAndTheRunGoesOn)
             "Procedura terminata.",
         }));
     EXPECT_EQ(std::count(finestra.eventi.begin(), finestra.eventi.end(), "uscita richiesta"), 2);
-    const std::vector<std::string> righe = messaggiLog(unita.sFileLog);
+    const std::vector<std::string> righe = logMessages(unita.sFileLog);
     EXPECT_TRUE(contiene(righe, "ERRORE: Impossibile generare xml ppip."));
     EXPECT_TRUE(contiene(righe, "ERRORE: File estrazione xml ppip non trovato."));
     EXPECT_TRUE(contiene(righe, "--- Nessun record ppip trovato ---"));
@@ -535,7 +518,7 @@ TEST_F(EsportazioneTracciatoTest, WithoutHostSessionTheRunEndsWithAMessage)
 
 TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
 {
-    const FusoUtc utc;
+    const testing_support::ScopedTimeZone utc("UTC");
     const auto istante = file_clock::from_sys(sys_days { 2024y / May / 17 } + 14h + 30min + 5s);
     for (const char* nome : { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" }) {
         writeFile(cartelle.output(nome), std::string("vecchio ") + nome);
@@ -573,7 +556,7 @@ TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBefo
     EXPECT_TRUE(server.calls().empty());
     EXPECT_FALSE(finestra.memo1.has_value());
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
-    EXPECT_TRUE(contiene(messaggiLog(unita.sFileLog),
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog),
         "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT") + "."));
 }
 

@@ -3,16 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
-#include <csignal>
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <sys/resource.h>
 #include <vector>
 
 #include "platform/Clock.h"
 #include "support/TestSupport.h"
 
+using testing_support::FileSizeLimit;
 using testing_support::MessageRecorder;
 using testing_support::readFile;
 using testing_support::ScopedEnv;
@@ -26,29 +25,6 @@ std::string fallimento(const std::string& operazione, int errore)
 {
     return "Eccezione in " + operazione + "\r\n" + std::strerror(errore);
 }
-
-// Caps the size of any file this process writes, as a full disk would, until it goes.
-// SIGXFSZ is ignored meanwhile so that the write fails with EFBIG instead of ending the test.
-class LimiteDimensioneFile {
-public:
-    explicit LimiteDimensioneFile(rlim_t byte)
-    {
-        getrlimit(RLIMIT_FSIZE, &precedente_);
-        segnalePrecedente_ = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limite = precedente_;
-        limite.rlim_cur = byte;
-        setrlimit(RLIMIT_FSIZE, &limite);
-    }
-    ~LimiteDimensioneFile()
-    {
-        setrlimit(RLIMIT_FSIZE, &precedente_);
-        std::signal(SIGXFSZ, segnalePrecedente_);
-    }
-
-private:
-    rlimit precedente_ {};
-    void (*segnalePrecedente_)(int) = nullptr;
-};
 
 class SuFileTest : public ::testing::Test {
 protected:
@@ -126,7 +102,7 @@ TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
     const std::int32_t primaDelGuasto = suFileNonRiuscite();
 
     {
-        LimiteDimensioneFile disco(10); // room for three of the next fourteen bytes
+        FileSizeLimit disco(10); // room for three of the next fourteen bytes
         suFile("RECORD-LUNGO\r\n", file);
     }
 
@@ -139,11 +115,23 @@ TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
     EXPECT_EQ(readFile(file), "RIGA1\r\nR2\r\n");
 }
 
+TEST_F(SuFileTest, FailedFirstRecordLeavesNoFileBehind)
+{
+    // A file that exists counts as made, so a failed first record must not leave an empty one.
+    {
+        FileSizeLimit disco(0);
+        suFile("RIGA\r\n", percorso("PPIP.DAT"));
+    }
+
+    EXPECT_FALSE(std::filesystem::exists(dir / "PPIP.DAT"));
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suFile", EFBIG) });
+}
+
 TEST_F(SuFileTest, RecordThatExactlyFillsTheRoomIsWritten)
 {
     const std::string file = percorso("ACCESSI.DAT");
     {
-        LimiteDimensioneFile disco(6);
+        FileSizeLimit disco(6);
         suFile("RIGA\r\n", file);
     }
 
@@ -243,6 +231,23 @@ TEST_F(SuLogTest, MissingFolderIsReportedAndNeverCreated)
     EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suLog", ENOENT) });
     EXPECT_FALSE(std::filesystem::exists(dir / "rimossa"));
     EXPECT_EQ(suFileNonRiuscite(), primaDelTest); // only export records count
+}
+
+TEST_F(SuLogTest, FailedWriteKeepsTheLogAsItWas)
+{
+    {
+        FileSizeLimit disco(0);
+        log.suLog("Inizio");
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir / "karv_log.txt"));
+
+    log.suLog("prima");
+    {
+        FileSizeLimit disco(30); // room for three bytes of the next line
+        log.suLog("seconda");
+    }
+    EXPECT_EQ(contenutoLog(), "12/06/26 16:11:24 - prima\r\n");
+    EXPECT_EQ(messaggi.messaggi(), (Righe { fallimento("suLog", EFBIG), fallimento("suLog", EFBIG) }));
 }
 
 } // namespace

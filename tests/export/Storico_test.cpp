@@ -3,10 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
-#include <optional>
+#include <string>
 
 #include "support/TestSupport.h"
 
@@ -17,24 +15,8 @@ using testing_support::writeFile;
 
 namespace {
 
-// A fixed zone without the zone database: Central European time with its summer rule.
-// tzset() makes the C library read TZ again, on the way in and after TZ is restored.
-class FusoRoma {
-public:
-    FusoRoma()
-        : tz_(std::in_place, "TZ", "CET-1CEST,M3.5.0,M10.5.0/3")
-    {
-        tzset();
-    }
-    ~FusoRoma()
-    {
-        tz_.reset();
-        tzset();
-    }
-
-private:
-    std::optional<testing_support::ScopedEnv> tz_;
-};
+// Central European time with its summer rule, without the zone database.
+constexpr const char* kFusoRoma = "CET-1CEST,M3.5.0,M10.5.0/3";
 
 platform::LocalTime locale(year_month_day giorno, hours h, minutes m, seconds s)
 {
@@ -79,7 +61,7 @@ TEST(TimbroStorico, SecondsRoundedDownToEvenAndMinuteStampHasNoSeconds)
 
 TEST(TimbroStorico, FileStampIsItsOwnLastWriteTimeInLocalTime)
 {
-    const FusoRoma roma;
+    const testing_support::ScopedTimeZone roma(kFusoRoma);
     testing_support::TempDir cartella;
     const fs::path file = cartella / "ACCESSI.DAT";
     writeFile(file, "x");
@@ -102,7 +84,7 @@ protected:
     std::string sDirStorico() const { return percorso(cartella / "storico") + "/"; }
     fs::path storico(const std::string& nome) const { return cartella / "storico" / nome; }
 
-    FusoRoma roma;
+    testing_support::ScopedTimeZone roma { kFusoRoma };
     testing_support::TempDir cartella;
 };
 
@@ -177,6 +159,8 @@ TEST_F(StoricoTest, FailedCopyKeepsTheFileAndNamesItInTheMessage)
     EXPECT_FALSE(fs::exists(cartella / "manca"));
     EXPECT_EQ(messaggioStorico(esito, percorso(vaccini)),
         "ERRORE: Impossibile copiare nello storico il file " + percorso(vaccini) + ".");
+    EXPECT_EQ(messaggioStorico(EsitoStorico::EliminazioneFallita, percorso(vaccini)),
+        "ERRORE: Impossibile eliminare il file " + percorso(vaccini) + " dopo la copia nello storico.");
     EXPECT_EQ(messaggioStorico(EsitoStorico::Spostato, percorso(vaccini)), "");
     EXPECT_EQ(messaggioStorico(EsitoStorico::Assente, percorso(vaccini)), "");
 }
@@ -190,5 +174,22 @@ TEST_F(StoricoTest, UnreadablePreviousFileIsKeptAndLeavesNoHalfCopy)
 
     EXPECT_EQ(spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo), EsitoStorico::CopiaFallita);
     EXPECT_TRUE(fs::exists(ppip / "dentro"));
+    EXPECT_TRUE(fs::is_empty(cartella / "storico"));
+}
+
+TEST_F(StoricoTest, CopyCutShortLeavesNoHalfCopyAndKeepsTheFile)
+{
+    const fs::path accessi = cartella / "ACCESSI.DAT";
+    const std::string contenuto(4096, 'A');
+    writeFile(accessi, contenuto);
+
+    EsitoStorico esito;
+    {
+        const testing_support::FileSizeLimit disco(1000);
+        esito = spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo);
+    }
+
+    EXPECT_EQ(esito, EsitoStorico::CopiaFallita);
+    EXPECT_EQ(readFile(accessi), contenuto);
     EXPECT_TRUE(fs::is_empty(cartella / "storico"));
 }

@@ -4,6 +4,8 @@
 
 #include <chrono>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "support/TestSupport.h"
 
@@ -115,6 +117,29 @@ TEST(TimbroLog, UsesTheEnvironmentLocaleShortDate)
 
     EXPECT_EQ(timbroLog(momento), "12/06/26 16:11:24");
     EXPECT_EQ(timbroLog(local_days { year { 2027 } / January / 1 }), "01/01/27");
+}
+
+struct CasoTimbroLocale {
+    const char* locale;
+    std::vector<std::pair<seconds, std::string>> attesi; // time of day, stamp on 6 December 2026
+};
+
+TEST(TimbroLog, FollowsTheLocalesDateFormClockAndDesignator)
+{
+    const CasoTimbroLocale casi[] = {
+        { "it_IT", { { ora(16, 11, 24), "06/12/2026 16:11:24" }, { ora(9, 5, 7), "06/12/2026 09:05:07" } } },
+        { "en_US",
+            { { ora(16, 11, 24), "12/06/2026 04:11:24 PM" }, { ora(0, 30, 0), "12/06/2026 12:30:00 AM" },
+                { ora(0, 0, 0), "12/06/2026" } } },
+    };
+    const local_days giorno { year { 2026 } / December / 6 };
+    for (const CasoTimbroLocale& caso : casi) {
+        const testing_support::ScopedLocale ambiente(caso.locale);
+        if (!ambiente.available())
+            GTEST_SKIP() << "no locale sources on this machine";
+        for (const auto& [oraDelGiorno, atteso] : caso.attesi)
+            EXPECT_EQ(timbroLog(giorno + oraDelGiorno), atteso) << caso.locale;
+    }
 }
 
 } // namespace

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -52,6 +54,52 @@ private:
     bool aveva_ = false;
     std::string vecchio_;
 };
+
+// Sets TZ for the object's lifetime, e.g. "UTC" or "CET-1CEST,M3.5.0,M10.5.0/3", and makes the C
+// library read it again on the way in and out.
+class ScopedTimeZone {
+public:
+    explicit ScopedTimeZone(const std::string& tz);
+    ~ScopedTimeZone();
+    ScopedTimeZone(const ScopedTimeZone&) = delete;
+    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+
+private:
+    std::optional<ScopedEnv> tz_;
+};
+
+// Caps the size of any file this process writes, as a full disk would, for the object's lifetime.
+// SIGXFSZ is ignored meanwhile, so that a write past the cap fails with EFBIG.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(std::uint64_t byte);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+private:
+    std::uint64_t precedenteCur_ = 0;
+    std::uint64_t precedenteMax_ = 0;
+    void (*segnalePrecedente_)(int) = nullptr;
+};
+
+// Compiles a glibc locale (e.g. "it_IT", UTF-8) into a folder of its own and, for the object's
+// lifetime, points LOCPATH there and LC_ALL at it. available() is false where the machine has no
+// locale sources or localedef: the test then skips.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const std::string& nome);
+    bool available() const { return available_; }
+
+private:
+    TempDir cartella_;
+    bool available_ = false;
+    std::optional<ScopedEnv> locpath_;
+    std::optional<ScopedEnv> lcAll_;
+};
+
+// The messages of a run log file without their time stamps, one per line.
+std::vector<std::string> logMessages(const std::filesystem::path& file);
 
 std::string readFile(const std::filesystem::path& percorso);
 void writeFile(const std::filesystem::path& percorso, const std::string& contenuto);
