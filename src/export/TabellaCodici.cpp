@@ -1,12 +1,11 @@
 #include "export/TabellaCodici.h"
 
-void TabellaCodici::caricaTabellaCodici()
+void TabellaCodici::carica(std::span<const std::string_view> testi)
 {
     for (auto& colonna : colonne_) {
         colonna.clear();
         colonna.reserve(kRighe);
     }
-    const auto testi = sorgente();
     for (size_t i = 1; i <= testi.size(); ++i) {
         // An empty cell reads back as one blank, as the grid stores it.
         const std::string_view testo = testi[i - 1];
@@ -39,9 +38,9 @@ std::string minuscoloCp1252(std::string_view testo)
         const auto byte = static_cast<unsigned char>(c);
         if ((byte >= 'A' && byte <= 'Z') || (byte >= 0xC0 && byte <= 0xDE && byte != 0xD7))
             c = static_cast<char>(byte + 0x20);
-        else if (byte == 0x8A || byte == 0x8C || byte == 0x8E)  // Š Œ Ž
+        else if (byte == 0x8A || byte == 0x8C || byte == 0x8E) // Š Œ Ž
             c = static_cast<char>(byte + 0x10);
-        else if (byte == 0x9F)  // Ÿ
+        else if (byte == 0x9F) // Ÿ
             c = static_cast<char>(0xFF);
     }
     return uscita;

@@ -15,7 +15,10 @@ public:
     enum Colonna { VACCINO = 0, TIPO = 1, CODE_PUGLIA = 2, DESCRIZ = 3, ROWID = 4, PROFESSIONISTA = 5 };
 
     // Fills the table from the built-in texts; an empty text is stored as one blank.
-    void caricaTabellaCodici();
+    void caricaTabellaCodici() { carica(sorgente()); }
+    // The same from other texts in the built-in order (row by row: TIPO, CODE_PUGLIA, DESCRIZ,
+    // ROWID, PROFESSIONISTA, VACCINO), text i going to column i mod 6.
+    void carica(std::span<const std::string_view> testi);
 
     // The first row, header included, whose ROWID equals the code without regard to letter case
     // and without trimming; -1 when none does.

@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -209,43 +211,30 @@ TEST(Classificazione, RoutingTable)
     }
 }
 
-TEST(Classificazione, RoutingThroughTheBuiltInTable)
+// One known service of patient 7 dated 2024-01-31: where it went, as a routing case.
+struct CasoInstradamento {
+    const char* codice;
+    bool chk;
+    enum { Accessi, Ppip, Vaccini, Nessuno } file;
+    std::string record;   // the bytes of that file
+    std::string rigaLog;  // the line between the code line and "."; empty when none
+};
+
+void verificaInstradamento(const std::string& cf, const std::string& sContratto, const std::vector<CasoInstradamento>& casi,
+                           std::span<const std::string_view> tabella = {})
 {
-    enum class File { Accessi, Ppip, Vaccini, Nessuno };
-    struct Caso {
-        const char* codice;
-        bool chk;
-        File file;
-        std::string record;
-        std::string rigaLog;  // the line between the code line and "."; empty when none
-    };
-    const std::string cf = "AAABBB00C11D222E";
-    const std::vector<Caso> casi = {
-        {"0000023", true, File::Accessi, cf + "00012331/01/202400011\r\n", "->Inserito in ACCESSI.DAT, riga:1"},
-        {"0000196", false, File::Accessi, cf + "00012331/01/202400015\r\n", "->Inserito in ACCESSI.DAT, riga:1"},
-        {"0000001", true, File::Ppip, cf + "00012300831/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
-        {"0000001", false, File::Ppip, cf + "00012300831/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
-        {"0000019", true, File::Vaccini, cf + "00012301631/01/202400001\r\n", "->Inserito in VACCINI.DAT, riga:1"},
-        {"0000019", false, File::Ppip, cf + "00012301631/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
-        // The first row with the key wins: 0000314 is row 31 (112), never row 103 (016).
-        {"0000314", true, File::Vaccini, cf + "00012311231/01/202400001\r\n", "->Inserito in VACCINI.DAT, riga:1"},
-        // Row 11 ("X"), never row 101 (a vaccination).
-        {"0000011", true, File::Nessuno, "", "---->SCARTATO: da escludere"},
-        {"0000020", true, File::Nessuno, "", "---->SCARTATO: da escludere"},
-        {"0000199", false, File::Nessuno, "", "---->SCARTATO: da escludere"},
-        // The header row, found in any letter case: its TIPO is "TIPO", which goes nowhere.
-        {"ROWID", true, File::Nessuno, "", ""},
-        {"rowid", false, File::Nessuno, "", ""},
-    };
     for (const auto& caso : casi) {
         SCOPED_TRACE(std::string(caso.codice) + (caso.chk ? " checked" : " unchecked"));
         Banco banco(paziente("7", cf) + servizio("7", caso.codice, "2024-01-31"));
+        if (!tabella.empty())
+            banco.tabella.carica(tabella);
         banco.bChkVacc = caso.chk;
-        banco.classifica("7", "MMG");
+        banco.classifica("7", sContratto);
 
-        EXPECT_EQ(banco.accessi(), caso.file == File::Accessi ? std::optional(caso.record) : std::nullopt);
-        EXPECT_EQ(banco.ppip(), caso.file == File::Ppip ? std::optional(caso.record) : std::nullopt);
-        EXPECT_EQ(banco.vaccini(), caso.file == File::Vaccini ? std::optional(caso.record) : std::nullopt);
+        const auto atteso = [&](auto file) { return caso.file == file ? std::optional(caso.record) : std::nullopt; };
+        EXPECT_EQ(banco.accessi(), atteso(CasoInstradamento::Accessi));
+        EXPECT_EQ(banco.ppip(), atteso(CasoInstradamento::Ppip));
+        EXPECT_EQ(banco.vaccini(), atteso(CasoInstradamento::Vaccini));
         EXPECT_EQ(banco.sconosciuti(), std::nullopt);
         std::vector<std::string> attese = {"PAZIENTE: " + cf + " numero pipp: 1",
                                            "-> Codice_ov_pip = " + std::string(caso.codice) + " - 2024-01-31"};
@@ -256,6 +245,54 @@ TEST(Classificazione, RoutingThroughTheBuiltInTable)
         EXPECT_EQ(banco.nRighe, 1);
         EXPECT_EQ(banco.nScartate, 0);
     }
+}
+
+TEST(Classificazione, RoutingThroughTheBuiltInTable)
+{
+    const std::string cf = "AAABBB00C11D222E";
+    verificaInstradamento(cf, "MMG", {
+        {"0000023", true, CasoInstradamento::Accessi, cf + "00012331/01/202400011\r\n", "->Inserito in ACCESSI.DAT, riga:1"},
+        {"0000196", false, CasoInstradamento::Accessi, cf + "00012331/01/202400015\r\n", "->Inserito in ACCESSI.DAT, riga:1"},
+        {"0000001", true, CasoInstradamento::Ppip, cf + "00012300831/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
+        {"0000001", false, CasoInstradamento::Ppip, cf + "00012300831/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
+        {"0000019", true, CasoInstradamento::Vaccini, cf + "00012301631/01/202400001\r\n", "->Inserito in VACCINI.DAT, riga:1"},
+        {"0000019", false, CasoInstradamento::Ppip, cf + "00012301631/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
+        // The first row with the key wins: 0000314 is row 31 (112), never row 103 (016).
+        {"0000314", true, CasoInstradamento::Vaccini, cf + "00012311231/01/202400001\r\n", "->Inserito in VACCINI.DAT, riga:1"},
+        // Row 11 ("X"), never row 101 (a vaccination).
+        {"0000011", true, CasoInstradamento::Nessuno, "", "---->SCARTATO: da escludere"},
+        {"0000020", true, CasoInstradamento::Nessuno, "", "---->SCARTATO: da escludere"},
+        {"0000199", false, CasoInstradamento::Nessuno, "", "---->SCARTATO: da escludere"},
+        // The header row, found in any letter case: its TIPO is "TIPO", which goes nowhere.
+        {"ROWID", true, CasoInstradamento::Nessuno, "", ""},
+        {"rowid", false, CasoInstradamento::Nessuno, "", ""},
+    });
+}
+
+TEST(Classificazione, RowsTheBuiltInTableDoesNotHave)
+{
+    // TIPO "?", a VACCINO other than "0" and "1", an unknown TIPO, a visit code longer than its
+    // field, and a PROFESSIONISTA that is neither "M", "P" nor "*".
+    static constexpr std::string_view kTabella[] = {
+        "TIPO", "CODE_PUGLIA", "DESCRIZ", "ROWID", "PROFESSIONISTA", "VACCINO",
+        "?", "001", "IN ATTESA", "Q1", "*", "0",
+        "P", "002", "VACCINO STRANO", "Q2", "*", "2",
+        "Z", "003", "TIPO IGNOTO", "Q3", "*", "0",
+        "V", "12", "VISITA LUNGA", "Q4", "*", "0",
+        "P", "005", "CHIUNQUE", "Q5", "?", "0",
+    };
+    const std::string cf = "CF";
+    const std::string inizio = "CF              000123";
+    // No contract at all: only a row that needs no check may reach a file.
+    verificaInstradamento(cf, "", {
+        {"Q1", true, CasoInstradamento::Nessuno, "", "---->SCARTATO: in attesa di chiarimento"},
+        {"q1", false, CasoInstradamento::Nessuno, "", "---->SCARTATO: in attesa di chiarimento"},
+        {"Q2", true, CasoInstradamento::Nessuno, "", ""},
+        {"Q2", false, CasoInstradamento::Ppip, inizio + "00231/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
+        {"Q3", true, CasoInstradamento::Nessuno, "", ""},
+        {"Q4", true, CasoInstradamento::Accessi, inizio + "31/01/2024000112\r\n", "->Inserito in ACCESSI.DAT, riga:1"},
+        {"Q5", true, CasoInstradamento::Ppip, inizio + "00531/01/202400001\r\n", "->Inserito in PIPP.DAT, riga:1"},
+    }, kTabella);
 }
 
 TEST(Classificazione, ChkVaccIsReadAfreshForEveryService)

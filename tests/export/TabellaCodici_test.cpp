@@ -4,6 +4,8 @@
 
 #include <map>
 #include <set>
+#include <string>
+#include <string_view>
 
 class TabellaCodiciTest : public ::testing::Test {
 protected:
@@ -93,4 +95,93 @@ TEST_F(TabellaCodiciTest, EveryDistinctCodeFindsTheFirstRowHoldingIt)
             ++primo;
         EXPECT_EQ(tabella_.cercaCodice(codice), primo) << codice;
     }
+}
+
+TEST_F(TabellaCodiciTest, EveryRowHasTheShapeOfItsKind)
+{
+    const auto cifre = [](const std::string& testo, std::size_t quante) {
+        return testo.size() == quante && testo.find_first_not_of("0123456789") == std::string::npos;
+    };
+    for (int riga = 1; riga < tabella_.righe(); ++riga) {
+        SCOPED_TRACE("row " + std::to_string(riga));
+        const std::string tipo = cella(TabellaCodici::TIPO, riga);
+        const std::string codice = cella(TabellaCodici::CODE_PUGLIA, riga);
+        EXPECT_TRUE(cifre(cella(TabellaCodici::ROWID, riga), 7));
+        EXPECT_LE(cella(TabellaCodici::DESCRIZ, riga).size(), 24u);
+        if (tipo == "V")
+            EXPECT_TRUE(cifre(codice, 1)) << codice;
+        else if (tipo == "P")
+            EXPECT_TRUE(cifre(codice, 3)) << codice;
+        else
+            EXPECT_EQ(codice, " ");
+        // A vaccination is always a service.
+        if (cella(TabellaCodici::VACCINO, riga) == "1")
+            EXPECT_EQ(tipo, "P");
+    }
+}
+
+TEST_F(TabellaCodiciTest, VisitExcludedAndVaccinationRows)
+{
+    struct Riga {
+        int riga;
+        const char* rowid;
+        const char* tipo;
+        const char* codice;
+        const char* professionista;
+        const char* vaccino;
+    };
+    const Riga righe[] = {
+        {11, "0000011", "X", " ", "*", "0"},   {17, "0000018", "P", "016", "M", "1"},
+        {18, "0000020", "X", " ", "*", "0"},   {19, "0000021", "X", " ", "*", "0"},
+        {20, "0000022", "X", " ", "*", "0"},   {21, "0000023", "V", "1", "M", "0"},
+        {22, "0000024", "V", "2", "M", "0"},   {30, "0000019", "P", "016", "M", "1"},
+        {31, "0000314", "P", "112", "M", "1"}, {54, "0000162", "P", "068", "P", "0"},
+        {77, "0000195", "V", "4", "M", "0"},   {78, "0000196", "V", "5", "M", "0"},
+        {79, "0000197", "V", "7", "M", "0"},   {80, "0000198", "V", "8", "M", "0"},
+        {81, "0000199", "X", " ", "M", "0"},   {82, "0000200", "X", " ", "M", "0"},
+        {83, "0000201", "V", "6", "M", "0"},   {84, "0000248", "P", "066", "M", "1"},
+        {85, "0000249", "P", "067", "M", "1"}, {101, "0000011", "P", "016", "M", "1"},
+        {102, "0000020", "P", "016", "M", "1"}, {103, "0000314", "P", "016", "M", "1"},
+        {104, "0000126", "P", "122", "M", "0"}, {106, "0000315", "P", "126", "M", "0"},
+    };
+    for (const Riga& r : righe) {
+        SCOPED_TRACE("row " + std::to_string(r.riga));
+        EXPECT_EQ(cella(TabellaCodici::ROWID, r.riga), r.rowid);
+        EXPECT_EQ(cella(TabellaCodici::TIPO, r.riga), r.tipo);
+        EXPECT_EQ(cella(TabellaCodici::CODE_PUGLIA, r.riga), r.codice);
+        EXPECT_EQ(cella(TabellaCodici::PROFESSIONISTA, r.riga), r.professionista);
+        EXPECT_EQ(cella(TabellaCodici::VACCINO, r.riga), r.vaccino);
+    }
+}
+
+TEST_F(TabellaCodiciTest, OutsideTheTableCellsReadEmpty)
+{
+    EXPECT_EQ(cella(TabellaCodici::TIPO, -1), "");
+    EXPECT_EQ(cella(TabellaCodici::TIPO, 107), "");
+    EXPECT_EQ(tabella_.cella(6, 1), "");
+    EXPECT_EQ(tabella_.cella(-1, 1), "");
+}
+
+TEST_F(TabellaCodiciTest, OtherTextsReplaceTheWholeTable)
+{
+    static constexpr std::string_view kAltra[] = {"T", "C", "D", "R", "P", "V", "Z", "", "d", "abc", "*", "9"};
+    tabella_.carica(kAltra);
+    EXPECT_EQ(tabella_.righe(), 2);
+    EXPECT_EQ(tabella_.cercaCodice("ABC"), 1);
+    EXPECT_EQ(cella(TabellaCodici::CODE_PUGLIA, 1), " ");
+    EXPECT_EQ(tabella_.cercaCodice("0000001"), -1);
+
+    tabella_.caricaTabellaCodici();
+    EXPECT_EQ(tabella_.righe(), 107);
+    EXPECT_EQ(tabella_.cercaCodice("0000001"), 1);
+    EXPECT_EQ(tabella_.cercaCodice("abc"), -1);
+}
+
+TEST(MinuscoloCp1252, FoldsTheLettersThatHaveACase)
+{
+    EXPECT_EQ(minuscoloCp1252("ROWID rowid 0-9 @[`{"), "rowid rowid 0-9 @[`{");
+    // \xC0-\xDE fold to \xE0-\xFE except the multiplication sign; S, OE, Z with caron; Y with diaeresis.
+    EXPECT_EQ(minuscoloCp1252("\xC0\xC8\xD6\xD7\xD8\xDE\xDF"), "\xE0\xE8\xF6\xD7\xF8\xFE\xDF");
+    EXPECT_EQ(minuscoloCp1252("\x8A\x8C\x8E\x9F"), "\x9A\x9C\x9E\xFF");
+    EXPECT_EQ(minuscoloCp1252("\xE0\xFF\xB5\x80"), "\xE0\xFF\xB5\x80");
 }

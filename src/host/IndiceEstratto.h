@@ -1,0 +1,63 @@
+#pragma once
+
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include <libxml/tree.h>
+
+#include "host/NodoXml.h"
+
+// The patients and services of a loaded extract by patient id, gathered in one walk of the tree:
+// what queryPaziente, queryPrestazioniPaziente and queryPrestazioniUguali select, without a search
+// of the whole document for every service. Values are the UTF-8 texts that XPath compares, mostly
+// read in place from the tree, so the index must go before its document does.
+class IndiceEstratto {
+public:
+    // Nothing for an extract whose services hold more date-code combinations than a real one
+    // ever does: counting them would grow with the product of their children.
+    static std::unique_ptr<IndiceEstratto> crea(xmlDoc* doc);
+    IndiceEstratto(const IndiceEstratto&) = delete;
+    IndiceEstratto& operator=(const IndiceEstratto&) = delete;
+
+    // The first PAZIENTE element with that id, in document order; an empty node when none.
+    NodoXml paziente(std::string_view id) const;
+    // The PRESTAZIONE_INCENTIVANTE elements with that id, in document order.
+    const std::vector<NodoXml>& prestazioni(std::string_view id) const;
+    // How many of them have any data_esecuzione child equal to data and any codice_ov_pip child
+    // equal to codice.
+    std::int32_t contaUguali(std::string_view id, std::string_view data, std::string_view codice) const;
+
+private:
+    // How many of the patient's services hold this date and this code.
+    struct Coppia {
+        std::string_view data;
+        std::string_view codice;
+        std::int32_t quante;
+        std::pair<std::string_view, std::string_view> chiave() const { return { data, codice }; }
+    };
+    struct Paziente {
+        NodoXml nodo;
+        std::vector<NodoXml> prestazioni;
+        std::vector<Coppia> coppie; // sorted by chiave(), each once
+    };
+
+    IndiceEstratto() = default;
+    void aggiungiPaziente(xmlNode* paziente, std::string_view id);
+    // False when the service holds too many date-code combinations.
+    bool aggiungiPrestazione(xmlNode* prestazione, std::string_view id);
+    void riunisciCoppie();
+    std::vector<std::string_view> valoriFigli(const xmlNode* elemento, std::string_view nome);
+    std::string_view valore(const xmlNode* nodo);
+
+    // Per patient rather than one table of every triple: far fewer allocations, and each
+    // patient's pairs lie together when the classification asks for them.
+    std::unordered_map<std::string_view, Paziente> pazienti_;
+    // Values that no single text node holds (nested or split text), owned here for the views.
+    std::deque<std::string> testiComposti_;
+};
