@@ -108,15 +108,17 @@ TEST_F(TabellaCodiciTest, EveryRowHasTheShapeOfItsKind)
         const std::string codice = cella(TabellaCodici::CODE_PUGLIA, riga);
         EXPECT_TRUE(cifre(cella(TabellaCodici::ROWID, riga), 7));
         EXPECT_LE(cella(TabellaCodici::DESCRIZ, riga).size(), 24u);
-        if (tipo == "V")
+        if (tipo == "V") {
             EXPECT_TRUE(cifre(codice, 1)) << codice;
-        else if (tipo == "P")
+        } else if (tipo == "P") {
             EXPECT_TRUE(cifre(codice, 3)) << codice;
-        else
+        } else {
             EXPECT_EQ(codice, " ");
+        }
         // A vaccination is always a service.
-        if (cella(TabellaCodici::VACCINO, riga) == "1")
+        if (cella(TabellaCodici::VACCINO, riga) == "1") {
             EXPECT_EQ(tipo, "P");
+        }
     }
 }
 
