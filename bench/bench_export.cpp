@@ -24,9 +24,9 @@
 #include <vector>
 
 #include "export/BilanciSalute.h"
-#include "host/AperturaSessione.h"
 #include "export/Classificazione.h"
 #include "export/EsportazioneTracciato.h"
+#include "host/AperturaSessione.h"
 #include "host/Automation.h"
 #include "hostserver/GeneratorePratica.h"
 #include "hostserver/OrvellaServer.h"

@@ -23,8 +23,8 @@ constexpr int kTraslucenza = 200;
 // The password field shows every character as "*", whatever the platform's style prefers.
 class StilePassword : public QProxyStyle {
 public:
-    int styleHint(StyleHint hint, const QStyleOption* opzione, const QWidget* widget,
-                  QStyleHintReturn* ritorno) const override
+    int styleHint(
+        StyleHint hint, const QStyleOption* opzione, const QWidget* widget, QStyleHintReturn* ritorno) const override
     {
         if (hint == SH_LineEdit_PasswordCharacter)
             return '*';
@@ -50,11 +50,12 @@ QPushButton* pulsanteGrassetto(const QString& testo, QWidget* parent)
     return pulsante;
 }
 
-}  // namespace
+} // namespace
 
 TfrmLogin::TfrmLogin(QWidget* parent)
-    : QWidget(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent,
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowCloseButtonHint)
 {
     frmLogin = this;
     setWindowTitle(QStringLiteral("Orva-Zezavazoza Puglia"));
@@ -141,7 +142,10 @@ void TfrmLogin::cmdOKClick()
         close();
 }
 
-void TfrmLogin::cmdAnullaClick() { close(); }
+void TfrmLogin::cmdAnullaClick()
+{
+    close();
+}
 
 void TfrmLogin::OrvaLogoDblClick()
 {

@@ -32,7 +32,7 @@ namespace {
 QDate daData(std::chrono::year_month_day data)
 {
     return QDate(static_cast<int>(data.year()), static_cast<int>(static_cast<unsigned>(data.month())),
-                 static_cast<int>(static_cast<unsigned>(data.day())));
+        static_cast<int>(static_cast<unsigned>(data.day())));
 }
 
 QLabel* etichetta(const QString& testo, QWidget* parent, int sinistra, int alto)
@@ -55,7 +55,8 @@ QDateEdit* selettoreData(QWidget* parent, const QRect& posizione)
 std::chrono::year_month_day daQDate(const QDate& data)
 {
     using namespace std::chrono;
-    return year{data.year()} / month{static_cast<unsigned>(data.month())} / day{static_cast<unsigned>(data.day())};
+    const month mese { static_cast<unsigned>(data.month()) };
+    return year { data.year() } / mese / day { static_cast<unsigned>(data.day()) };
 }
 
 // The export run's view of this window: the controls it shows progress on, the cursor and the
@@ -99,11 +100,12 @@ private:
     TfrmMain& finestra_;
 };
 
-}  // namespace
+} // namespace
 
 TfrmMain::TfrmMain(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent,
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Orva-Zezavazoza Tracciato Puglia"));
     setFont(carattereFinestra());
@@ -158,7 +160,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     Griglia->setColumnCount(TabellaCodici::kColonne);
     Griglia->verticalHeader()->hide();
     Griglia->horizontalHeader()->hide();
-    const int larghezze[TabellaCodici::kColonne] = {64, 64, 64, 189, 64, 64};
+    const int larghezze[TabellaCodici::kColonne] = { 64, 64, 64, 189, 64, 64 };
     for (int colonna = 0; colonna < TabellaCodici::kColonne; ++colonna)
         Griglia->setColumnWidth(colonna, larghezze[colonna]);
     // It holds the code table only; it lies outside the client area and is never shown.
@@ -223,8 +225,8 @@ void TfrmMain::riempiGriglia()
 void TfrmMain::impostaDatePredefinite()
 {
     using namespace std::chrono;
-    const year_month_day oggi{floor<days>(platform::adesso())};
-    const year_month_day ultimoMesePrecedente{local_days{oggi.year() / oggi.month() / 1} - days{1}};
+    const year_month_day oggi { floor<days>(platform::adesso()) };
+    const year_month_day ultimoMesePrecedente { local_days { oggi.year() / oggi.month() / 1 } - days { 1 } };
     dtAllaData->setDate(daData(ultimoMesePrecedente));
     const QDate alla = dtAllaData->date();
     dtDallaData->setDate(QDate(alla.year(), alla.month(), 1));
@@ -241,17 +243,23 @@ bool TfrmMain::inizializza(const std::string& utente, const std::string& passwor
     });
 }
 
-void TfrmMain::suLog(const std::string& msg) const { RunLog(bDebug, unitaFormMain().sFileLog).suLog(msg); }
+void TfrmMain::suLog(const std::string& msg) const
+{
+    RunLog(bDebug, unitaFormMain().sFileLog).suLog(msg);
+}
 
-void TfrmMain::suFile(const std::string& testo, const std::string& percorso) const { ::suFile(testo, percorso); }
+void TfrmMain::suFile(const std::string& testo, const std::string& percorso) const
+{
+    ::suFile(testo, percorso);
+}
 
 void TfrmMain::cmdCreaTracciatoClick()
 {
     // A press that arrives while a run lets pending events through is ignored by the run itself.
     try {
         VistaTracciato vista(*this);
-        creaTracciato(unitaFormMain(), tabella_, RunLog(bDebug, unitaFormMain().sFileLog),
-                      daQDate(dtDallaData->date()), daQDate(dtAllaData->date()), platform::cartellaProgramma(), vista);
+        creaTracciato(unitaFormMain(), tabella_, RunLog(bDebug, unitaFormMain().sFileLog), daQDate(dtDallaData->date()),
+            daQDate(dtAllaData->date()), platform::cartellaProgramma(), vista);
     } catch (const std::exception& errore) {
         // The standard error display: the failure's own text in a box.
         platform::mostraMessaggio(utf8ToCp1252(errore.what()));
@@ -260,11 +268,17 @@ void TfrmMain::cmdCreaTracciatoClick()
         close();
 }
 
-bool TfrmMain::esecuzioneInCorso() const { return unitaFormMain().bEsportazioneInCorso; }
+bool TfrmMain::esecuzioneInCorso() const
+{
+    return unitaFormMain().bEsportazioneInCorso;
+}
 
-void TfrmMain::cmdExitClick() { close(); }
+void TfrmMain::cmdExitClick()
+{
+    close();
+}
 
-void TfrmMain::chkVaccClick() {}
+void TfrmMain::chkVaccClick() { }
 
 void TfrmMain::closeEvent(QCloseEvent* evento)
 {

@@ -47,13 +47,13 @@ QString daCp1252(const std::string& testo)
 
 std::string aCp1252(const QString& testo)
 {
-    return utf16ToCp1252(std::u16string_view(reinterpret_cast<const char16_t*>(testo.utf16()),
-                                             static_cast<size_t>(testo.size())));
+    return utf16ToCp1252(
+        std::u16string_view(reinterpret_cast<const char16_t*>(testo.utf16()), static_cast<size_t>(testo.size())));
 }
 
 void mostraMessaggioQt(const std::string& testo)
 {
     QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), daCp1252(testo), QMessageBox::Ok,
-                    QApplication::activeWindow());
+        QApplication::activeWindow());
     box.exec();
 }

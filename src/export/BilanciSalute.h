@@ -24,7 +24,6 @@ inline constexpr const char* kCodiciBilancio = "3522 3523 3524 3526 3527 4145 41
 // The host filter of one patient's health-check results in the period.
 std::string filtroBilanci(const std::string& sDallaData, const std::string& sAllaData);
 
-
 // Walks nPazienti rows of the session's patient list and appends one BILSALU.DAT line per
 // health-check result. A failure while a patient is handled is shown and the walk goes on.
 void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData, const std::string& sAllaData,

@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "export/BilanciSalute.h"
-#include "host/AperturaSessione.h"
 #include "export/Classificazione.h"
 #include "export/Storico.h"
+#include "host/AperturaSessione.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"

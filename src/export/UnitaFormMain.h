@@ -12,9 +12,9 @@
 // sets the folders and the document, session opening the session and the patient count, the
 // export run the output paths, the counters and the duplicate list.
 struct UnitaFormMain {
-    std::string sDirOutput;   // Desktop + "/KARV (ADI-PPiP)/"
-    std::string sDirStorico;  // sDirOutput + "storico/"
-    std::string sFileLog;     // sDirOutput + "karv_log.txt"
+    std::string sDirOutput; // Desktop + "/KARV (ADI-PPiP)/"
+    std::string sDirStorico; // sDirOutput + "storico/"
+    std::string sFileLog; // sDirOutput + "karv_log.txt"
     std::unique_ptr<DocumentoXml> oXmlDoc;
     std::unique_ptr<Torvapat> oOrvapat;
     std::int32_t nPazienti = 0;

@@ -14,9 +14,8 @@ namespace {
 struct MinuscoleUguali {
     bool operator()(const std::string& a, const std::string& b) const
     {
-        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-            return std::tolower(x) < std::tolower(y);
-        });
+        return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(),
+            [](unsigned char x, unsigned char y) { return std::tolower(x) < std::tolower(y); });
     }
 };
 
@@ -26,7 +25,7 @@ std::map<std::string, AutomationFactory, MinuscoleUguali>& registroClassi()
     return registro;
 }
 
-}  // namespace
+} // namespace
 
 AutomationError::AutomationError(std::u16string messaggio)
     : std::runtime_error(utf16ToUtf8(messaggio))
@@ -39,7 +38,10 @@ void registerAutomationClass(const std::string& identificatore, AutomationFactor
     registroClassi()[identificatore] = std::move(fabbrica);
 }
 
-void unregisterAutomationClass(const std::string& identificatore) { registroClassi().erase(identificatore); }
+void unregisterAutomationClass(const std::string& identificatore)
+{
+    registroClassi().erase(identificatore);
+}
 
 std::unique_ptr<AutomationObject> createAutomationObject(const std::string& identificatore)
 {
@@ -88,8 +90,8 @@ std::int32_t variantToInteger(const Variant& valore)
                 return risultato;
         }
     }
-    throw AutomationError(u"Could not convert variant of type (" + std::u16string(valore.index() == 1 ? u"Null" : u"String") +
-                          u") into type (Integer)");
+    throw AutomationError(u"Could not convert variant of type ("
+        + std::u16string(valore.index() == 1 ? u"Null" : u"String") + u") into type (Integer)");
 }
 
 std::string testoErrore(const std::exception& errore)
@@ -100,4 +102,4 @@ std::string testoErrore(const std::exception& errore)
     return isValidUtf8(testo) ? utf8ToCp1252(testo) : std::string(testo);
 }
 
-}  // namespace host
+} // namespace host

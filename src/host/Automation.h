@@ -56,4 +56,4 @@ std::int32_t variantToInteger(const Variant& valore);
 // A failure's own text as Windows-1252: an automation error's message, else what() read as UTF-8.
 std::string testoErrore(const std::exception& errore);
 
-}  // namespace host
+} // namespace host

@@ -16,7 +16,7 @@ public:
     static constexpr const char* kIdentificatoreServer = "Orvella.Server";
 
     Torvapat() = default;
-    ~Torvapat();  // runs stop() first
+    ~Torvapat(); // runs stop() first
     Torvapat(const Torvapat&) = delete;
     Torvapat& operator=(const Torvapat&) = delete;
 
@@ -28,12 +28,12 @@ public:
     bool skip();
     std::u16string leggi_attributo(const std::u16string& nome);
     std::u16string new_object(const std::u16string& nome_classe, const std::u16string& parametri);
-    std::u16string call_method_pipe(const std::u16string& s_handle, const std::u16string& s_metodo,
-                                    const std::u16string& s_lista_parametri);
+    std::u16string call_method_pipe(
+        const std::u16string& s_handle, const std::u16string& s_metodo, const std::u16string& s_lista_parametri);
     std::u16string destroy_object(const std::u16string& s_handle);
     std::u16string get_opzione(const std::u16string& sezione, const std::u16string& opzione);
-    bool genera_xml(const std::u16string& nome_procedura, const std::u16string& lista_parametri,
-                    const std::string& file_xml);
+    bool genera_xml(
+        const std::u16string& nome_procedura, const std::u16string& lista_parametri, const std::string& file_xml);
 
     // Fields, as the session opening fills them before start().
     std::string s_utente;

@@ -16,4 +16,4 @@ void setClock(std::function<LocalTime()> orologio);
 // Converts a file-system time to local wall-clock time.
 LocalTime toLocalTime(std::chrono::system_clock::time_point istante);
 
-}  // namespace platform
+} // namespace platform

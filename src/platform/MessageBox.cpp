@@ -7,7 +7,10 @@
 namespace platform {
 namespace {
 
-void scriviSuStderr(const std::string& testo) { std::cerr << cp1252ToUtf8(testo) << std::endl; }
+void scriviSuStderr(const std::string& testo)
+{
+    std::cerr << cp1252ToUtf8(testo) << std::endl;
+}
 
 MessageBoxHandler& handlerCorrente()
 {
@@ -15,7 +18,7 @@ MessageBoxHandler& handlerCorrente()
     return handler;
 }
 
-}  // namespace
+} // namespace
 
 void mostraMessaggio(const std::string& testo)
 {
@@ -31,4 +34,4 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
     return precedente;
 }
 
-}  // namespace platform
+} // namespace platform

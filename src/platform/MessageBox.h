@@ -16,4 +16,4 @@ void mostraMessaggio(const std::string& testo);
 // which writes the text to standard error.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
-}  // namespace platform
+} // namespace platform

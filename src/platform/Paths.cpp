@@ -35,4 +35,4 @@ std::string cartellaProgramma()
     return cartella;
 }
 
-}  // namespace platform
+} // namespace platform

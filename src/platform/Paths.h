@@ -18,4 +18,4 @@ std::string cartellaProgramma();
 // The separator of the paths the program builds.
 inline constexpr char separatore = '/';
 
-}  // namespace platform
+} // namespace platform

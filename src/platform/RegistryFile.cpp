@@ -13,7 +13,7 @@
 namespace platform {
 namespace {
 
-class FormatoNonValido {};
+class FormatoNonValido { };
 
 std::string minuscolo(std::string_view s)
 {
@@ -44,8 +44,8 @@ std::string testoUtf8(std::string_view grezzo)
     if (grezzo.size() >= 2 && grezzo[0] == '\xFF' && grezzo[1] == '\xFE') {
         std::u16string unita;
         for (size_t i = 2; i + 1 < grezzo.size(); i += 2)
-            unita += static_cast<char16_t>(static_cast<unsigned char>(grezzo[i]) |
-                                           (static_cast<unsigned char>(grezzo[i + 1]) << 8));
+            unita += static_cast<char16_t>(
+                static_cast<unsigned char>(grezzo[i]) | (static_cast<unsigned char>(grezzo[i + 1]) << 8));
         return utf16ToUtf8(unita);
     }
     if (grezzo.substr(0, 3) == "\xEF\xBB\xBF")
@@ -107,13 +107,14 @@ std::vector<unsigned char> byteEsadecimali(std::string_view elenco)
 {
     std::vector<unsigned char> byte;
     std::string cifra;
-    std::istringstream flusso{std::string(elenco)};
+    std::istringstream flusso { std::string(elenco) };
     while (std::getline(flusso, cifra, ',')) {
-        cifra.erase(std::remove_if(cifra.begin(), cifra.end(), [](unsigned char c) { return std::isspace(c); }),
-                    cifra.end());
+        cifra.erase(
+            std::remove_if(cifra.begin(), cifra.end(), [](unsigned char c) { return std::isspace(c); }), cifra.end());
         if (cifra.empty())
             continue;
-        if (cifra.size() > 2 || !std::all_of(cifra.begin(), cifra.end(), [](unsigned char c) { return std::isxdigit(c); }))
+        if (cifra.size() > 2
+            || !std::all_of(cifra.begin(), cifra.end(), [](unsigned char c) { return std::isxdigit(c); }))
             throw FormatoNonValido();
         byte.push_back(static_cast<unsigned char>(std::stoul(cifra, nullptr, 16)));
     }
@@ -159,7 +160,7 @@ RegistryValue valoreDaDati(const std::string& dati, bool ansi)
     throw FormatoNonValido();
 }
 
-}  // namespace
+} // namespace
 
 std::string percorsoFileRegistro()
 {
@@ -168,8 +169,8 @@ std::string percorsoFileRegistro()
     return "/etc/Corvitel-Amberlo/registry.reg";
 }
 
-RegistryValue cercaValoreRegistro(std::string_view contenutoFile, RegistryRoot radice, const std::string& chiave,
-                                  const std::string& nome)
+RegistryValue cercaValoreRegistro(
+    std::string_view contenutoFile, RegistryRoot radice, const std::string& chiave, const std::string& nome)
 {
     std::string percorsoChiave = chiave;
     while (!percorsoChiave.empty() && percorsoChiave.front() == '\\')
@@ -225,8 +226,8 @@ RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave
     std::ifstream file(percorsoFileRegistro(), std::ios::binary);
     if (!file)
         return {};
-    const std::string contenuto{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    const std::string contenuto { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
     return cercaValoreRegistro(contenuto, radice, chiave, nome);
 }
 
-}  // namespace platform
+} // namespace platform

@@ -24,7 +24,7 @@ std::string percorsoFileRegistro();
 RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave, const std::string& nome);
 
 // The same lookup in the given export text (the file's raw bytes).
-RegistryValue cercaValoreRegistro(std::string_view contenutoFile, RegistryRoot radice, const std::string& chiave,
-                                  const std::string& nome);
+RegistryValue cercaValoreRegistro(
+    std::string_view contenutoFile, RegistryRoot radice, const std::string& chiave, const std::string& nome);
 
-}  // namespace platform
+} // namespace platform

@@ -22,15 +22,18 @@ std::u16string decimale(int n)
     return std::u16string(cifre.begin(), cifre.end());
 }
 
-}  // namespace
+} // namespace
 
-std::string quoteString(const std::string& s) { return "'" + s + "'"; }
+std::string quoteString(const std::string& s)
+{
+    return "'" + s + "'";
+}
 
 std::string date2string(std::chrono::year_month_day data)
 {
-    return std::to_string(static_cast<int>(data.year())) + "-" +
-           padLeft(std::to_string(static_cast<unsigned>(data.month())), '0', 2) + "-" +
-           padLeft(std::to_string(static_cast<unsigned>(data.day())), '0', 2);
+    return std::to_string(static_cast<int>(data.year())) + "-"
+        + padLeft(std::to_string(static_cast<unsigned>(data.month())), '0', 2) + "-"
+        + padLeft(std::to_string(static_cast<unsigned>(data.day())), '0', 2);
 }
 
 void string2list(const std::string& s, const std::string& sep, std::vector<std::string>& lista)
@@ -58,9 +61,15 @@ std::string padLeft(const std::string& s, char riempimento, int larghezza)
     return n >= 1 ? std::string(static_cast<size_t>(n), riempimento) + s : s;
 }
 
-void setToolsError(const std::u16string& testo) { ultimoErrore() = testo; }
+void setToolsError(const std::u16string& testo)
+{
+    ultimoErrore() = testo;
+}
 
-std::u16string lastToolsError() { return std::exchange(ultimoErrore(), {}); }
+std::u16string lastToolsError()
+{
+    return std::exchange(ultimoErrore(), {});
+}
 
 std::int32_t string2int(const std::u16string& s, int radice)
 {

@@ -24,12 +24,12 @@ protected:
     void registro(const std::string& contenuto) { writeFile(registro_.path() / "registry.reg", contenuto); }
 
     TempDir registro_;
-    ScopedEnv env_{"OV_PIP_REGISTRY", (registro_.path() / "registry.reg").string()};
+    ScopedEnv env_ { "OV_PIP_REGISTRY", (registro_.path() / "registry.reg").string() };
     DesktopDiProva desktop_;
     MessageRecorder messaggi_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FormLoginTest, ShowsItsCaptionsAndLayout)
 {
@@ -79,7 +79,7 @@ TEST_F(FormLoginTest, NonTextLastUserIsShownAndTheWindowStillBuilt)
     registro("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n"
              "\"ultimo_utente\"=dword:00000001\n");
     TfrmLogin finestra;
-    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string>{"Invalid data type for 'ultimo_utente'"});
+    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string> { "Invalid data type for 'ultimo_utente'" });
     EXPECT_EQ(finestra.txtUtente->text(), "");
 }
 
@@ -118,7 +118,8 @@ TEST_F(FormLoginTest, FailedSignInTwiceBuildsTheMainWindowTwiceAndStays)
     std::filesystem::remove_all(desktop_.output());
     finestra.cmdOK->click();
     EXPECT_TRUE(std::filesystem::is_directory(desktop_.output() / "storico"));
-    EXPECT_EQ(messaggi_.messaggi(), (std::vector<std::string>{"ole_orvapat.start(): eccezione", "ole_orvapat.start(): eccezione"}));
+    EXPECT_EQ(messaggi_.messaggi(),
+        (std::vector<std::string> { "ole_orvapat.start(): eccezione", "ole_orvapat.start(): eccezione" }));
     EXPECT_TRUE(finestra.isVisible());
     EXPECT_EQ(finestra.txtUtente->text(), "rossi");
     EXPECT_EQ(finestra.txtPw->text(), "sbagliata");

@@ -23,16 +23,16 @@ protected:
     void SetUp() override { applicazioneTest(); }
     void TearDown() override { platform::setClock({}); }
 
-    static void fissaOrologio(local_days giorno, seconds ora = seconds{0})
+    static void fissaOrologio(local_days giorno, seconds ora = seconds { 0 })
     {
-        platform::setClock([=] { return platform::LocalTime{giorno + ora}; });
+        platform::setClock([=] { return platform::LocalTime { giorno + ora }; });
     }
 
     DesktopDiProva desktop_;
     MessageRecorder messaggi_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(FormMainTest, CreationLaysOutTheFoldersOnTheDesktop)
 {
@@ -55,14 +55,14 @@ TEST_F(FormMainTest, ProposesTheWholePreviousMonth)
         QDate alla;
     };
     const Caso casi[] = {
-        {local_days{2027y / January / 15d}, QDate(2026, 12, 1), QDate(2026, 12, 31)},
-        {local_days{2027y / January / 1d}, QDate(2026, 12, 1), QDate(2026, 12, 31)},
-        {local_days{2028y / March / 31d}, QDate(2028, 2, 1), QDate(2028, 2, 29)},
-        {local_days{2027y / March / 1d}, QDate(2027, 2, 1), QDate(2027, 2, 28)},
-        {local_days{2026y / December / 7d}, QDate(2026, 11, 1), QDate(2026, 11, 30)},
+        { local_days { 2027y / January / 15d }, QDate(2026, 12, 1), QDate(2026, 12, 31) },
+        { local_days { 2027y / January / 1d }, QDate(2026, 12, 1), QDate(2026, 12, 31) },
+        { local_days { 2028y / March / 31d }, QDate(2028, 2, 1), QDate(2028, 2, 29) },
+        { local_days { 2027y / March / 1d }, QDate(2027, 2, 1), QDate(2027, 2, 28) },
+        { local_days { 2026y / December / 7d }, QDate(2026, 11, 1), QDate(2026, 11, 30) },
     };
     for (const Caso& caso : casi) {
-        fissaOrologio(caso.oggi, hours{23} + minutes{59});
+        fissaOrologio(caso.oggi, hours { 23 } + minutes { 59 });
         TfrmMain finestra;
         EXPECT_EQ(finestra.dtDallaData->date(), caso.dalla) << caso.dalla.toString().toStdString();
         EXPECT_EQ(finestra.dtAllaData->date(), caso.alla) << caso.alla.toString().toStdString();
@@ -110,7 +110,7 @@ TEST_F(FormMainTest, UnknownDesktopIsReportedAndTheRootFolderUsed)
     const bool esistevaGia = std::filesystem::exists("/KARV (ADI-PPiP)");
     {
         TfrmMain finestra;
-        EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string>{"ERRORE: Impossibile recuperare Desktop Path"});
+        EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string> { "ERRORE: Impossibile recuperare Desktop Path" });
         EXPECT_EQ(unitaFormMain().sDirOutput, "/KARV (ADI-PPiP)/");
     }
     if (!esistevaGia) {

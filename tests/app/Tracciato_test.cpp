@@ -57,7 +57,7 @@ protected:
         hostserver::DatabaseSqlite db((pratica_ / "ambulatorio.sqlite").string(), SQLITE_OPEN_READWRITE);
         db.esegui(kPratica);
         registraServerOrvella();
-        platform::setClock([] { return platform::LocalTime{local_days{2026y / December / 7d} + hours{9}}; });
+        platform::setClock([] { return platform::LocalTime { local_days { 2026y / December / 7d } + hours { 9 } }; });
     }
 
     void TearDown() override { platform::setClock({}); }
@@ -87,13 +87,13 @@ protected:
     std::string file(const std::string& nome) const { return readFile(desktop_.output() / nome); }
 
     TempDir pratica_;
-    ScopedEnv db_{"ORVELLA_SERVER_DB", (pratica_ / "ambulatorio.sqlite").string()};
-    ScopedEnv registro_{"OV_PIP_REGISTRY", (pratica_ / "assente.reg").string()};
+    ScopedEnv db_ { "ORVELLA_SERVER_DB", (pratica_ / "ambulatorio.sqlite").string() };
+    ScopedEnv registro_ { "OV_PIP_REGISTRY", (pratica_ / "assente.reg").string() };
     DesktopDiProva desktop_;
     MessageRecorder messaggi_;
 };
 
-}  // namespace
+} // namespace
 
 TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
 {
@@ -106,32 +106,40 @@ TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
         EXPECT_TRUE(finestra.Memo1->isVisible());
     });
     EXPECT_TRUE(terminato);
-    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string>{"Procedura terminata."});
+    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string> { "Procedura terminata." });
 
     EXPECT_EQ(file("ACCESSI.DAT"),
-              "DMCRSO70B41A662Z00012330/11/202600012\r\n"
-              "ABCDEF12G34H567I00012305/11/202600011\r\n");
+        "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+        "ABCDEF12G34H567I00012305/11/202600011\r\n");
     EXPECT_EQ(file("PPIP.DAT"),
-              "BNCLCU80A01F205X00012300810/11/202600001\r\n"
-              "ABCDEF12G34H567I00012300810/11/202600002\r\n");
+        "BNCLCU80A01F205X00012300810/11/202600001\r\n"
+        "ABCDEF12G34H567I00012300810/11/202600002\r\n");
     EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
     EXPECT_EQ(file("trx_sconosciuti.txt"),
-              "*SCONOSCIUTO: Nome Prestazione*: Prestazione citt\xE0 *Data*:2026-11-20 *Codice Orvella*: ABC"
-              "*SCONOSCIUTO: Nome Prestazione*: Ignota & co *Data*:2026-11-13 *Codice Orvella*: 9999999"
-              "SCARTATO (SOLO PER PLS): Nome Prestazione*: SUTURA PLS *Data*:2026-11-14 *Codice Orvella*: 0000139");
+        "*SCONOSCIUTO: Nome Prestazione*: Prestazione citt\xE0 *Data*:2026-11-20 *Codice Orvella*: ABC"
+        "*SCONOSCIUTO: Nome Prestazione*: Ignota & co *Data*:2026-11-13 *Codice Orvella*: 9999999"
+        "SCARTATO (SOLO PER PLS): Nome Prestazione*: SUTURA PLS *Data*:2026-11-14 *Codice Orvella*: 0000139");
     EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "BILSALU.DAT"));
     EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "karv_log.txt"));
     EXPECT_FALSE(std::filesystem::exists(platform::percorsoNativo(platform::cartellaProgramma() + "zzz_xml.tmp")));
 
     const std::string output = desktop_.output().string() + "/";
-    EXPECT_EQ(memo, "Operazione completata.       Tipo (MMG)\n"
-                    "\n"
-                    "Visite: creato file " + output + "ACCESSI.DAT\n"
-                    "\n"
-                    "Prestazioni: creato file " + output + "PPIP.DAT\n"
-                    "Vaccini: creato file " + output + "VACCINI.DAT\n"
-                    "\n"
-                    "[Sono state scartate 3 ppip] Dettagli in:\n" + output + "trx_sconosciuti.txt");
+    EXPECT_EQ(memo,
+        "Operazione completata.       Tipo (MMG)\n"
+        "\n"
+        "Visite: creato file "
+            + output
+            + "ACCESSI.DAT\n"
+              "\n"
+              "Prestazioni: creato file "
+            + output
+            + "PPIP.DAT\n"
+              "Vaccini: creato file "
+            + output
+            + "VACCINI.DAT\n"
+              "\n"
+              "[Sono state scartate 3 ppip] Dettagli in:\n"
+            + output + "trx_sconosciuti.txt");
 }
 
 TEST_F(TracciatoTest, VaccinationsGoToServicesWhenTheBoxIsCleared)
@@ -142,9 +150,9 @@ TEST_F(TracciatoTest, VaccinationsGoToServicesWhenTheBoxIsCleared)
     });
     EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "VACCINI.DAT"));
     EXPECT_EQ(file("PPIP.DAT"),
-              "BNCLCU80A01F205X00012300810/11/202600001\r\n"
-              "ABCDEF12G34H567I00012300810/11/202600002\r\n"
-              "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+        "BNCLCU80A01F205X00012300810/11/202600001\r\n"
+        "ABCDEF12G34H567I00012300810/11/202600002\r\n"
+        "ABCDEF12G34H567I00012301612/11/202600001\r\n");
 }
 
 TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
@@ -156,8 +164,8 @@ TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
     int copie = 0;
     for (const auto& voce : std::filesystem::directory_iterator(desktop_.output() / "storico")) {
         const std::string nome = voce.path().filename().string();
-        EXPECT_TRUE(nome.ends_with("_ACCESSI.DAT") || nome.ends_with("_PPIP.DAT") || nome.ends_with("_VACCINI.DAT") ||
-                    nome.ends_with("_trx_sconosciuti.txt"))
+        EXPECT_TRUE(nome.ends_with("_ACCESSI.DAT") || nome.ends_with("_PPIP.DAT") || nome.ends_with("_VACCINI.DAT")
+            || nome.ends_with("_trx_sconosciuti.txt"))
             << nome;
         ++copie;
     }
@@ -192,18 +200,16 @@ TEST_F(TracciatoTest, CloseAndSecondPressDuringARunWaitForItsEnd)
             finestra.cmdExit->click();
             chiusaDurante = !finestra.isVisible();
         });
-        QObject::connect(&finestra, &QDialog::finished, [&] {
-            accessiAllaChiusura = file("ACCESSI.DAT");
-        });
+        QObject::connect(&finestra, &QDialog::finished, [&] { accessiAllaChiusura = file("ACCESSI.DAT"); });
         finestra.cmdCreaTracciato->click();
         EXPECT_FALSE(finestra.isVisible()) << "the close request took effect after the run";
     });
     EXPECT_NE(finestraRun, nullptr);
     EXPECT_FALSE(chiusaDurante);
     // One run only, complete when the window closed.
-    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string>{"Procedura terminata."});
+    EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string> { "Procedura terminata." });
     EXPECT_EQ(accessiAllaChiusura,
-              "DMCRSO70B41A662Z00012330/11/202600012\r\n"
-              "ABCDEF12G34H567I00012305/11/202600011\r\n");
+        "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+        "ABCDEF12G34H567I00012305/11/202600011\r\n");
     EXPECT_TRUE(std::filesystem::is_empty(desktop_.output() / "storico")) << "a second run moved the files";
 }

@@ -13,8 +13,7 @@ using host::AutomationError;
 using host::Variant;
 
 // The message of the automation error that the conversion raises, or nothing.
-template <typename Conversione>
-std::optional<std::u16string> erroreDi(Conversione conversione)
+template <typename Conversione> std::optional<std::u16string> erroreDi(Conversione conversione)
 {
     try {
         conversione();

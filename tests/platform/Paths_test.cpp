@@ -7,11 +7,17 @@
 TEST(Paths, NativePathOfA1252TextIsUtf8AndReachesTheFile)
 {
     testing_support::TempDir cartella;
-    const std::string percorso = cartella.path().string() + "/m\xE9" "dico \x80.txt";
+    const std::string percorso = cartella.path().string()
+        + "/m\xE9"
+          "dico \x80.txt";
 
-    EXPECT_EQ(platform::percorsoNativo(percorso).filename().string(), "m\xC3\xA9" "dico \xE2\x82\xAC.txt");
+    EXPECT_EQ(platform::percorsoNativo(percorso).filename().string(),
+        "m\xC3\xA9"
+        "dico \xE2\x82\xAC.txt");
     testing_support::writeFile(platform::percorsoNativo(percorso), "x");
-    EXPECT_TRUE(std::filesystem::exists(cartella / "m\xC3\xA9" "dico \xE2\x82\xAC.txt"));
+    EXPECT_TRUE(std::filesystem::exists(cartella
+        / "m\xC3\xA9"
+          "dico \xE2\x82\xAC.txt"));
 }
 
 TEST(Paths, ProgramFolderIsTheFolderOfThisProgramWithATrailingSeparator)
@@ -20,6 +26,6 @@ TEST(Paths, ProgramFolderIsTheFolderOfThisProgramWithATrailingSeparator)
 
     ASSERT_FALSE(cartella.empty());
     EXPECT_EQ(cartella.back(), platform::separatore);
-    EXPECT_TRUE(std::filesystem::equivalent(platform::percorsoNativo(cartella),
-                                            std::filesystem::read_symlink("/proc/self/exe").parent_path()));
+    EXPECT_TRUE(std::filesystem::equivalent(
+        platform::percorsoNativo(cartella), std::filesystem::read_symlink("/proc/self/exe").parent_path()));
 }

@@ -13,7 +13,8 @@ using testing_support::writeFile;
 namespace {
 
 const std::string kChiave = "\\SOFTWARE\\Corvitel-Amberlo";
-const std::string kIntestazione = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n";
+const std::string kIntestazione
+    = "Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n";
 
 class RegistryFileTest : public ::testing::Test {
 protected:
@@ -24,26 +25,25 @@ protected:
     }
 
     TempDir dir_;
-    ScopedEnv env_{"OV_PIP_REGISTRY", (dir_ / "registry.reg").string()};
+    ScopedEnv env_ { "OV_PIP_REGISTRY", (dir_ / "registry.reg").string() };
 };
 
-const std::string kEsportazione =
-    "Windows Registry Editor Version 5.00\r\n"
-    "\r\n"
-    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\r\n"
-    "\"ultimo_utente\"=\"dott.rossi\"\r\n"
-    "\"percorso\"=\"C:\\\\Dati\\\\\\\"Orvella\\\"\"\r\n"
-    "\"karv_debug\"=\"1\"\r\n"
-    "\"numero\"=dword:0000000a\r\n"
-    "\"binario\"=hex:01,02,\\\r\n"
-    "  03\r\n"
-    "; expandable text, UTF-16LE: %A%\r\n"
-    "\"espandibile\"=hex(2):25,00,41,00,25,00,00,00\r\n"
-    "\r\n"
-    "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Altro]\r\n"
-    "\"solo_altrove\"=\"x\"\r\n";
+const std::string kEsportazione = "Windows Registry Editor Version 5.00\r\n"
+                                  "\r\n"
+                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\r\n"
+                                  "\"ultimo_utente\"=\"dott.rossi\"\r\n"
+                                  "\"percorso\"=\"C:\\\\Dati\\\\\\\"Orvella\\\"\"\r\n"
+                                  "\"karv_debug\"=\"1\"\r\n"
+                                  "\"numero\"=dword:0000000a\r\n"
+                                  "\"binario\"=hex:01,02,\\\r\n"
+                                  "  03\r\n"
+                                  "; expandable text, UTF-16LE: %A%\r\n"
+                                  "\"espandibile\"=hex(2):25,00,41,00,25,00,00,00\r\n"
+                                  "\r\n"
+                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Altro]\r\n"
+                                  "\"solo_altrove\"=\"x\"\r\n";
 
-}  // namespace
+} // namespace
 
 TEST_F(RegistryFileTest, ReadsTextValuesWithTheirEscapes)
 {
@@ -54,8 +54,8 @@ TEST_F(RegistryFileTest, ReadsTextValuesWithTheirEscapes)
 
 TEST_F(RegistryFileTest, KeyAndValueNamesIgnoreLetterCase)
 {
-    const std::string maiuscole =
-        "Windows Registry Editor Version 5.00\n[hkey_local_machine\\software\\CORVITEL-AMBERLO]\n\"Ultimo_Utente\"=\"x\"\n";
+    const std::string maiuscole = "Windows Registry Editor Version "
+                                  "5.00\n[hkey_local_machine\\software\\CORVITEL-AMBERLO]\n\"Ultimo_Utente\"=\"x\"\n";
     EXPECT_EQ(leggi(maiuscole, "ULTIMO_UTENTE"), "x");
 }
 
@@ -70,7 +70,7 @@ TEST_F(RegistryFileTest, MissingFileKeyOrValueGiveEmptyText)
 TEST_F(RegistryFileTest, NonTextValueRaisesInvalidDataType)
 {
     writeFile(dir_ / "registry.reg", kEsportazione);
-    for (const std::string nome : {"numero", "binario"}) {
+    for (const std::string nome : { "numero", "binario" }) {
         try {
             readRegistryString(RegistryRoot::HKEY_LOCAL_MACHINE, kChiave, nome);
             ADD_FAILURE() << nome << " did not raise";
@@ -90,8 +90,9 @@ TEST_F(RegistryFileTest, UnparseableFileCountsAsMissingKey)
 
 TEST_F(RegistryFileTest, ReadsRegeditUtf16ExportsAndAnsiRegedit4)
 {
-    const std::string testo = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\r\n"
-                              "\"ultimo_utente\"=\"Nicol\xC3\xB2\"\r\n";
+    const std::string testo
+        = "Windows Registry Editor Version 5.00\r\n\r\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\r\n"
+          "\"ultimo_utente\"=\"Nicol\xC3\xB2\"\r\n";
     std::string utf16 = "\xFF\xFE";
     for (const char16_t unita : utf8ToUtf16(testo)) {
         utf16 += static_cast<char>(unita & 0xFF);
@@ -113,15 +114,14 @@ TEST_F(RegistryFileTest, TextStopsAtTheFirstZeroCharacter)
 
 TEST_F(RegistryFileTest, LaterDefinitionOfTheSameValueWins)
 {
-    const std::string testo =
-        kIntestazione + "\"v\"=\"primo\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n\"v\"=\"secondo\"\n";
+    const std::string testo
+        = kIntestazione + "\"v\"=\"primo\"\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n\"v\"=\"secondo\"\n";
     EXPECT_EQ(leggi(testo, "v"), "secondo");
 }
 
 TEST_F(RegistryFileTest, PlainTextWrittenAsBytesIsText)
 {
-    const std::string testo =
-        kIntestazione + "\"v\"=hex(1):31,00,00,00\n\"multi\"=hex(7):41,00,00,00,00,00\n";
+    const std::string testo = kIntestazione + "\"v\"=hex(1):31,00,00,00\n\"multi\"=hex(7):41,00,00,00,00,00\n";
     EXPECT_EQ(leggi(testo, "v"), "1");
     EXPECT_THROW(leggi(testo, "multi"), RegistryError);
 }

@@ -17,7 +17,10 @@ MessageRecorder::MessageRecorder()
 {
 }
 
-MessageRecorder::~MessageRecorder() { platform::setMessageBoxHandler(precedente_); }
+MessageRecorder::~MessageRecorder()
+{
+    platform::setMessageBoxHandler(precedente_);
+}
 
 TempDir::TempDir()
 {
@@ -36,7 +39,8 @@ TempDir::TempDir()
 TempDir::~TempDir()
 {
     std::error_code ignorato;
-    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignorato);
+    std::filesystem::permissions(
+        path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ignorato);
     std::filesystem::remove_all(path_, ignorato);
 }
 
@@ -72,7 +76,7 @@ ScopedTimeZone::~ScopedTimeZone()
 
 FileSizeLimit::FileSizeLimit(std::uint64_t byte)
 {
-    rlimit limite{};
+    rlimit limite {};
     getrlimit(RLIMIT_FSIZE, &limite);
     precedenteCur_ = limite.rlim_cur;
     precedenteMax_ = limite.rlim_max;
@@ -83,15 +87,15 @@ FileSizeLimit::FileSizeLimit(std::uint64_t byte)
 
 FileSizeLimit::~FileSizeLimit()
 {
-    const rlimit limite{precedenteCur_, precedenteMax_};
+    const rlimit limite { precedenteCur_, precedenteMax_ };
     setrlimit(RLIMIT_FSIZE, &limite);
     std::signal(SIGXFSZ, segnalePrecedente_);
 }
 
 ScopedLocale::ScopedLocale(const std::string& nome)
 {
-    const std::string comando = "localedef -i " + nome + " -f UTF-8 '" + (cartella_ / (nome + ".UTF-8")).string() +
-                                "' >/dev/null 2>&1";
+    const std::string comando
+        = "localedef -i " + nome + " -f UTF-8 '" + (cartella_ / (nome + ".UTF-8")).string() + "' >/dev/null 2>&1";
     if (std::system(comando.c_str()) != 0)
         return;
     available_ = true;
@@ -117,7 +121,7 @@ std::string readFile(const std::filesystem::path& percorso)
     std::ifstream file(percorso, std::ios::binary);
     if (!file)
         throw std::runtime_error("cannot read " + percorso.string());
-    return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    return { std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>() };
 }
 
 void writeFile(const std::filesystem::path& percorso, const std::string& contenuto)
@@ -128,4 +132,4 @@ void writeFile(const std::filesystem::path& percorso, const std::string& contenu
         throw std::runtime_error("cannot write " + percorso.string());
 }
 
-}  // namespace testing_support
+} // namespace testing_support

@@ -104,4 +104,4 @@ std::vector<std::string> logMessages(const std::filesystem::path& file);
 std::string readFile(const std::filesystem::path& percorso);
 void writeFile(const std::filesystem::path& percorso, const std::string& contenuto);
 
-}  // namespace testing_support
+} // namespace testing_support

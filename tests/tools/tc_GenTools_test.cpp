@@ -16,7 +16,7 @@ TEST(Date2String, YearPlainMonthAndDayTwoDigits)
     EXPECT_EQ(date2string(2024y / May / 1d), "2024-05-01");
     EXPECT_EQ(date2string(2023y / December / 31d), "2023-12-31");
     EXPECT_EQ(date2string(2024y / March / 5d), "2024-03-05");
-    EXPECT_EQ(date2string(year{999} / January / 9d), "999-01-09");
+    EXPECT_EQ(date2string(year { 999 } / January / 9d), "999-01-09");
 }
 
 TEST(String2List, EverySeparatorEndsOneItem)
@@ -27,18 +27,17 @@ TEST(String2List, EverySeparatorEndsOneItem)
         std::vector<std::string> atteso;
     };
     const std::vector<Caso> casi = {
-        {"", " ", {""}},
-        {"a b", " ", {"a", "b"}},
-        {"a b ", " ", {"a", "b", ""}},
-        {" a", " ", {"", "a"}},
-        {"a  b", " ", {"a", "", "b"}},
-        {"a<>b<>", "<>", {"a", "b", ""}},
-        {"3522 3523 3524 3526 3527 4145 4137 4123 4130 4148",
-         " ",
-         {"3522", "3523", "3524", "3526", "3527", "4145", "4137", "4123", "4130", "4148"}},
+        { "", " ", { "" } },
+        { "a b", " ", { "a", "b" } },
+        { "a b ", " ", { "a", "b", "" } },
+        { " a", " ", { "", "a" } },
+        { "a  b", " ", { "a", "", "b" } },
+        { "a<>b<>", "<>", { "a", "b", "" } },
+        { "3522 3523 3524 3526 3527 4145 4137 4123 4130 4148", " ",
+            { "3522", "3523", "3524", "3526", "3527", "4145", "4137", "4123", "4130", "4148" } },
     };
     for (const auto& caso : casi) {
-        std::vector<std::string> lista = {"vecchio", "contenuto"};
+        std::vector<std::string> lista = { "vecchio", "contenuto" };
         string2list(caso.testo, caso.separatore, lista);
         EXPECT_EQ(lista, caso.atteso) << "text '" << caso.testo << "'";
     }
@@ -46,7 +45,7 @@ TEST(String2List, EverySeparatorEndsOneItem)
 
 TEST(String2List, EmptySeparatorIsRefusedInsteadOfLooping)
 {
-    std::vector<std::string> lista = {"x"};
+    std::vector<std::string> lista = { "x" };
     EXPECT_THROW(string2list("a b", "", lista), std::invalid_argument);
 }
 
@@ -57,7 +56,7 @@ TEST(Padding, FillsToWidthAndNeverCutsLongerText)
     EXPECT_EQ(padLeft("", '0', 3), "000");
     EXPECT_EQ(padRight("ab", ' ', 5), "ab   ");
     EXPECT_EQ(padRight("abcdef", ' ', 5), "abcdef");
-    for (const int larghezza : {0, -1, -100}) {
+    for (const int larghezza : { 0, -1, -100 }) {
         EXPECT_EQ(padLeft("x", '0', larghezza), "x");
         EXPECT_EQ(padRight("x", ' ', larghezza), "x");
     }
@@ -70,10 +69,10 @@ std::pair<std::int32_t, std::u16string> conversioneControllata(const std::u16str
 {
     lastToolsError();
     const std::int32_t valore = string2int(testo, radice);
-    return {valore, lastToolsError()};
+    return { valore, lastToolsError() };
 }
 
-}  // namespace
+} // namespace
 
 TEST(String2Int, ConvertsInAnyRadixIgnoringLetterCase)
 {
@@ -88,12 +87,13 @@ TEST(String2Int, ConvertsInAnyRadixIgnoringLetterCase)
 TEST(String2Int, ReportsEachKindOfFailureWithItsLabel)
 {
     EXPECT_EQ(conversioneControllata(u"12", 2),
-              std::make_pair(0, std::u16string(u"Tools.string2int(12, 2): carattere non consentito")));
+        std::make_pair(0, std::u16string(u"Tools.string2int(12, 2): carattere non consentito")));
     EXPECT_EQ(conversioneControllata(u"5", 1),
-              std::make_pair(0, std::u16string(u"Tools.string2int(5, 1): radice conversione non consentita "
-                                               u"( deve essere >= 2 e <= 36 )")));
+        std::make_pair(0,
+            std::u16string(u"Tools.string2int(5, 1): radice conversione non consentita "
+                           u"( deve essere >= 2 e <= 36 )")));
     EXPECT_EQ(conversioneControllata(u"5", 37).second,
-              u"Tools.string2int(5, 37): radice conversione non consentita ( deve essere >= 2 e <= 36 )");
+        u"Tools.string2int(5, 37): radice conversione non consentita ( deve essere >= 2 e <= 36 )");
     EXPECT_EQ(conversioneControllata(u"1 2", 10).second, u"Tools.string2int(1 2, 10): carattere non consentito");
     EXPECT_EQ(conversioneControllata(u"+12", 10).second, u"Tools.string2int(+12, 10): carattere non consentito");
     EXPECT_EQ(conversioneControllata(u"--1", 10).second, u"Tools.string2int(--1, 10): carattere non consentito");
@@ -111,7 +111,7 @@ TEST(String2Int, ValueOutside32BitsIsReportedNotWrapped)
     EXPECT_EQ(conversioneControllata(u"2147483647", 10), std::make_pair(2147483647, std::u16string()));
     EXPECT_EQ(conversioneControllata(u"-2147483648", 10).first, std::numeric_limits<std::int32_t>::min());
     EXPECT_EQ(conversioneControllata(u"2147483648", 10),
-              std::make_pair(0, std::u16string(u"Tools.string2int(2147483648, 10): eccezione")));
+        std::make_pair(0, std::u16string(u"Tools.string2int(2147483648, 10): eccezione")));
     EXPECT_EQ(conversioneControllata(u"-2147483649", 10).second, u"Tools.string2int(-2147483649, 10): eccezione");
     EXPECT_EQ(conversioneControllata(u"99999999999999999999999", 10).first, 0);
 }
