@@ -422,7 +422,7 @@ int main(int argc, char** argv)
 
     // A run of a few milliseconds is at the mercy of the machine's noise: smaller practices run
     // more often, so that each size's median rests on about the same time.
-    const auto ripetizioniPer = [ripetizioni](int dimensione) { return ripetizioni * std::max(1, 10000 / dimensione); };
+    const auto ripetizioniPer = [ripetizioni](int dimensione) { return ripetizioni * std::max(1, 30000 / dimensione); };
     std::printf("Esportazione completa (mediane; prestazioni per paziente: %d)\n", kPrestazioniPerPaziente);
     std::printf("%11s %7s %9s %8s %9s %9s %10s %9s %9s %9s %9s %6s\n", "prestazioni", "xml MB", "totale s", "host s",
         "motore s", "carica s", "ricarica s", "classif s", "scritt s", "picco MB", "scritture", "esec.");
