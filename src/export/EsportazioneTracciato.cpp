@@ -19,12 +19,6 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-bool esiste(const std::string& sFile)
-{
-    std::error_code errore;
-    return fs::exists(platform::percorsoNativo(sFile), errore);
-}
-
 void elimina(const std::string& sFile)
 {
     std::error_code ignorato;
@@ -123,24 +117,24 @@ std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sC
 {
     std::string riepilogo = "Operazione completata.       Tipo (" + sContratto + ")" + kCrLf;
     if (sContratto == "PLS") {
-        if (esiste(unita.sFileBilsalu))
+        if (platform::esiste(unita.sFileBilsalu))
             riepilogo += kCrLf + ("Bilanci: creato file " + unita.sFileBilsalu) + kCrLf;
         else
             riepilogo += kCrLf + std::string("Bilanci: nessun bilancio di salute trovato nel periodo selezionato");
     }
-    if (esiste(unita.sFileAccessi))
+    if (platform::esiste(unita.sFileAccessi))
         riepilogo += kCrLf + ("Visite: creato file " + unita.sFileAccessi) + kCrLf;
     else
         riepilogo += kCrLf + std::string("Visite: nessuna visita trovata nel periodo selezionato");
-    if (esiste(unita.sFilePpip))
+    if (platform::esiste(unita.sFilePpip))
         riepilogo += kCrLf + ("Prestazioni: creato file " + unita.sFilePpip);
     else
         riepilogo += kCrLf + std::string("Prestazioni: ") + "nessuna prestazione trovata nel periodo selezionato";
-    if (esiste(unita.sFileVaccini))
+    if (platform::esiste(unita.sFileVaccini))
         riepilogo += kCrLf + ("Vaccini: creato file " + unita.sFileVaccini);
     else
         riepilogo += kCrLf + std::string("Vaccini: ") + "nessuna prestazione trovata nel periodo selezionato";
-    if (esiste(unita.sFileSconosciuti))
+    if (platform::esiste(unita.sFileSconosciuti))
         riepilogo += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
             + " ppip] Dettagli in:" + kCrLf + unita.sFileSconosciuti;
     if (nNonRiuscite > 0)
@@ -204,7 +198,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         errore(log, "ERRORE: Impossibile generare xml ppip.");
         finestra.richiediUscita();
     }
-    if (!esiste(sFileXml)) {
+    if (!platform::esiste(sFileXml)) {
         errore(log, "ERRORE: File estrazione xml ppip non trovato.");
         finestra.richiediUscita();
     }

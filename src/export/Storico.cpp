@@ -23,12 +23,6 @@ std::string nomeFile(const std::string& sFile)
     return barra == std::string::npos ? sFile : sFile.substr(barra + 1);
 }
 
-bool esiste(const std::string& sFile)
-{
-    std::error_code errore;
-    return fs::exists(platform::percorsoNativo(sFile), errore);
-}
-
 } // namespace
 
 std::string timbroStorico(platform::LocalTime istante, PrecisioneTimbro precisione)
@@ -60,7 +54,7 @@ std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione)
 
 std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string& nome)
 {
-    if (!esiste(sDirStorico + nome))
+    if (!platform::esiste(sDirStorico + nome))
         return nome;
     // The stamp holds dots of its own, so the extension is the one after the last dot, if any.
     const auto punto = nome.find_last_of('.');
@@ -68,7 +62,7 @@ std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string&
     const std::string estensione = punto == std::string::npos ? std::string() : nome.substr(punto);
     for (long long n = 2;; ++n) {
         std::string candidato = radice + " (" + std::to_string(n) + ")" + estensione;
-        if (!esiste(sDirStorico + candidato))
+        if (!platform::esiste(sDirStorico + candidato))
             return candidato;
     }
 }

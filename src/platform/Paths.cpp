@@ -12,6 +12,12 @@ std::filesystem::path percorsoNativo(const std::string& percorso)
     return std::filesystem::path(cp1252ToUtf8(percorso));
 }
 
+bool esiste(const std::string& percorso)
+{
+    std::error_code errore;
+    return std::filesystem::exists(percorsoNativo(percorso), errore);
+}
+
 std::string cartellaDesktop()
 {
     // Without a home folder there is no Desktop of this user, whatever a fallback would guess.
