@@ -59,6 +59,34 @@ std::chrono::year_month_day daQDate(const QDate& data)
     return year { data.year() } / mese / day { static_cast<unsigned>(data.day()) };
 }
 
+// The output, history and log paths from the Desktop folder, and the folders made.
+void impostaCartelle(UnitaFormMain& unita)
+{
+    const platform::CartellaPiattaforma desktop = platform::cartellaDesktop();
+    if (!desktop.rappresentabile) {
+        // Any spelling of it would name another folder: the export run finds no output folder
+        // and refuses before it moves anything.
+        platform::mostraMessaggio("ERRORE: Il percorso del Desktop (" + desktop.percorso
+            + ") contiene caratteri non supportati, impossibile creare il tracciato.");
+        unita.sDirOutput.clear();
+        unita.sDirStorico.clear();
+        unita.sFileLog.clear();
+        return;
+    }
+    std::string sDesktop = desktop.percorso;
+    if (sDesktop.empty())
+        platform::mostraMessaggio("ERRORE: Impossibile recuperare Desktop Path");
+    if (sDesktop.empty() || sDesktop.back() != platform::separatore)
+        sDesktop += platform::separatore;
+    unita.sDirOutput = sDesktop + "KARV (ADI-PPiP)" + platform::separatore;
+    unita.sDirStorico = unita.sDirOutput + "storico" + platform::separatore;
+    unita.sFileLog = unita.sDirOutput + "karv_log.txt";
+
+    // A failure here shows at the first write into the folder.
+    std::error_code ignorato;
+    std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico), ignorato);
+}
+
 // The export run's view of this window: the controls it shows progress on, the cursor and the
 // event processing that keep the window alive during a long run.
 class VistaTracciato : public FinestraTracciato {
@@ -188,18 +216,7 @@ void TfrmMain::FormCreate()
         lblVer->setText(QString::fromLatin1(kVersione));
         lblVer->adjustSize();
 
-        std::string desktop = platform::cartellaDesktop();
-        if (desktop.empty())
-            platform::mostraMessaggio("ERRORE: Impossibile recuperare Desktop Path");
-        if (desktop.empty() || desktop.back() != platform::separatore)
-            desktop += platform::separatore;
-        unita.sDirOutput = desktop + "KARV (ADI-PPiP)" + platform::separatore;
-        unita.sDirStorico = unita.sDirOutput + "storico" + platform::separatore;
-        unita.sFileLog = unita.sDirOutput + "karv_log.txt";
-
-        // A failure here shows at the first write into the folder.
-        std::error_code ignorato;
-        std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico), ignorato);
+        impostaCartelle(unita);
 
         tabella_.caricaTabellaCodici();
         riempiGriglia();
@@ -259,7 +276,7 @@ void TfrmMain::cmdCreaTracciatoClick()
     try {
         VistaTracciato vista(*this);
         creaTracciato(unitaFormMain(), tabella_, RunLog(bDebug, unitaFormMain().sFileLog), daQDate(dtDallaData->date()),
-            daQDate(dtAllaData->date()), platform::cartellaProgramma(), vista);
+            daQDate(dtAllaData->date()), platform::cartellaTemporanea(), vista);
     } catch (const std::exception& errore) {
         // The standard error display: the failure's own text in a box.
         platform::mostraMessaggio(utf8ToCp1252(errore.what()));

@@ -1,11 +1,14 @@
 #include "export/EsportazioneTracciato.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <iterator>
 #include <unordered_set>
 #include <utility>
 
 #include "export/BilanciSalute.h"
 #include "export/Classificazione.h"
+#include "export/LarghezzaRecord.h"
 #include "export/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/MessageBox.h"
@@ -100,6 +103,10 @@ void classificaEstratto(
     }
 }
 
+// Every file the run writes.
+constexpr std::string UnitaFormMain::*kFileTracciato[] = { &UnitaFormMain::sFileBilsalu, &UnitaFormMain::sFileAccessi,
+    &UnitaFormMain::sFilePpip, &UnitaFormMain::sFileVaccini, &UnitaFormMain::sFileSconosciuti };
+
 } // namespace
 
 std::string percorsoCopiaDebug(const std::string& sDirOutput)
@@ -115,7 +122,13 @@ std::string percorsoCopiaDebug(const std::string& sDirOutput)
 
 std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite)
 {
-    std::string riepilogo = "Operazione completata.       Tipo (" + sContratto + ")" + kCrLf;
+    // Failed writes that left no file at all: nothing of the export was written.
+    const bool nienteScritto = nNonRiuscite > 0
+        && std::none_of(std::begin(kFileTracciato), std::end(kFileTracciato),
+            [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
+    std::string riepilogo
+        = std::string(nienteScritto ? "Operazione non riuscita: nessun file scritto." : "Operazione completata.")
+        + "       Tipo (" + sContratto + ")" + kCrLf;
     if (sContratto == "PLS") {
         if (platform::esiste(unita.sFileBilsalu))
             riepilogo += kCrLf + ("Bilanci: creato file " + unita.sFileBilsalu) + kCrLf;
@@ -144,7 +157,7 @@ std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sC
 }
 
 bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const RunLog& log,
-    std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirProgramma,
+    std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirTemporanea,
     FinestraTracciato& finestra)
 {
     // Progress lets window events run, a second press among them.
@@ -152,6 +165,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return false;
     std::string sFileXml;
     const FineTracciato fine(unita, finestra, sFileXml);
+    const UnaSegnalazionePerFile unaSegnalazionePerFile;
 
     finestra.cursoreOccupato();
     log.suLog("ov_pipp versione ver. 6");
@@ -168,13 +182,23 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         errore(log, "ERRORE: Sessione Orvella non disponibile, impossibile creare il tracciato.");
         return true;
     }
+    if (unita.sDirOutput.empty()) {
+        errore(log, "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
+        return true;
+    }
     Torvapat& oOrvapat = *unita.oOrvapat;
+    // The extract goes into a folder of this run alone: the program's folder may be read-only,
+    // and a file that another user left behind can never be taken for this doctor's extract.
+    const platform::CartellaPrivata cartellaEstratto(sDirTemporanea);
+    if (cartellaEstratto.percorso().empty()) {
+        errore(log, "ERRORE: Impossibile creare la cartella temporanea per l'estrazione xml ppip.");
+        return true;
+    }
 
     unita.sFileBilsalu = unita.sDirOutput + "BILSALU.DAT";
     if (!storicizza(log, unita.sFileBilsalu, unita.sDirStorico, PrecisioneTimbro::Minuto))
         return true;
-    sFileXml = sDirProgramma + "zzz_xml.tmp";
-    elimina(sFileXml);
+    sFileXml = cartellaEstratto.percorso() + "zzz_xml.tmp";
     const std::pair<std::string UnitaFormMain::*, const char*> fileServizi[] = {
         { &UnitaFormMain::sFileAccessi, "ACCESSI.DAT" },
         { &UnitaFormMain::sFilePpip, "PPIP.DAT" },
@@ -236,7 +260,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         [&finestra] { return finestra.chkVacc(); }, progresso };
     classificaEstratto(classificazione, sCodiceRegionale, sContratto);
 
-    finestra.mostraMemo1(riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio));
+    finestra.mostraMemo1(
+        riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio) + avvisiLarghezza(unita));
     elimina(sFileXml);
     log.suLog("Procedura terminata");
     platform::mostraMessaggio("Procedura terminata.");

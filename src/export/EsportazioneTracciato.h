@@ -33,9 +33,10 @@ public:
 // period, health checks for a paediatrician, every patient of the extract classified once, the
 // summary in Memo1 and "Procedura terminata.". The cursor comes back and the extract file goes
 // however the run ends; an error raised inside it ends the run and goes on to the caller.
+// The host writes the extract into a private folder that the run makes under sDirTemporanea.
 // Returns false, doing nothing, when a run is already under way.
 bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const RunLog& log,
-    std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirProgramma,
+    std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirTemporanea,
     FinestraTracciato& finestra);
 
 // The summary shown in Memo1, from the files that exist now; nNonRiuscite failed writes add a warning.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <unordered_set>
 #include <utility>
 
 #include "export/TimbroLog.h"
@@ -109,24 +110,73 @@ std::string descrizione(int errore)
     return isValidUtf8(testo) ? utf8ToCp1252(testo) : testo;
 }
 
-// True when the text went in; otherwise the failure has been shown.
-bool accodaOMostra(const std::string& operazione, const std::string& percorso, std::string_view testo)
+// Why a write failed, in the doctor's words for the causes a folder meets; the platform's own
+// description for the rarer ones.
+std::string motivo(int errore)
+{
+    switch (errore) {
+    case ENOENT:
+        return "la cartella non esiste";
+    case ENOTDIR:
+        return "una parte del percorso non \xE8 una cartella";
+    case EACCES:
+    case EPERM:
+        return "accesso negato";
+    case EROFS:
+        return "il disco \xE8 di sola lettura";
+    case ENOSPC:
+        return "spazio su disco esaurito";
+#ifdef EDQUOT
+    case EDQUOT:
+        return "spazio su disco esaurito (quota dell'utente)";
+#endif
+    case EFBIG:
+        return "il file ha raggiunto la dimensione massima";
+    case EISDIR:
+        return "al suo posto c'\xE8 una cartella";
+    case ENAMETOOLONG:
+        return "percorso troppo lungo";
+    case EIO:
+        return "errore del disco";
+    default:
+        return descrizione(errore);
+    }
+}
+
+// The files that have shown a failure in the export run under way, if one is.
+std::unordered_set<std::string>* fileSegnalati = nullptr;
+
+// True when the text went in; otherwise the failure has been shown, unless the file already
+// showed one in this run.
+bool accodaOMostra(const std::string& percorso, std::string_view testo)
 {
     const int errore = accoda(percorso, testo);
-    if (errore)
-        platform::mostraMessaggio("Eccezione in " + operazione + "\r\n" + descrizione(errore));
-    return errore == 0;
+    if (errore == 0)
+        return true;
+    if (fileSegnalati == nullptr || fileSegnalati->insert(percorso).second)
+        platform::mostraMessaggio("Impossibile scrivere il file " + percorso + ": " + motivo(errore));
+    return false;
 }
 
 std::int32_t suFileFalliti = 0;
 
 } // namespace
 
+UnaSegnalazionePerFile::UnaSegnalazionePerFile()
+    : precedenti_(std::exchange(fileSegnalati, &segnalati_))
+{
+}
+
+UnaSegnalazionePerFile::~UnaSegnalazionePerFile()
+{
+    fileSegnalati = precedenti_;
+}
+
 void suFile(const std::string& testo, const std::string& percorso)
 {
     if (testo.empty())
         return;
-    if (!accodaOMostra("suFile", percorso, testo))
+    if (!accodaOMostra(percorso, testo))
         ++suFileFalliti;
 }
 
@@ -137,9 +187,10 @@ std::int32_t suFileNonRiuscite()
 
 void RunLog::suLog(const std::string& msg) const
 {
-    if (!bDebug_)
+    // Without an output folder there is no log file to write to.
+    if (!bDebug_ || sFileLog_.empty())
         return;
     const bool vuoto = std::all_of(msg.begin(), msg.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
     const std::string riga = vuoto ? msg : timbroLog() + " - " + msg;
-    accodaOMostra("suLog", sFileLog_, riga + "\r\n");
+    accodaOMostra(sFileLog_, riga + "\r\n");
 }

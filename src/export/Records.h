@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -8,6 +9,11 @@
 // Texts fill with blanks on the right, numbers and codes with "0" on the left; nothing is cut.
 
 inline constexpr const char* kFineRiga = "\r\n";
+
+// The width of each layout, without its line end: the region reads the files by position.
+inline constexpr std::size_t kLarghezzaAccessi = 37;
+inline constexpr std::size_t kLarghezzaPpip = 40; // VACCINI.DAT too
+inline constexpr std::size_t kLarghezzaBilsalu = 34;
 
 // Only a-z change: the fiscal code keeps every other byte as it is.
 std::string maiuscoloAscii(std::string_view testo);

@@ -77,6 +77,10 @@ EsitoStorico spostaInStorico(const std::string& sFile, const std::string& sDirSt
     const std::string timbro = timbroFile(sFile, precisione);
     if (timbro.empty())
         return EsitoStorico::CopiaFallita;
+    // The folder may have gone since start-up: it is made again, as then.
+    fs::create_directories(platform::percorsoNativo(sDirStorico), errore);
+    if (errore)
+        return EsitoStorico::CopiaFallita;
     const fs::path copia
         = platform::percorsoNativo(sDirStorico + nomeLiberoStorico(sDirStorico, timbro + "_" + nomeFile(sFile)));
     // copy_options::none refuses an existing target: a history file is never replaced.

@@ -27,7 +27,8 @@ enum class EsitoStorico {
     EliminazioneFallita, // the copy is in the history folder, but the file stays too
 };
 
-// Moves a previous export file, if there is one, into sDirStorico as stamp + "_" + its name.
+// Moves a previous export file, if there is one, into sDirStorico as stamp + "_" + its name,
+// making the folder first when it is missing.
 // A file whose copy or deletion fails stays, so that the caller can stop before new records
 // are appended to it.
 EsitoStorico spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione);

@@ -213,3 +213,56 @@ TEST_F(TracciatoTest, CloseAndSecondPressDuringARunWaitForItsEnd)
         "ABCDEF12G34H567I00012305/11/202600011\r\n");
     EXPECT_TRUE(std::filesystem::is_empty(desktop_.output() / "storico")) << "a second run moved the files";
 }
+
+TEST_F(TracciatoTest, ExtractGoesIntoAPrivateFolderOfTheTemporaryFolder)
+{
+    // The program's own folder may be read-only once installed; the extract never goes there.
+    TempDir temporanea;
+    const ScopedEnv tmpdir("TMPDIR", temporanea.path().string());
+    std::vector<std::filesystem::path> conEstratto;
+    std::filesystem::perms permessi {};
+    accediEd([&](TfrmMain& finestra) {
+        // Runs while the run lets pending events through, between two services.
+        appenaPossibile([&] {
+            for (const auto& voce : std::filesystem::directory_iterator(temporanea.path())) {
+                if (std::filesystem::exists(voce.path() / "zzz_xml.tmp")) {
+                    conEstratto.push_back(voce.path());
+                    permessi = voce.status().permissions() & std::filesystem::perms::all;
+                }
+            }
+        });
+        finestra.cmdCreaTracciato->click();
+    });
+    ASSERT_EQ(conEstratto.size(), 1u);
+    EXPECT_EQ(permessi, std::filesystem::perms::owner_all);
+    EXPECT_FALSE(std::filesystem::exists(conEstratto[0]));
+    EXPECT_EQ(file("ACCESSI.DAT"),
+        "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+        "ABCDEF12G34H567I00012305/11/202600011\r\n");
+    EXPECT_FALSE(std::filesystem::exists(platform::percorsoNativo(platform::cartellaProgramma() + "zzz_xml.tmp")));
+}
+
+TEST_F(TracciatoTest, DesktopNamedInAnotherScriptIsRefusedBeforeAnythingIsWritten)
+{
+    // The user's folder is named in Cyrillic: a "?" spelling of it would be another folder.
+    TempDir radice;
+    const std::filesystem::path utente = radice / "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80";
+    std::filesystem::create_directories(utente / "Desktop");
+    const ScopedEnv home("HOME", utente.string());
+    std::string memo = "non toccato";
+    accediEd([&](TfrmMain& finestra) {
+        finestra.cmdCreaTracciato->click();
+        memo = finestra.Memo1->toPlainText().toStdString();
+    });
+    const std::string desktop = "/" + std::string(4, '?') + "/Desktop";
+    ASSERT_EQ(messaggi_.messaggi().size(), 2u);
+    EXPECT_TRUE(messaggi_.messaggi()[0].starts_with("ERRORE: Il percorso del Desktop (")) << messaggi_.messaggi()[0];
+    EXPECT_TRUE(messaggi_.messaggi()[0].ends_with(
+        desktop + ") contiene caratteri non supportati, impossibile creare il tracciato."))
+        << messaggi_.messaggi()[0];
+    EXPECT_EQ(messaggi_.messaggi()[1], "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
+    EXPECT_EQ(memo, "");
+    // Neither the "?" folder nor anything in the real Desktop.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(radice.path()), {}), 1);
+    EXPECT_TRUE(std::filesystem::is_empty(utente / "Desktop"));
+}

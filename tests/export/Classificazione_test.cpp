@@ -517,7 +517,7 @@ TEST(Classificazione, FailedWritesAreReportedAndTheRunGoesOn)
 
     ASSERT_EQ(banco.messaggi.messaggi().size(), 3u);
     for (const auto& messaggio : banco.messaggi.messaggi())
-        EXPECT_EQ(messaggio.rfind("Eccezione in suFile\r\n", 0), 0u) << messaggio;
+        EXPECT_EQ(messaggio.rfind("Impossibile scrivere il file " + mancante, 0), 0u) << messaggio;
     EXPECT_FALSE(std::filesystem::exists(mancante));
     EXPECT_EQ(banco.nRighe, 2);
     EXPECT_EQ(banco.nScartate, 1);

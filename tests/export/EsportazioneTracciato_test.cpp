@@ -117,17 +117,17 @@ bool contiene(const std::vector<std::string>& righe, const std::string& riga)
     return std::find(righe.begin(), righe.end(), riga) != righe.end();
 }
 
-// The folders of one test: the output folder with its history folder, and the program folder.
+// The folders of one test: the output folder with its history folder, and the temporary folder.
 struct Cartelle {
     testing_support::TempDir radice;
     std::string sDirOutput = (radice / "KARV (ADI-PPiP)").string() + "/";
     std::string sDirStorico = sDirOutput + "storico/";
-    std::string sDirProgramma = (radice / "programma").string() + "/";
+    std::string sDirTemporanea = (radice / "tmp").string() + "/";
 
     Cartelle()
     {
         fs::create_directories(sDirStorico);
-        fs::create_directories(sDirProgramma);
+        fs::create_directories(sDirTemporanea);
     }
     std::string output(const std::string& nome) const { return sDirOutput + nome; }
 };
@@ -159,8 +159,9 @@ protected:
         server.answerWith(
             "get_opzione", [this](const host::Arguments&) { return host::Variant { cp1252ToUtf16(contratto) }; });
         server.answerWith("genera_xml", [this](const host::Arguments& argomenti) {
+            percorsoXml = utf16ToUtf8(std::get<std::u16string>(argomenti.at(2)));
             if (xml)
-                writeFile(utf16ToUtf8(std::get<std::u16string>(argomenti.at(2))), *xml);
+                writeFile(percorsoXml, *xml);
             return host::Variant {};
         });
         unita.oOrvapat = std::make_unique<Torvapat>();
@@ -171,15 +172,13 @@ protected:
     bool esegui()
     {
         return creaTracciato(
-            unita, tabella, log, 2024y / January / 1, 2024y / January / 31, cartelle.sDirProgramma, finestra);
+            unita, tabella, log, 2024y / January / 1, 2024y / January / 31, cartelle.sDirTemporanea, finestra);
     }
 
     std::string sommario(const std::string& tipo, const std::string& corpo) const
     {
         return "Operazione completata.       Tipo (" + tipo + ")" + kCrLf + corpo;
     }
-
-    std::string xmlTemporaneo() const { return cartelle.sDirProgramma + "zzz_xml.tmp"; }
 
     Cartelle cartelle;
     ScriptedAutomation server;
@@ -189,6 +188,7 @@ protected:
     RunLog log;
     std::string contratto = "MMG";
     std::optional<std::string> xml = estratto(std::string());
+    std::string percorsoXml; // where the host was asked to write the extract
 };
 
 // --- The summary ---
@@ -234,6 +234,14 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
         { "MMG", { "ACCESSI.DAT" }, 0, 3,
             "Operazione completata.       Tipo (MMG)\r\n\r\nVisite: creato file <X>ACCESSI.DAT\r\n" + nessunaPrestazione
                 + nessunVaccino + "\r\n\r\nATTENZIONE: 3 scritture non riuscite, il tracciato non \xE8 completo." },
+        // Failures and not one file: nothing of the export was written.
+        { "MMG", {}, 0, 2,
+            "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n" + nessunaVisita + nessunaPrestazione
+                + nessunVaccino + "\r\n\r\nATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo." },
+        { "PLS", { "trx_sconosciuti.txt" }, 1, 2,
+            "Operazione completata.       Tipo (PLS)\r\n" + nessunBilancio + nessunaVisita + nessunaPrestazione
+                + nessunVaccino + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt"
+                + "\r\n\r\nATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo." },
     };
     for (const CasoSommario& caso : casi) {
         Cartelle cartelleCaso;
@@ -291,7 +299,7 @@ TEST_F(EsportazioneTracciatoTest, GeneralPractitionerRunWritesTheFilesAndTheSumm
             "cursore normale",
         }));
     EXPECT_EQ(finestra.progressi.back(), "...inserimento record ppip:6");
-    EXPECT_FALSE(fs::exists(xmlTemporaneo()));
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirTemporanea));
     EXPECT_FALSE(unita.bEsportazioneInCorso);
     // Nothing was there before the run: nothing to keep.
     EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
@@ -302,7 +310,6 @@ TEST_F(EsportazioneTracciatoTest, HostCallsAndLogLinesOfARun)
     xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "VISITA ADP" } } } });
     esegui();
 
-    const std::string percorsoXml = xmlTemporaneo();
     EXPECT_EQ(server.trace(),
         (std::vector<std::string> {
             R"(genera_xml("prestazioni_empoli", "dalla_data=2024-01-01|alla_data=2024-01-31", ")" + percorsoXml + "\")",
@@ -444,26 +451,34 @@ TEST_F(EsportazioneTracciatoTest, ExtractFileMissingAfterTheHostCall)
     EXPECT_EQ(std::count(finestra.eventi.begin(), finestra.eventi.end(), "uscita richiesta"), 1);
 }
 
-TEST_F(EsportazioneTracciatoTest, FailedWritesAddAWarningToTheSummary)
+TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEveryFailure)
 {
     xml = estratto({ { "1", "abcdef12g34h567i",
-        { { "0000023", "2024-01-31", "V" }, { "0000001", "2024-01-10", "M" }, { "9999999", "2024-01-20", "?" } } } });
+        { { "0000023", "2024-01-31", "V" }, { "0000023", "2024-01-30", "V" }, { "0000023", "2024-01-29", "V" },
+            { "0000001", "2024-01-10", "M" }, { "0000001", "2024-01-11", "M" }, { "9999999", "2024-01-20", "?" } } } });
     // The output folder goes while the host writes the extract.
     server.answerWith("genera_xml", [this](const host::Arguments& argomenti) {
         writeFile(utf16ToUtf8(std::get<std::u16string>(argomenti.at(2))), *xml);
         fs::remove_all(cartelle.sDirOutput);
         return host::Variant {};
     });
-    log.setDebug(false);
     esegui();
-    EXPECT_EQ(finestra.messaggi.size(), 4u);
-    EXPECT_EQ(finestra.messaggi[0].rfind("Eccezione in suFile\r\n", 0), 0u);
+    const auto nonScritto
+        = [](const std::string& file) { return "Impossibile scrivere il file " + file + ": la cartella non esiste"; };
+    EXPECT_EQ(finestra.messaggi,
+        (std::vector<std::string> {
+            nonScritto(unita.sFileLog),
+            nonScritto(cartelle.output("ACCESSI.DAT")),
+            nonScritto(cartelle.output("PPIP.DAT")),
+            nonScritto(cartelle.output("trx_sconosciuti.txt")),
+            "Procedura terminata.",
+        }));
     EXPECT_EQ(finestra.memo1,
-        sommario("MMG",
-            "\r\nVisite: nessuna visita trovata nel periodo selezionato"
-            "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-            "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
-            "\r\n\r\nATTENZIONE: 3 scritture non riuscite, il tracciato non \xE8 completo."));
+        "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n"
+        "\r\nVisite: nessuna visita trovata nel periodo selezionato"
+        "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+        "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+        "\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.");
 }
 
 TEST_F(EsportazioneTracciatoTest, ErrorInsideTheRunEndsItAndGoesToTheCaller)
@@ -475,7 +490,7 @@ TEST_F(EsportazioneTracciatoTest, ErrorInsideTheRunEndsItAndGoesToTheCaller)
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
     EXPECT_FALSE(finestra.memo1.has_value());
     EXPECT_TRUE(finestra.messaggi.empty());
-    EXPECT_FALSE(fs::exists(xmlTemporaneo()));
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirTemporanea));
     EXPECT_FALSE(unita.bEsportazioneInCorso);
     // What was written before the error stays.
     EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
@@ -558,6 +573,127 @@ TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBefo
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
     EXPECT_TRUE(contiene(logMessages(unita.sFileLog),
         "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT") + "."));
+}
+
+TEST_F(EsportazioneTracciatoTest, HistoryFolderRemovedWhileOpenIsMadeAgain)
+{
+    writeFile(cartelle.output("ACCESSI.DAT"), "vecchio\r\n");
+    fs::remove_all(cartelle.sDirStorico);
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "V" } } } });
+
+    esegui();
+
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
+    const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
+    ASSERT_EQ(storico.size(), 1u);
+    EXPECT_EQ(readFile(cartelle.sDirStorico + storico[0]), "vecchio\r\n");
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
+}
+
+// --- Output and temporary folders ---
+
+TEST_F(EsportazioneTracciatoTest, WithoutOutputFolderTheRunRefusesBeforeAnyHostCall)
+{
+    // Main-window creation leaves the folders empty when the Desktop's name cannot be spelled.
+    unita.sDirOutput.clear();
+    unita.sDirStorico.clear();
+    unita.sFileLog.clear();
+    log = RunLog(true, "");
+    EXPECT_TRUE(esegui());
+    EXPECT_EQ(finestra.messaggi,
+        (std::vector<std::string> { "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato." }));
+    EXPECT_TRUE(server.calls().empty());
+    EXPECT_FALSE(finestra.memo1.has_value());
+    EXPECT_EQ(finestra.eventi.back(), "cursore normale");
+}
+
+TEST_F(EsportazioneTracciatoTest, ExtractGoesIntoAPrivateFolderOfTheRunThatGoesWithIt)
+{
+    // Left by another user of the same folder, with another doctor's services.
+    const std::string estraneo = estratto({ { "9", "estraneo", { { "0000023", "2024-01-02", "V" } } } });
+    writeFile(cartelle.sDirTemporanea + "zzz_xml.tmp", estraneo);
+    fs::perms permessi {};
+    server.answerWith("genera_xml", [&](const host::Arguments& argomenti) {
+        percorsoXml = utf16ToUtf8(std::get<std::u16string>(argomenti.at(2)));
+        permessi = fs::status(fs::path(percorsoXml).parent_path()).permissions();
+        if (xml)
+            writeFile(percorsoXml, *xml);
+        return host::Variant {};
+    });
+
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "V" } } } });
+    esegui();
+    const fs::path cartellaEstratto = fs::path(percorsoXml).parent_path();
+    EXPECT_EQ(fs::path(percorsoXml).filename(), "zzz_xml.tmp");
+    EXPECT_EQ(cartellaEstratto.parent_path().string() + "/", cartelle.sDirTemporanea);
+    EXPECT_EQ(permessi & fs::perms::all, fs::perms::owner_all);
+    EXPECT_FALSE(fs::exists(cartellaEstratto));
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
+
+    // A host that writes nothing: the stale file is not taken for the extract, nor touched.
+    xml.reset();
+    esegui();
+    EXPECT_EQ(finestra.messaggi.at(1), "ERRORE: File estrazione xml ppip non trovato.");
+    EXPECT_FALSE(fs::exists(cartelle.output("ACCESSI.DAT")));
+    EXPECT_EQ(fileIn(cartelle.sDirTemporanea), std::vector<std::string> { "zzz_xml.tmp" });
+    EXPECT_EQ(readFile(cartelle.sDirTemporanea + "zzz_xml.tmp"), estraneo);
+}
+
+TEST_F(EsportazioneTracciatoTest, NoTemporaryFolderStopsTheRunBeforeAnythingIsMoved)
+{
+    writeFile(cartelle.output("PPIP.DAT"), "da non perdere\r\n");
+    fs::remove_all(cartelle.sDirTemporanea);
+    EXPECT_TRUE(esegui());
+    EXPECT_EQ(finestra.messaggi,
+        (std::vector<std::string> { "ERRORE: Impossibile creare la cartella temporanea per l'estrazione xml ppip." }));
+    EXPECT_TRUE(server.calls().empty());
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "da non perdere\r\n");
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
+}
+
+// --- Width of the records ---
+
+TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryAndKeepTheirBytes)
+{
+    xml = estratto({ { "1", "abcdef12g34h567i",
+                         { { "0000023", "2024-01-31", "V" }, { "0000001", "2024-01-10", "M" },
+                             { "9999999", "2024-01-20", "?" } } },
+        { "2", "abcdef12g34h567ixy", { { "0000023", "2024-01-30", "V" } } },
+        { "3", "bcdefg12g34h567i", { { "0000023", "2024-01-29", "V" } } },
+        { "4", "", { { "0000023", "2024-01-28", "V" }, { "0000023", "2024-01-27", "V" } } } });
+    server.answerFor("leggi_attributo", u"mmg\\codice_regionale", u"1234567");
+
+    esegui();
+
+    // Every record carries the seven-digit regional code; patient 2's fiscal code is two too long.
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")),
+        "ABCDEF12G34H567I123456731/01/202400011\r\n"
+        "ABCDEF12G34H567IXY123456730/01/202400011\r\n"
+        "BCDEFG12G34H567I123456729/01/202400011\r\n"
+        "                123456728/01/202400011\r\n"
+        "                123456727/01/202400011\r\n");
+    const std::string memo = finestra.memo1.value_or("");
+    const std::string avvisi = "\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n"
+        + cartelle.output("trx_sconosciuti.txt")
+        + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non sono di 37 caratteri (righe 1, 2, 3 e altre): il file non "
+          "\xE8 conforme al tracciato."
+          "\r\nATTENZIONE: 1 riga di PPIP.DAT non \xE8 di 40 caratteri (riga 1): il file non \xE8 conforme al "
+          "tracciato.";
+    EXPECT_TRUE(memo.ends_with(avvisi)) << memo;
+    EXPECT_TRUE(memo.starts_with("Operazione completata.")) << memo;
+}
+
+TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
+{
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "V" } } } });
+    server.answerFor("leggi_attributo", u"mmg\\codice_regionale", u"123456");
+    esegui();
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I12345631/01/202400011\r\n");
+    EXPECT_EQ(finestra.memo1,
+        sommario("MMG",
+            "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT")
+                + "\r\n\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
 }
 
 // --- Paediatrician ---
@@ -707,7 +843,7 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
     FinestraFinta finestra;
 
     ASSERT_TRUE(creaTracciato(
-        unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle.sDirProgramma, finestra));
+        unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle.sDirTemporanea, finestra));
 
     // Patients in alphabetical order: Bruno (12), Caputo (123), Verdi (7), each with its services
     // by date; health-check results newest first, only those with a result and in the period.
@@ -737,7 +873,7 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
             + cartelle.output("trx_sconosciuti.txt"));
     EXPECT_EQ(unita.nPazienti, 3);
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
-    EXPECT_EQ(fileIn(cartelle.sDirProgramma), std::vector<std::string> {});
+    EXPECT_EQ(fileIn(cartelle.sDirTemporanea), std::vector<std::string> {});
     unita.oOrvapat.reset();
     host::unregisterAutomationClass("Orvella.Server");
 }

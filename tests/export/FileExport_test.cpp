@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -21,10 +19,12 @@ using Righe = std::vector<std::string>;
 
 namespace {
 
-std::string fallimento(const std::string& operazione, int errore)
+std::string fallimento(const std::string& percorso, const std::string& motivo)
 {
-    return "Eccezione in " + operazione + "\r\n" + std::strerror(errore);
+    return "Impossibile scrivere il file " + percorso + ": " + motivo;
 }
+
+const std::string kCartellaAssente = "la cartella non esiste";
 
 class SuFileTest : public ::testing::Test {
 protected:
@@ -81,18 +81,54 @@ TEST_F(SuFileTest, MissingFolderIsReportedOnEveryCallAndCounted)
     suFile("UNO\r\n", file);
     suFile("DUE\r\n", file);
 
-    EXPECT_EQ(messaggi.messaggi(), (Righe { fallimento("suFile", ENOENT), fallimento("suFile", ENOENT) }));
+    EXPECT_EQ(messaggi.messaggi(), (Righe { fallimento(file, kCartellaAssente), fallimento(file, kCartellaAssente) }));
     EXPECT_FALSE(std::filesystem::exists(dir / "rimossa"));
     EXPECT_EQ(suFileNonRiuscite() - primaDelTest, 2);
 }
 
-TEST_F(SuFileTest, AFolderInPlaceOfTheFileIsReported)
+TEST_F(SuFileTest, EachCauseOfAFailureIsNamedInItalian)
 {
     std::filesystem::create_directory(dir / "trx_sconosciuti.txt");
+    writeFile(dir / "storico", "un file al posto della cartella");
 
     suFile("X\r\n", percorso("trx_sconosciuti.txt"));
+    suFile("X\r\n", percorso("storico/PPIP.DAT"));
 
-    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suFile", EISDIR) });
+    EXPECT_EQ(messaggi.messaggi(),
+        (Righe { fallimento(percorso("trx_sconosciuti.txt"), "al suo posto c'\xE8 una cartella"),
+            fallimento(percorso("storico/PPIP.DAT"), "una parte del percorso non \xE8 una cartella") }));
+}
+
+TEST_F(SuFileTest, DuringARunEachFileShowsOnlyItsFirstFailure)
+{
+    const std::string accessi = percorso("rimossa/ACCESSI.DAT");
+    const std::string ppip = percorso("rimossa/PPIP.DAT");
+    const RunLog log(true, percorso("rimossa/karv_log.txt"));
+    const std::int32_t primaDelTest = suFileNonRiuscite();
+    {
+        const UnaSegnalazionePerFile run;
+        log.suLog("Inizio");
+        suFile("UNO\r\n", accessi);
+        suFile("DUE\r\n", accessi);
+        log.suLog("->Inserito in ACCESSI.DAT");
+        suFile("TRE\r\n", ppip);
+        suFile("QUATTRO\r\n", accessi);
+        suFile("CINQUE\r\n", ppip);
+    }
+    EXPECT_EQ(messaggi.messaggi(),
+        (Righe { fallimento(log.file(), kCartellaAssente), fallimento(accessi, kCartellaAssente),
+            fallimento(ppip, kCartellaAssente) }));
+    // Every failed record is still counted; the log is not an export file.
+    EXPECT_EQ(suFileNonRiuscite() - primaDelTest, 5);
+
+    // The next run shows them again.
+    messaggi.clear();
+    {
+        const UnaSegnalazionePerFile run;
+        suFile("UNO\r\n", accessi);
+        suFile("DUE\r\n", accessi);
+    }
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento(accessi, kCartellaAssente) });
 }
 
 TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
@@ -107,7 +143,7 @@ TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
     }
 
     EXPECT_EQ(readFile(file), "RIGA1\r\n");
-    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suFile", EFBIG) });
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento(file, "il file ha raggiunto la dimensione massima") });
     EXPECT_EQ(suFileNonRiuscite() - primaDelGuasto, 1);
 
     // The next record that fits goes on right after the old content.
@@ -124,7 +160,8 @@ TEST_F(SuFileTest, FailedFirstRecordLeavesNoFileBehind)
     }
 
     EXPECT_FALSE(std::filesystem::exists(dir / "PPIP.DAT"));
-    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suFile", EFBIG) });
+    EXPECT_EQ(
+        messaggi.messaggi(), Righe { fallimento(percorso("PPIP.DAT"), "il file ha raggiunto la dimensione massima") });
 }
 
 TEST_F(SuFileTest, RecordThatExactlyFillsTheRoomIsWritten)
@@ -216,6 +253,8 @@ TEST_F(SuLogTest, DebugOffWritesNothingAndShowsNothing)
     spento.suLog("Inizio");
     spento.suLog("");
     spentoSenzaCartella.suLog("Inizio");
+    // Without an output folder there is no log file, even in debug mode.
+    RunLog(true, "").suLog("Inizio");
 
     EXPECT_FALSE(std::filesystem::exists(dir / "karv_log.txt"));
     EXPECT_TRUE(messaggi.messaggi().empty());
@@ -228,7 +267,7 @@ TEST_F(SuLogTest, MissingFolderIsReportedAndNeverCreated)
 
     senzaCartella.suLog("Inizio");
 
-    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento("suLog", ENOENT) });
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento(senzaCartella.file(), kCartellaAssente) });
     EXPECT_FALSE(std::filesystem::exists(dir / "rimossa"));
     EXPECT_EQ(suFileNonRiuscite(), primaDelTest); // only export records count
 }
@@ -247,7 +286,8 @@ TEST_F(SuLogTest, FailedWriteKeepsTheLogAsItWas)
         log.suLog("seconda");
     }
     EXPECT_EQ(contenutoLog(), "12/06/26 16:11:24 - prima\r\n");
-    EXPECT_EQ(messaggi.messaggi(), (Righe { fallimento("suLog", EFBIG), fallimento("suLog", EFBIG) }));
+    const std::string pieno = fallimento(log.file(), "il file ha raggiunto la dimensione massima");
+    EXPECT_EQ(messaggi.messaggi(), (Righe { pieno, pieno }));
 }
 
 } // namespace

@@ -146,17 +146,32 @@ TEST_F(StoricoTest, FreeNameOfANameWithoutExtensionGoesAtTheEnd)
     EXPECT_EQ(nomeLiberoStorico(sDirStorico(), "LEGGIMI"), "LEGGIMI (2)");
 }
 
+TEST_F(StoricoTest, HistoryFolderRemovedSinceStartUpIsMadeAgain)
+{
+    const fs::path ppip = cartella / "PPIP.DAT";
+    writeFile(ppip, "vecchio\r\n");
+    impostaUltimaScrittura(ppip, sys_days { 2024y / May / 17 } + 12h + 30min + 5s);
+    fs::remove_all(cartella / "storico");
+
+    EXPECT_EQ(spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo), EsitoStorico::Spostato);
+
+    EXPECT_FALSE(fs::exists(ppip));
+    EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_PPIP.DAT")), "vecchio\r\n");
+}
+
 TEST_F(StoricoTest, FailedCopyKeepsTheFileAndNamesItInTheMessage)
 {
     const fs::path vaccini = cartella / "VACCINI.DAT";
     writeFile(vaccini, "da non perdere\r\n");
+    // A file where the history folder should be: the folder cannot be made.
+    writeFile(cartella / "manca", "un file");
     const std::string sDirMancante = percorso(cartella / "manca") + "/";
 
     const EsitoStorico esito = spostaInStorico(percorso(vaccini), sDirMancante, PrecisioneTimbro::Secondo);
 
     EXPECT_EQ(esito, EsitoStorico::CopiaFallita);
     EXPECT_EQ(readFile(vaccini), "da non perdere\r\n");
-    EXPECT_FALSE(fs::exists(cartella / "manca"));
+    EXPECT_EQ(readFile(cartella / "manca"), "un file");
     EXPECT_EQ(messaggioStorico(esito, percorso(vaccini)),
         "ERRORE: Impossibile copiare nello storico il file " + percorso(vaccini) + ".");
     EXPECT_EQ(messaggioStorico(EsitoStorico::EliminazioneFallita, percorso(vaccini)),
