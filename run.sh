@@ -2,7 +2,21 @@
 # Sets everything up, builds, creates a fresh demo practice and starts the program against it.
 set -euo pipefail
 ROOT="$(cd "$(dirname "$0")" && pwd)"
-"$ROOT/scripts/setup.sh"
+
+# The window needs a display; say how to get one before spending minutes on a build.
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+  cat >&2 <<'AIUTO'
+run.sh: no display (neither DISPLAY nor WAYLAND_DISPLAY is set), so the window cannot appear.
+  - On a desktop: run ./run.sh from a terminal of the graphical session.
+  - Over SSH: connect with "ssh -X" (or -Y) so that windows open on your own screen.
+  - Without a screen: install Xvfb (apt-get install xvfb) and run "xvfb-run -a ./run.sh".
+./test.sh needs no display.
+AIUTO
+  exit 1
+fi
+
+# Only what the demo needs: the program and the demo generator; ./test.sh builds the rest.
+"$ROOT/scripts/setup.sh" ov_pip genera_demo
 
 DEMO="$ROOT/build/demo"
 mkdir -p "$DEMO"

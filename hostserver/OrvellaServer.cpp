@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
+#include <iostream>
 #include <system_error>
 
 #include "hostserver/ErroreChiamata.h"
@@ -73,8 +74,9 @@ ServerOrvella::ServerOrvella(const std::string& percorsoDb) try
     // The services are read later on; a practice without them fails now, not mid-session.
     IstruzioneSqlite verificaTabelle(db_.get(), "SELECT 1 FROM prestazioni_incentivanti LIMIT 0");
 } catch (const ErroreSqlite& errore) {
-    throw host::AutomationError(
-        utf8ToUtf16("Impossibile aprire l'archivio della pratica \"" + percorsoDb + "\": " + errore.what()));
+    throw host::AutomationError(utf8ToUtf16("Impossibile aprire l'archivio della pratica \"" + percorsoDb
+        + "\": " + errore.what() + ". L'archivio si indica con la variabile d'ambiente ORVELLA_SERVER_DB"
+        + " (senza, ambulatorio.sqlite accanto al programma); genera_demo ne crea uno dimostrativo."));
 }
 // clang-format on
 
@@ -347,6 +349,14 @@ host::Variant ServerOrvella::fine(const host::Arguments&)
 
 void registraServerOrvella()
 {
-    host::registerAutomationClass(hostserver::ServerOrvella::kIdentificatore,
-        [] { return std::make_unique<hostserver::ServerOrvella>(hostserver::ServerOrvella::percorsoDbPredefinito()); });
+    host::registerAutomationClass(
+        hostserver::ServerOrvella::kIdentificatore, []() -> std::unique_ptr<host::AutomationObject> {
+            try {
+                return std::make_unique<hostserver::ServerOrvella>(hostserver::ServerOrvella::percorsoDbPredefinito());
+            } catch (const host::AutomationError& errore) {
+                // The session's box says only that the server failed to start; the terminal says why.
+                std::cerr << "Orvella.Server: " << utf16ToUtf8(errore.messaggio()) << std::endl;
+                throw;
+            }
+        });
 }

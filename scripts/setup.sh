@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the project needs (only the missing ones), then configures and
-# builds into build/. Sourced by run.sh and test.sh.
+# builds into build/: the targets named as arguments, or everything. Run by run.sh and test.sh.
 set -euo pipefail
 
 PACKAGES=(
@@ -30,4 +30,8 @@ fi
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 cmake -S "$ROOT" -B "$ROOT/build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build "$ROOT/build" --parallel
+if [ $# -gt 0 ]; then
+  cmake --build "$ROOT/build" --parallel --target "$@"
+else
+  cmake --build "$ROOT/build" --parallel
+fi

@@ -1,14 +1,22 @@
 #include <QApplication>
+#include <iostream>
 
 #include "app/FormLogin.h"
 #include "app/Interfaccia.h"
+#include "app/Logo.h"
+#include "app/RigaDiComando.h"
 #include "hostserver/OrvellaServer.h"
 #include "platform/MessageBox.h"
 
 int main(int argc, char* argv[])
 {
+    // Answered before the application object, which needs a display.
+    if (const auto esito = rispostaRigaDiComando(argc, argv, std::cout))
+        return *esito;
+
     QApplication applicazione(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ov_pip"));
+    QApplication::setWindowIcon(iconaProgramma());
     platform::setMessageBoxHandler(mostraMessaggioQt);
     registraServerOrvella();
 

@@ -10,11 +10,30 @@
 
 namespace {
 
-constexpr const char* kUso = "Uso: genera_demo [--patients N] [--services N] [--exams N] [--seed S] <percorso.sqlite>\n"
-                             "  --patients N  pazienti per ciascuno dei due medici (predefinito 300)\n"
-                             "  --services N  prestazioni per paziente nell'ultimo anno (predefinito 6)\n"
-                             "  --exams N     accertamenti per paziente del pediatra (predefinito 4)\n"
-                             "  --seed S      seme dei dati casuali (predefinito 1)\n";
+constexpr const char* kUso
+    = "Uso: genera_demo [--patients N] [--services N] [--exams N] [--seed S] <percorso.sqlite>\n"
+      "Crea una pratica dimostrativa per il server Orvella sostitutivo (un file esistente è sostituito).\n"
+      "  --patients N  pazienti di ciascuno dei due medici titolari, MMG e pediatra: in tutto 2 x N\n"
+      "                (più pochi pazienti degli utenti rifiutati); predefinito 300\n"
+      "  --services N  prestazioni per paziente dei due medici, nell'ultimo anno:\n"
+      "                in tutto 2 x patients x N; predefinito 6\n"
+      "  --exams N     accertamenti per paziente del pediatra: in tutto patients x N; predefinito 4\n"
+      "  --seed S      seme dei dati casuali: lo stesso seme dà la stessa pratica; predefinito 1\n"
+      "Una pratica di oltre 4 GB è rifiutata.\n";
+
+// Bytes a generated practice takes on disk for each row, measured on generated practices and
+// rounded up, and the most that the generator will write.
+constexpr double kBytePerPaziente = 100;
+constexpr double kBytePerPrestazione = 70;
+constexpr double kBytePerAccertamento = 60;
+constexpr double kByteMassimi = 4.0 * 1024 * 1024 * 1024;
+
+double byteStimati(const hostserver::OpzioniPratica& opzioni)
+{
+    const double pazienti = opzioni.pazientiPerMedico;
+    return 2 * pazienti * (kBytePerPaziente + opzioni.prestazioniPerPaziente * kBytePerPrestazione)
+        + pazienti * opzioni.accertamentiPerPazientePls * kBytePerAccertamento;
+}
 
 template <typename T> bool numero(std::string_view testo, T& valore)
 {
@@ -54,6 +73,12 @@ int main(int argc, char** argv)
     }
     if (percorso.empty()) {
         std::fputs(kUso, stderr);
+        return 2;
+    }
+    if (const double byte = byteStimati(opzioni); byte > kByteMassimi) {
+        std::fprintf(stderr,
+            "Pratica troppo grande: circa %.0f GB, oltre i 4 GB ammessi. Ridurre --patients, --services o --exams.\n",
+            byte / (1024 * 1024 * 1024));
         return 2;
     }
 

@@ -32,22 +32,12 @@ public:
     }
 };
 
-QLabel* etichettaGrassetto(const QString& testo, QWidget* parent)
+// Bold on top of whatever font the window has, so that the control follows the window's font.
+void grassetto(QWidget* controllo)
 {
-    auto* etichetta = new QLabel(testo, parent);
-    QFont carattere = etichetta->font();
+    QFont carattere;
     carattere.setBold(true);
-    etichetta->setFont(carattere);
-    return etichetta;
-}
-
-QPushButton* pulsanteGrassetto(const QString& testo, QWidget* parent)
-{
-    auto* pulsante = new QPushButton(testo, parent);
-    QFont carattere = pulsante->font();
-    carattere.setBold(true);
-    pulsante->setFont(carattere);
-    return pulsante;
+    controllo->setFont(carattere);
 }
 
 } // namespace
@@ -59,41 +49,44 @@ TfrmLogin::TfrmLogin(QWidget* parent)
 {
     frmLogin = this;
     setWindowTitle(QStringLiteral("Orva-Zezavazoza Puglia"));
+    setWindowIcon(iconaProgramma());
     setFont(carattereFinestra());
-    setFixedSize(301, 159);
 
     OrvaLogo = new TOrvaLogo(this);
-    OrvaLogo->setGeometry(0, 0, 102, 142);
+    scala_.posiziona(OrvaLogo, QRect(0, 0, 102, 142));
 
-    lblUtente = etichettaGrassetto(QStringLiteral("Utente"), this);
-    lblUtente->move(118, 7);
-    lblUtente->adjustSize();
+    lblUtente = new QLabel(QStringLiteral("Utente"), this);
+    grassetto(lblUtente);
+    scala_.posizionaEtichetta(lblUtente, QPoint(118, 7));
     txtUtente = new QLineEdit(this);
-    txtUtente->setGeometry(117, 24, 169, 21);
+    scala_.posiziona(txtUtente, QRect(117, 24, 169, 21));
 
-    lblPw = etichettaGrassetto(QStringLiteral("Password"), this);
-    lblPw->move(119, 56);
-    lblPw->adjustSize();
+    lblPw = new QLabel(QStringLiteral("Password"), this);
+    grassetto(lblPw);
+    scala_.posizionaEtichetta(lblPw, QPoint(119, 56));
     txtPw = new QLineEdit(this);
-    txtPw->setGeometry(118, 72, 168, 21);
+    scala_.posiziona(txtPw, QRect(118, 72, 168, 21));
     auto* stile = new StilePassword;
     stile->setParent(txtPw);
     txtPw->setStyle(stile);
     txtPw->setEchoMode(QLineEdit::Password);
 
-    cmdOK = pulsanteGrassetto(QStringLiteral("&OK"), this);
-    cmdOK->setGeometry(148, 112, 64, 24);
+    // Enter on a focused button presses that button; elsewhere it presses OK.
+    cmdOK = new QPushButton(QStringLiteral("&OK"), this);
+    grassetto(cmdOK);
+    scala_.posiziona(cmdOK, QRect(148, 112, 64, 24));
     cmdOK->setDefault(true);
     cmdOK->setAutoDefault(true);
-    cmdAnulla = pulsanteGrassetto(QStringLiteral("&Annulla"), this);
-    cmdAnulla->setGeometry(221, 112, 64, 24);
-    cmdAnulla->setAutoDefault(false);
+    cmdAnulla = new QPushButton(QStringLiteral("&Annulla"), this);
+    grassetto(cmdAnulla);
+    scala_.posiziona(cmdAnulla, QRect(221, 112, 64, 24));
+    cmdAnulla->setAutoDefault(true);
 
     lblVer = creaEtichettaVersione(this);
 
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
-    StatusBar1->setGeometry(0, height() - 19, width(), 19);
+    scala_.posiziona(StatusBar1, QRect(0, 159 - 19, 301, 19));
     auto* pannello = new QLabel(QStringLiteral(" Inserire Nome Utente e Password di Orvella"), StatusBar1);
     StatusBar1->addWidget(pannello, 1);
 
@@ -105,6 +98,7 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     connect(cmdAnulla, &QPushButton::clicked, this, &TfrmLogin::cmdAnullaClick);
     connect(OrvaLogo, &TOrvaLogo::doppioClick, this, &TfrmLogin::OrvaLogoDblClick);
 
+    disponi();
     FormCreate();
 }
 
@@ -121,7 +115,7 @@ void TfrmLogin::FormCreate()
             readRegistryString(RegistryRoot::HKEY_LOCAL_MACHINE, "\\SOFTWARE\\Corvitel-Amberlo", "ultimo_utente")));
         lblVer->setText(QString::fromLatin1(kVersione));
         // Labels size themselves to their text; the font here may be wider than the original's.
-        lblVer->adjustSize();
+        disponi();
     } catch (const std::exception& errore) {
         // The window is still built; the remaining creation steps are skipped.
         platform::mostraMessaggio(errore.what());
@@ -138,8 +132,13 @@ void TfrmLogin::cmdOKClick()
     const bool esito = finestra->inizializza(utente, password);
     finestra.reset();
     impostaCursoreOccupato(false);
-    if (esito)
+    if (esito) {
         close();
+        return;
+    }
+    // Refused: ready for the password to be typed again.
+    txtPw->setFocus(Qt::OtherFocusReason);
+    txtPw->selectAll();
 }
 
 void TfrmLogin::cmdAnullaClick()
@@ -161,4 +160,28 @@ void TfrmLogin::keyPressEvent(QKeyEvent* evento)
         return;
     }
     QWidget::keyPressEvent(evento);
+}
+
+void TfrmLogin::changeEvent(QEvent* evento)
+{
+    QWidget::changeEvent(evento);
+    if (evento->type() == QEvent::FontChange && StatusBar1)
+        disponi();
+}
+
+void TfrmLogin::showEvent(QShowEvent* evento)
+{
+    QWidget::showEvent(evento);
+    // The program centres the window itself, as the main window is, not the window manager.
+    if (!bCentrata_) {
+        bCentrata_ = true;
+        centraSulloSchermo(*this);
+    }
+}
+
+void TfrmLogin::disponi()
+{
+    const double fattore = scala_.applica();
+    OrvaLogo->impostaScala(fattore);
+    scalaEtichettaVersione(lblVer, fattore);
 }

@@ -2,6 +2,8 @@
 
 #include <QWidget>
 
+#include "app/ScalaForm.h"
+
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -24,7 +26,7 @@ public:
     QPushButton* cmdOK;
     QPushButton* cmdAnulla;
     QLabel* lblVer;
-    QStatusBar* StatusBar1;
+    QStatusBar* StatusBar1 = nullptr;
 
     // Whether the translucency switch is on (opacity 200 of 255).
     bool traslucente() const { return bTraslucenza_; }
@@ -35,11 +37,17 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
+    void changeEvent(QEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
 
 private:
     void FormCreate();
+    void disponi();
+
+    TScalaForm scala_ { *this, QSize(301, 159) };
 
     bool bTraslucenza_ = false;
+    bool bCentrata_ = false;
 };
 
 // The one sign-in window, which session opening hides once the doctor is signed in.

@@ -15,6 +15,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "app/Controlli.h"
 #include "app/FormLogin.h"
 #include "app/Interfaccia.h"
 #include "app/Logo.h"
@@ -33,23 +34,6 @@ QDate daData(std::chrono::year_month_day data)
 {
     return QDate(static_cast<int>(data.year()), static_cast<int>(static_cast<unsigned>(data.month())),
         static_cast<int>(static_cast<unsigned>(data.day())));
-}
-
-QLabel* etichetta(const QString& testo, QWidget* parent, int sinistra, int alto)
-{
-    auto* etichetta = new QLabel(testo, parent);
-    etichetta->move(sinistra, alto);
-    etichetta->adjustSize();
-    return etichetta;
-}
-
-QDateEdit* selettoreData(QWidget* parent, const QRect& posizione)
-{
-    auto* selettore = new QDateEdit(parent);
-    selettore->setCalendarPopup(true);
-    selettore->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
-    selettore->setGeometry(posizione);
-    return selettore;
 }
 
 std::chrono::year_month_day daQDate(const QDate& data)
@@ -136,55 +120,54 @@ TfrmMain::TfrmMain(QWidget* parent)
             | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Orva-Zezavazoza Tracciato Puglia"));
+    setWindowIcon(iconaProgramma());
     setFont(carattereFinestra());
-    setFixedSize(630, 148);
     setSizeGripEnabled(false);
 
     OrvaLogo = new TOrvaLogo(this);
-    OrvaLogo->setGeometry(0, 0, 102, 142);
+    scala_.posiziona(OrvaLogo, QRect(0, 0, 102, 142));
 
+    // Enter on a focused button presses that button; elsewhere it presses Crea Tracciato.
     cmdCreaTracciato = new QPushButton(QStringLiteral("Crea Tracciato"), this);
-    QFont grassetto = cmdCreaTracciato->font();
+    QFont grassetto;
     grassetto.setBold(true);
     cmdCreaTracciato->setFont(grassetto);
-    cmdCreaTracciato->setGeometry(109, 3, 160, 28);
+    scala_.posiziona(cmdCreaTracciato, QRect(109, 3, 160, 28));
     cmdCreaTracciato->setDefault(true);
 
-    Label1 = etichetta(QStringLiteral("Dalla data:"), this, 110, 42);
-    dtDallaData = selettoreData(this, QRect(168, 39, 104, 21));
-    Label2 = etichetta(QStringLiteral("Alla data:"), this, 110, 67);
-    dtAllaData = selettoreData(this, QRect(167, 65, 105, 21));
+    Label1 = new QLabel(QStringLiteral("Dalla data:"), this);
+    scala_.posizionaEtichetta(Label1, QPoint(110, 42));
+    dtDallaData = new TSelettoreData(this);
+    scala_.posiziona(dtDallaData, QRect(168, 39, 104, 21));
+    Label2 = new QLabel(QStringLiteral("Alla data:"), this);
+    scala_.posizionaEtichetta(Label2, QPoint(110, 67));
+    dtAllaData = new TSelettoreData(this);
+    scala_.posiziona(dtAllaData, QRect(167, 65, 105, 21));
 
-    chkVacc = new QCheckBox(this);
-    chkVacc->setGeometry(110, 88, 171, 28);
+    chkVacc = new TCasellaDidascalia(QStringLiteral("Zezavazoza vaccinazioni (PIPP) in tracciato separato"), this);
+    scala_.posiziona(chkVacc, QRect(110, 88, 171, 28));
     chkVacc->setChecked(true);
-    // A check box caption does not wrap by itself: a word-wrapping label beside the box does it.
-    auto* didascaliaVacc = new QLabel(QStringLiteral("Zezavazoza vaccinazioni (PIPP) in tracciato separato"), chkVacc);
-    didascaliaVacc->setWordWrap(true);
-    didascaliaVacc->setGeometry(18, 0, 171 - 18, 28);
-    didascaliaVacc->setBuddy(chkVacc);
-    chkVacc->setAccessibleName(didascaliaVacc->text());
 
     cmdExit = new QPushButton(QStringLiteral("Uscita"), this);
-    cmdExit->setGeometry(110, 119, 160, 26);
-    cmdExit->setAutoDefault(false);
+    scala_.posiziona(cmdExit, QRect(110, 119, 160, 26));
+    cmdExit->setAutoDefault(true);
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    Bevel1->setGeometry(280, 4, 345, 131);
+    scala_.posiziona(Bevel1, QRect(280, 4, 345, 131));
 
     lblLog = new QLabel(QStringLiteral("---"), this);
     lblLog->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblLog->setGeometry(289, 8, 327, 40);
+    scala_.posiziona(lblLog, QRect(289, 8, 327, 40));
 
     Memo1 = new QPlainTextEdit(this);
-    Memo1->setGeometry(280, 4, 345, 132);
+    scala_.posiziona(Memo1, QRect(280, 4, 345, 132));
     Memo1->setReadOnly(true);
 
     lblVer = creaEtichettaVersione(this);
 
     Griglia = new QTableWidget(this);
-    Griglia->setGeometry(2, 180, 589, 306);
+    scala_.posiziona(Griglia, QRect(2, 180, 589, 306));
     Griglia->setColumnCount(TabellaCodici::kColonne);
     Griglia->verticalHeader()->hide();
     Griglia->horizontalHeader()->hide();
@@ -200,6 +183,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     setTabOrder(cmdExit, Memo1);
     setTabOrder(Memo1, chkVacc);
 
+    disponi();
+
     connect(cmdCreaTracciato, &QPushButton::clicked, this, &TfrmMain::cmdCreaTracciatoClick);
     connect(cmdExit, &QPushButton::clicked, this, &TfrmMain::cmdExitClick);
     connect(chkVacc, &QCheckBox::clicked, this, &TfrmMain::chkVaccClick);
@@ -214,7 +199,7 @@ void TfrmMain::FormCreate()
     UnitaFormMain& unita = unitaFormMain();
     try {
         lblVer->setText(QString::fromLatin1(kVersione));
-        lblVer->adjustSize();
+        disponi();
 
         impostaCartelle(unita);
 
@@ -306,6 +291,20 @@ void TfrmMain::closeEvent(QCloseEvent* evento)
         return;
     }
     QDialog::closeEvent(evento);
+}
+
+void TfrmMain::changeEvent(QEvent* evento)
+{
+    QDialog::changeEvent(evento);
+    if (evento->type() == QEvent::FontChange && Griglia)
+        disponi();
+}
+
+void TfrmMain::disponi()
+{
+    const double fattore = scala_.applica();
+    OrvaLogo->impostaScala(fattore);
+    scalaEtichettaVersione(lblVer, fattore);
 }
 
 void TfrmMain::keyPressEvent(QKeyEvent* evento)

@@ -4,9 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "app/Controlli.h"
+#include "app/ScalaForm.h"
 #include "export/TabellaCodici.h"
 
-class QCheckBox;
 class QDateEdit;
 class QFrame;
 class QLabel;
@@ -41,24 +42,26 @@ public:
 
     QPushButton* cmdCreaTracciato;
     QLabel* Label1;
-    QDateEdit* dtDallaData;
+    TSelettoreData* dtDallaData;
     QLabel* Label2;
-    QDateEdit* dtAllaData;
-    QCheckBox* chkVacc;
+    TSelettoreData* dtAllaData;
+    TCasellaDidascalia* chkVacc;
     QPushButton* cmdExit;
     QFrame* Bevel1;
     QLabel* lblLog;
     QPlainTextEdit* Memo1;
     TOrvaLogo* OrvaLogo;
     QLabel* lblVer;
-    QTableWidget* Griglia;
+    QTableWidget* Griglia = nullptr;
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
+    void changeEvent(QEvent* evento) override;
 
 private:
     void FormCreate();
+    void disponi();
     void riempiGriglia();
     void impostaDatePredefinite();
 
@@ -66,4 +69,5 @@ private:
     // The service code table behind Griglia.
     TabellaCodici tabella_;
     bool bChiusuraRichiesta_ = false;
+    TScalaForm scala_ { *this, QSize(630, 148) };
 };

@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMessageBox>
+#include <QScreen>
+#include <QStyle>
+#include <cmath>
 
+#include "app/Logo.h"
 #include "tools/Cp1252.h"
 
 QFont carattereFinestra()
@@ -24,6 +28,32 @@ QLabel* creaEtichettaVersione(QWidget* parent)
     etichetta->setAttribute(Qt::WA_TranslucentBackground);
     etichetta->setGeometry(82, 130, 20, 10);
     return etichetta;
+}
+
+void scalaEtichettaVersione(QLabel* etichetta, double fattore)
+{
+    QFont carattere = etichetta->font();
+    carattere.setPixelSize(static_cast<int>(std::lround(8 * fattore)));
+    etichetta->setFont(carattere);
+    etichetta->move(static_cast<int>(std::lround(82 * fattore)), static_cast<int>(std::lround(130 * fattore)));
+    etichetta->adjustSize();
+}
+
+void centraSulloSchermo(QWidget& finestra)
+{
+    // The whole window, frame included, once the platform knows the frame.
+    const QRect libero = finestra.screen()->availableGeometry();
+    const QSize intera = finestra.frameGeometry().size();
+    finestra.move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, intera, libero).topLeft());
+}
+
+QMessageBox::Icon iconaMessaggio(const std::string& testo)
+{
+    if (testo == "Procedura terminata.")
+        return QMessageBox::Information;
+    if (testo.find(": errore in connessione") != std::string::npos)
+        return QMessageBox::Warning;
+    return QMessageBox::Critical;
 }
 
 void impostaCursoreOccupato(bool occupato)
@@ -53,7 +83,8 @@ std::string aCp1252(const QString& testo)
 
 void mostraMessaggioQt(const std::string& testo)
 {
-    QMessageBox box(QMessageBox::NoIcon, QApplication::applicationName(), daCp1252(testo), QMessageBox::Ok,
+    QMessageBox box(iconaMessaggio(testo), QApplication::applicationName(), daCp1252(testo), QMessageBox::Ok,
         QApplication::activeWindow());
+    box.setWindowIcon(iconaProgramma());
     box.exec();
 }

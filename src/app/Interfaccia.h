@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QFont>
+#include <QMessageBox>
 #include <QString>
 
 class QLabel;
@@ -21,6 +22,16 @@ inline constexpr const char* kVersione = "ver. 6";
 // The version mark's label over the logo's lower edge: Arial 8 pixels high, transparent; its
 // text is set by the window's creation.
 QLabel* creaEtichettaVersione(QWidget* parent);
+
+// Places the version mark for a window scaled by fattore, sized to its text.
+void scalaEtichettaVersione(QLabel* etichetta, double fattore);
+
+// Puts a window in the middle of its screen's free area; called as it is first shown.
+void centraSulloSchermo(QWidget& finestra);
+
+// The icon that fits a message's text: the program's messages are failures, except the end of
+// an export run and the host's refusal of the credentials, which the user can mend and retry.
+QMessageBox::Icon iconaMessaggio(const std::string& testo);
 
 // Windows-1252 text to and from the widgets' text.
 QString daCp1252(const std::string& testo);

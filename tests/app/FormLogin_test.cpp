@@ -3,12 +3,14 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QStatusBar>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "QtTestApp.h"
 #include "app/Logo.h"
+#include "app/ScalaForm.h"
 
 using testing_support::MessageRecorder;
 using testing_support::ScopedEnv;
@@ -35,7 +37,6 @@ TEST_F(FormLoginTest, ShowsItsCaptionsAndLayout)
 {
     TfrmLogin finestra;
     EXPECT_EQ(finestra.windowTitle(), "Orva-Zezavazoza Puglia");
-    EXPECT_EQ(finestra.size(), QSize(301, 159));
     EXPECT_EQ(finestra.lblUtente->text(), "Utente");
     EXPECT_EQ(finestra.lblPw->text(), "Password");
     EXPECT_EQ(finestra.cmdOK->text(), "&OK");
@@ -43,14 +44,38 @@ TEST_F(FormLoginTest, ShowsItsCaptionsAndLayout)
     EXPECT_TRUE(finestra.cmdOK->isDefault());
     EXPECT_EQ(finestra.lblVer->text(), "ver. 6");
     EXPECT_EQ(finestra.txtPw->echoMode(), QLineEdit::Password);
-    EXPECT_EQ(finestra.txtUtente->geometry(), QRect(117, 24, 169, 21));
-    EXPECT_EQ(finestra.cmdOK->geometry(), QRect(148, 112, 64, 24));
-    EXPECT_EQ(finestra.OrvaLogo->geometry(), QRect(0, 0, 102, 142));
-    EXPECT_EQ(finestra.OrvaLogo->pixmap().size(), QSize(106, 142));
     const auto pannelli = finestra.StatusBar1->findChildren<QLabel*>();
     ASSERT_EQ(pannelli.size(), 1);
     EXPECT_EQ(pannelli.front()->text(), " Inserire Nome Utente e Password di Orvella");
+    EXPECT_FALSE(finestra.windowIcon().isNull());
+}
+
+TEST_F(FormLoginTest, LayoutIsTheDesignScaledByTheFont)
+{
+    TfrmLogin finestra;
+    // A font no larger than the design's keeps the design's own pixels.
+    QFont piccolo = finestra.font();
+    piccolo.setPixelSize(7);
+    finestra.setFont(piccolo);
+    EXPECT_EQ(finestra.size(), QSize(301, 159));
+    EXPECT_EQ(finestra.txtUtente->geometry(), QRect(117, 24, 169, 21));
+    EXPECT_EQ(finestra.cmdOK->geometry(), QRect(148, 112, 64, 24));
+    EXPECT_EQ(finestra.OrvaLogo->geometry(), QRect(0, 0, 102, 142));
+    EXPECT_EQ(finestra.OrvaLogo->pixmap().deviceIndependentSize().toSize(), QSize(106, 142));
     EXPECT_EQ(finestra.StatusBar1->geometry(), QRect(0, 140, 301, 19));
+
+    // A larger font: every edge grows by the same factor, the logo is drawn larger.
+    QFont grande = finestra.font();
+    grande.setPixelSize(18);
+    finestra.setFont(grande);
+    const double fattore = fattoreScala(grande);
+    ASSERT_GT(fattore, 1.2);
+    EXPECT_EQ(finestra.size(), QSize(qRound(301 * fattore), qRound(159 * fattore)));
+    EXPECT_EQ(finestra.txtUtente->geometry(), scalaRettangolo(QRect(117, 24, 169, 21), fattore));
+    EXPECT_EQ(finestra.cmdAnulla->geometry(), scalaRettangolo(QRect(221, 112, 64, 24), fattore));
+    EXPECT_EQ(finestra.OrvaLogo->pixmap().deviceIndependentSize().toSize(),
+        QSize(qRound(106 * fattore), qRound(142 * fattore)));
+    EXPECT_EQ(finestra.StatusBar1->geometry().bottom(), finestra.height() - 1);
 }
 
 TEST_F(FormLoginTest, PrefillsTheLastUserFromTheSettingsStore)
@@ -124,4 +149,62 @@ TEST_F(FormLoginTest, FailedSignInTwiceBuildsTheMainWindowTwiceAndStays)
     EXPECT_EQ(finestra.txtUtente->text(), "rossi");
     EXPECT_EQ(finestra.txtPw->text(), "sbagliata");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+namespace {
+
+// The sign-in window shown and active, with credentials that no host accepts here.
+class TastieraLoginTest : public FormLoginTest {
+protected:
+    void SetUp() override
+    {
+        FormLoginTest::SetUp();
+        finestra_.txtUtente->setText("rossi");
+        finestra_.txtPw->setText("sbagliata");
+        finestra_.show();
+        finestra_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&finestra_));
+    }
+
+    TfrmLogin finestra_;
+};
+
+} // namespace
+
+TEST_F(TastieraLoginTest, EnterOnFocusedCancelCancels)
+{
+    finestra_.cmdAnulla->setFocus();
+    QTest::keyClick(finestra_.cmdAnulla, Qt::Key_Return);
+    EXPECT_FALSE(finestra_.isVisible());
+    EXPECT_TRUE(messaggi_.messaggi().empty()) << messaggi_.messaggi().front();
+    EXPECT_FALSE(std::filesystem::exists(desktop_.output()));
+}
+
+TEST_F(TastieraLoginTest, EnterInAFieldOrOnOkSignsIn)
+{
+    for (QWidget* controllo :
+        std::initializer_list<QWidget*> { finestra_.txtUtente, finestra_.txtPw, finestra_.cmdOK }) {
+        messaggi_.clear();
+        controllo->setFocus();
+        QTest::keyClick(controllo, Qt::Key_Return);
+        EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string> { "ole_orvapat.start(): eccezione" });
+        EXPECT_TRUE(finestra_.isVisible());
+    }
+}
+
+TEST_F(TastieraLoginTest, RefusedSignInSelectsThePasswordForRetyping)
+{
+    finestra_.txtUtente->setFocus();
+    finestra_.cmdOK->click();
+    ASSERT_EQ(messaggi_.messaggi().size(), 1u);
+    EXPECT_EQ(QApplication::focusWidget(), finestra_.txtPw);
+    EXPECT_EQ(finestra_.txtPw->selectedText(), "sbagliata");
+    EXPECT_EQ(finestra_.txtUtente->text(), "rossi");
+}
+
+TEST_F(TastieraLoginTest, TheWindowIsCentredOnTheScreen)
+{
+    const QRect libero = finestra_.screen()->availableGeometry();
+    const QPoint centro = finestra_.frameGeometry().center();
+    EXPECT_LE((centro - libero.center()).manhattanLength(), 2) << centro.x() << "," << centro.y();
 }

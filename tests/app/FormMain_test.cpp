@@ -1,15 +1,18 @@
 #include "app/FormMain.h"
 
+#include <QCalendarWidget>
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTableWidget>
 #include <QTest>
 #include <gtest/gtest.h>
 
 #include "QtTestApp.h"
+#include "app/ScalaForm.h"
 #include "export/UnitaFormMain.h"
 #include "platform/Clock.h"
 
@@ -73,7 +76,6 @@ TEST_F(FormMainTest, ShowsItsCaptionsAndLayout)
 {
     TfrmMain finestra;
     EXPECT_EQ(finestra.windowTitle(), "Orva-Zezavazoza Tracciato Puglia");
-    EXPECT_EQ(finestra.size(), QSize(630, 148));
     EXPECT_EQ(finestra.cmdCreaTracciato->text(), "Crea Tracciato");
     EXPECT_TRUE(finestra.cmdCreaTracciato->isDefault());
     EXPECT_EQ(finestra.cmdExit->text(), "Uscita");
@@ -83,9 +85,31 @@ TEST_F(FormMainTest, ShowsItsCaptionsAndLayout)
     EXPECT_EQ(finestra.chkVacc->accessibleName(), "Zezavazoza vaccinazioni (PIPP) in tracciato separato");
     EXPECT_EQ(finestra.lblLog->text(), "---");
     EXPECT_EQ(finestra.lblVer->text(), "ver. 6");
-    EXPECT_EQ(finestra.Memo1->geometry(), QRect(280, 4, 345, 132));
     EXPECT_FALSE(finestra.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(finestra.windowFlags() & Qt::WindowMinimizeButtonHint);
+    EXPECT_FALSE(finestra.windowIcon().isNull());
+}
+
+TEST_F(FormMainTest, LayoutIsTheDesignScaledByTheFont)
+{
+    TfrmMain finestra;
+    QFont piccolo = finestra.font();
+    piccolo.setPixelSize(7);
+    finestra.setFont(piccolo);
+    EXPECT_EQ(finestra.size(), QSize(630, 148));
+    EXPECT_EQ(finestra.Memo1->geometry(), QRect(280, 4, 345, 132));
+    EXPECT_EQ(finestra.dtDallaData->geometry(), QRect(168, 39, 104, 21));
+    EXPECT_EQ(finestra.Label1->pos(), QPoint(110, 42));
+
+    QFont grande = finestra.font();
+    grande.setPixelSize(18);
+    finestra.setFont(grande);
+    const double fattore = fattoreScala(grande);
+    ASSERT_GT(fattore, 1.2);
+    EXPECT_EQ(finestra.size(), QSize(qRound(630 * fattore), qRound(148 * fattore)));
+    EXPECT_EQ(finestra.dtAllaData->geometry(), scalaRettangolo(QRect(167, 65, 105, 21), fattore));
+    EXPECT_EQ(finestra.cmdExit->geometry(), scalaRettangolo(QRect(110, 119, 160, 26), fattore));
+    EXPECT_GE(finestra.Griglia->geometry().top(), finestra.height());
 }
 
 TEST_F(FormMainTest, GridHoldsTheCodeTableAndIsNeverVisible)
@@ -132,4 +156,131 @@ TEST_F(FormMainTest, EscapeDoesNotCloseTheWindowButExitDoes)
     finestra.exec();
     EXPECT_TRUE(chiusa);
     EXPECT_FALSE(finestra.isVisible());
+}
+
+namespace {
+
+// The export window shown and active, as the user meets it.
+class TastieraTest : public FormMainTest {
+protected:
+    void SetUp() override
+    {
+        FormMainTest::SetUp();
+        fissaOrologio(local_days { 2025y / March / 10d });
+        finestra_.show();
+        finestra_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&finestra_));
+    }
+
+    // Focus on a date picker with its day in hand, as after tabbing into it.
+    void nelGiorno(TSelettoreData* selettore, QDate data)
+    {
+        selettore->setDate(data);
+        selettore->setFocus(Qt::TabFocusReason);
+        selettore->setCurrentSection(QDateTimeEdit::DaySection);
+    }
+
+    TfrmMain finestra_;
+};
+
+} // namespace
+
+TEST_F(TastieraTest, EnterOnAFocusedButtonPressesThatButtonElsewhereTheDefault)
+{
+    finestra_.dtAllaData->setFocus();
+    QTest::keyClick(finestra_.dtAllaData, Qt::Key_Return);
+    // "Crea Tracciato" ran: without a session it stops at its first check.
+    EXPECT_FALSE(messaggi_.messaggi().empty());
+    EXPECT_TRUE(finestra_.isVisible());
+
+    messaggi_.clear();
+    finestra_.cmdExit->setFocus();
+    QTest::keyClick(finestra_.cmdExit, Qt::Key_Return);
+    EXPECT_TRUE(messaggi_.messaggi().empty()) << messaggi_.messaggi().front();
+    EXPECT_FALSE(finestra_.isVisible());
+}
+
+TEST_F(TastieraTest, TabAndShiftTabLeaveTheDatePickerFromAnyPart)
+{
+    for (const auto parte : { QDateTimeEdit::DaySection, QDateTimeEdit::MonthSection, QDateTimeEdit::YearSection }) {
+        SCOPED_TRACE(parte);
+        finestra_.dtDallaData->setFocus(Qt::TabFocusReason);
+        finestra_.dtDallaData->setCurrentSection(parte);
+        QTest::keyClick(finestra_.dtDallaData, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), finestra_.dtAllaData);
+
+        finestra_.dtAllaData->setCurrentSection(parte);
+        QTest::keyClick(finestra_.dtAllaData, Qt::Key_Backtab, Qt::ShiftModifier);
+        EXPECT_EQ(QApplication::focusWidget(), finestra_.dtDallaData);
+    }
+}
+
+TEST_F(TastieraTest, ADateTypedInFullGivesExactlyThatDate)
+{
+    struct Caso {
+        QDate prima;
+        const char* digitato;
+        QDate dopo;
+    };
+    const Caso casi[] = {
+        { QDate(2025, 2, 1), "07/12/2025", QDate(2025, 12, 7) },
+        { QDate(2025, 12, 31), "07/12/2025", QDate(2025, 12, 7) },
+        // The day is kept while the month in hand is too short for it.
+        { QDate(2025, 2, 1), "31/12/2024", QDate(2024, 12, 31) },
+        { QDate(2025, 2, 1), "29022028", QDate(2028, 2, 29) },
+        { QDate(2025, 2, 1), "1/3/2025", QDate(2025, 3, 1) },
+        { QDate(2025, 2, 1), "7.11.2026", QDate(2026, 11, 7) },
+        { QDate(2025, 2, 1), "5/6/24", QDate(2024, 6, 5) },
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.digitato);
+        nelGiorno(finestra_.dtDallaData, caso.prima);
+        QTest::keyClicks(finestra_.dtDallaData, caso.digitato);
+        QTest::keyClick(finestra_.dtDallaData, Qt::Key_Tab);
+        EXPECT_EQ(finestra_.dtDallaData->date(), caso.dopo) << finestra_.dtDallaData->text().toStdString();
+    }
+}
+
+TEST_F(TastieraTest, ArrowKeysMoveBetweenThePartsAndChangeTheOneInHand)
+{
+    nelGiorno(finestra_.dtDallaData, QDate(2025, 2, 1));
+    QTest::keyClick(finestra_.dtDallaData, Qt::Key_Right);
+    EXPECT_EQ(finestra_.dtDallaData->currentSection(), QDateTimeEdit::MonthSection);
+    QTest::keyClick(finestra_.dtDallaData, Qt::Key_Up);
+    EXPECT_EQ(finestra_.dtDallaData->date(), QDate(2025, 3, 1));
+    QTest::keyClick(finestra_.dtDallaData, Qt::Key_Right);
+    QTest::keyClick(finestra_.dtDallaData, Qt::Key_Right);
+    EXPECT_EQ(finestra_.dtDallaData->currentSection(), QDateTimeEdit::YearSection);
+    QTest::keyClick(finestra_.dtDallaData, Qt::Key_Left);
+    EXPECT_EQ(finestra_.dtDallaData->currentSection(), QDateTimeEdit::MonthSection);
+    EXPECT_EQ(QApplication::focusWidget(), finestra_.dtDallaData);
+}
+
+TEST_F(TastieraTest, AltDownOpensTheCalendar)
+{
+    nelGiorno(finestra_.dtAllaData, QDate(2025, 2, 28));
+    ASSERT_FALSE(finestra_.dtAllaData->calendarWidget()->isVisible());
+    QTest::keyClick(finestra_.dtAllaData, Qt::Key_Down, Qt::AltModifier);
+    EXPECT_TRUE(finestra_.dtAllaData->calendarWidget()->isVisible());
+    EXPECT_EQ(finestra_.dtAllaData->calendarWidget()->selectedDate(), QDate(2025, 2, 28));
+    finestra_.dtAllaData->calendarWidget()->window()->close();
+}
+
+TEST_F(TastieraTest, ClickingTheVaccinationCaptionTogglesTheBox)
+{
+    const auto* didascalia = finestra_.chkVacc->findChild<QLabel*>();
+    ASSERT_NE(didascalia, nullptr);
+    const QPoint punto = didascalia->mapTo(&finestra_, didascalia->rect().center());
+    ASSERT_TRUE(finestra_.chkVacc->isChecked());
+    QTest::mouseClick(finestra_.windowHandle(), Qt::LeftButton, {}, punto);
+    EXPECT_FALSE(finestra_.chkVacc->isChecked());
+    QTest::mouseClick(finestra_.windowHandle(), Qt::LeftButton, {}, punto);
+    EXPECT_TRUE(finestra_.chkVacc->isChecked());
+}
+
+TEST_F(TastieraTest, TheWindowIsCentredOnTheScreen)
+{
+    const QRect libero = finestra_.screen()->availableGeometry();
+    const QPoint centro = finestra_.frameGeometry().center();
+    EXPECT_LE((centro - libero.center()).manhattanLength(), 2) << centro.x() << "," << centro.y();
 }

@@ -666,6 +666,19 @@ TEST_F(CreazioneServerTest, DatabaseMancanteOIlleggibileFaFallireLaCreazione)
     EXPECT_FALSE(std::filesystem::exists(mancante)) << "l'apertura in sola lettura non crea il file";
 }
 
+TEST_F(CreazioneServerTest, SenzaArchivioIlTerminaleDiceDoveHaCercatoEComeIndicarlo)
+{
+    const auto mancante = cartella / "mancante.sqlite";
+    ScopedEnv ambiente("ORVELLA_SERVER_DB", mancante.string());
+    testing::internal::CaptureStderr();
+    const std::string errore = erroreDiCreazione();
+    const std::string terminale = testing::internal::GetCapturedStderr();
+    for (const std::string& testo : { errore, terminale }) {
+        EXPECT_NE(testo.find("\"" + mancante.string() + "\""), std::string::npos) << testo;
+        EXPECT_NE(testo.find("ORVELLA_SERVER_DB"), std::string::npos) << testo;
+    }
+}
+
 TEST_F(CreazioneServerTest, UnaPraticaSenzaTabellaGuastiFunziona)
 {
     const auto percorso = cartella / "senza_guasti.sqlite";

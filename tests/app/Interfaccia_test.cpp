@@ -1,0 +1,68 @@
+#include "app/Interfaccia.h"
+
+#include <QMessageBox>
+#include <gtest/gtest.h>
+#include <sstream>
+
+#include "QtTestApp.h"
+#include "app/RigaDiComando.h"
+
+TEST(IconaMessaggio, FitsTheText)
+{
+    const struct {
+        const char* testo;
+        QMessageBox::Icon icona;
+    } casi[] = {
+        { "ERRORE: Nessun paziente associato al medico corrente.", QMessageBox::Critical },
+        { "ERRORE: Impossibile recuperare Desktop Path", QMessageBox::Critical },
+        { "ole_orvapat.start(): eccezione", QMessageBox::Critical },
+        { "Eccezione in suFile\r\nDisk full", QMessageBox::Critical },
+        { "sFunz: inizializza - Eccezione:boom", QMessageBox::Critical },
+        { "Invalid data type for 'ultimo_utente'", QMessageBox::Critical },
+        { "ole_orvapat.start(): errore in connessione\r\n\r\n  Nome utente o password errati.", QMessageBox::Warning },
+        { "Procedura terminata.", QMessageBox::Information },
+    };
+    for (const auto& caso : casi)
+        EXPECT_EQ(iconaMessaggio(caso.testo), caso.icona) << caso.testo;
+}
+
+TEST(MessaggioQt, TheBoxCarriesTheTextsIconAndTheProgramsLogo)
+{
+    QMessageBox::Icon icona = QMessageBox::NoIcon;
+    bool conLogo = false;
+    QString testo;
+    appenaPossibile([&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        icona = box->icon();
+        conLogo = !box->windowIcon().isNull();
+        testo = box->text();
+        box->accept();
+    });
+    mostraMessaggioQt("ERRORE: Impossibile generare xml ppip.");
+    EXPECT_EQ(icona, QMessageBox::Critical);
+    EXPECT_TRUE(conLogo);
+    EXPECT_EQ(testo, "ERRORE: Impossibile generare xml ppip.");
+}
+
+TEST(RigaDiComando, HelpAndVersionAnswerOnTheTerminal)
+{
+    const auto risposta = [](std::vector<std::string> argomenti, std::string& uscita) {
+        std::vector<char*> argv;
+        for (std::string& argomento : argomenti)
+            argv.push_back(argomento.data());
+        std::ostringstream flusso;
+        const auto esito = rispostaRigaDiComando(static_cast<int>(argv.size()), argv.data(), flusso);
+        uscita = flusso.str();
+        return esito;
+    };
+    std::string uscita;
+    EXPECT_EQ(risposta({ "ov_pip", "--version" }, uscita), 0);
+    EXPECT_EQ(uscita, "ov_pip ver. 6\n");
+    EXPECT_EQ(risposta({ "ov_pip", "--help" }, uscita), 0);
+    EXPECT_NE(uscita.find("ORVELLA_SERVER_DB"), std::string::npos) << uscita;
+    EXPECT_NE(uscita.find("OV_PIP_REGISTRY"), std::string::npos) << uscita;
+    EXPECT_EQ(risposta({ "ov_pip", "-platform", "xcb" }, uscita), std::nullopt);
+    EXPECT_EQ(risposta({ "ov_pip" }, uscita), std::nullopt);
+    EXPECT_EQ(uscita, "");
+}
