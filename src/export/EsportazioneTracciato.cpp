@@ -77,6 +77,17 @@ bool storicizza(
     return false;
 }
 
+// Why a loaded extract cannot be used; empty when it can. One without the list is none (an error
+// page, say), while an empty list is a month without services.
+std::string motivoEstrattoInutilizzabile(const DocumentoXml& oXmlDoc, const EsitoCaricamento& esito)
+{
+    if (!esito)
+        return descriviEsito(esito);
+    if (!oXmlDoc.selezionaNodo(kQueryElenco))
+        return "manca l'elenco delle prestazioni (Elenco_prestazioni_incentivanti)";
+    return {};
+}
+
 // Hands every patient of the extract to the classification once, at its first child of the list.
 void classificaEstratto(
     ContestoClassificazione& classificazione, const std::string& sCodiceRegionale, const std::string& sContratto)
@@ -218,7 +229,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::string filtro = "dalla_data=" + sDallaData + "|alla_data=" + sAllaData;
     log.suLog("Filtro data -> dal " + sDallaData + " al " + sAllaData);
 
-    if (!oOrvapat.genera_xml(u"prestazioni_empoli", cp1252ToUtf16(filtro), sFileXml)) {
+    const bool bEstrattoGenerato = oOrvapat.genera_xml(u"prestazioni_empoli", cp1252ToUtf16(filtro), sFileXml);
+    if (!bEstrattoGenerato) {
         errore(log, "ERRORE: Impossibile generare xml ppip.");
         finestra.richiediUscita();
     }
@@ -240,7 +252,16 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::int32_t nNonRiusciteAllInizio = suFileNonRiuscite();
 
     DocumentoXml& oXmlDoc = *unita.oXmlDoc;
-    oXmlDoc.load(sFileXml);
+    const EsitoCaricamento esitoEstratto = oXmlDoc.load(sFileXml);
+    // The host said it wrote the extract: one it cannot be read from is no empty month.
+    if (bEstrattoGenerato && platform::esiste(sFileXml)) {
+        if (const std::string motivo = motivoEstrattoInutilizzabile(oXmlDoc, esitoEstratto); !motivo.empty()) {
+            const std::string messaggio = "ERRORE: File estrazione xml ppip non utilizzabile: " + motivo + ".";
+            errore(log, messaggio);
+            finestra.mostraMemo1(messaggio);
+            return true;
+        }
+    }
 
     const std::string sCodiceRegionale = utf16ToCp1252(oOrvapat.leggi_attributo(u"mmg\\codice_regionale"));
     log.suLog("Codice regionale = " + sCodiceRegionale);

@@ -33,6 +33,6 @@ bool eElemento(const xmlNode* nodo, std::string_view nome);
 std::string valoreStringa(const xmlNode* nodo);
 
 // Drops every whitespace-only text node, as a DOM that does not preserve white space does.
-// False for a document that uses entities of its own: an extract never needs them, and
-// expanding them on every read would let a small file grow without bound.
+// False when an entity reference is left: the parser expands the document's own entities, so
+// one left is an entity whose text the document does not hold.
 bool preparaAlbero(xmlDoc* doc);

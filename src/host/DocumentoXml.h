@@ -1,7 +1,7 @@
 #pragma once
 
 #include <cstdint>
-#include <functional>
+#include <iosfwd>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -13,6 +13,32 @@
 
 class IndiceEstratto;
 
+// Why a load left the document empty.
+enum class ErroreCaricamento {
+    Nessuno,
+    FileNonLeggibile, // missing, a folder, or reading failed
+    Vuoto, // no byte, or nothing but blanks, comments and declarations
+    Troncato, // the text ends inside the document
+    CaratteriNonValidi, // bytes of no character in the declared encoding, a NUL, a control character
+    Codifica, // an encoding the parser does not know
+    TroppoAnnidato, // more levels of elements than the parser allows
+    TestoTroppoLungo, // a text over the parser's size, or the parser out of memory
+    EntitaEccessive, // entities expanding beyond the parser's limits
+    EntitaNonDefinita, // an entity that is not declared in the document
+    EntitaEsterna, // an entity kept in another file, which is never read
+    NonBenFormato, // any other fault of the XML
+    MemoriaInsufficiente,
+};
+
+struct EsitoCaricamento {
+    ErroreCaricamento errore = ErroreCaricamento::Nessuno;
+    std::int64_t riga = 0; // the parser's line of the fault; 0 when it has none
+    explicit operator bool() const { return errore == ErroreCaricamento::Nessuno; }
+};
+
+// The fault in plain Italian (Windows-1252), with its line when there is one.
+std::string descriviEsito(const EsitoCaricamento& esito);
+
 // The extract document (oXmlDoc). Each load replaces the previous content and builds the
 // per-patient index that the classification reads instead of searching the whole document.
 class DocumentoXml {
@@ -22,11 +48,12 @@ public:
     DocumentoXml(const DocumentoXml&) = delete;
     DocumentoXml& operator=(const DocumentoXml&) = delete;
 
-    // Loads the file at the Windows-1252 path. A missing, unreadable, malformed or hostile file
-    // leaves the document empty and gives false; it never throws.
-    bool load(const std::string& percorso);
+    // Loads the file at the Windows-1252 path, with the entities its own DTD declares expanded; no
+    // other file is ever read for it. A missing, unreadable, malformed or hostile file leaves the
+    // document empty and gives the reason; it never throws.
+    EsitoCaricamento load(const std::string& percorso);
     // The same from XML bytes in memory.
-    bool loadXml(std::string_view contenuto);
+    EsitoCaricamento loadXml(std::string_view contenuto);
 
     bool vuoto() const { return !doc_; }
 
@@ -50,7 +77,7 @@ public:
         const std::string& idPaziente, const std::string& data, const std::string& codice) const;
 
 private:
-    bool carica(const std::function<xmlDoc*(xmlParserCtxt*)>& analizza);
+    EsitoCaricamento carica(std::istream& sorgente);
     void scarica();
     OggettoXPathPtr valuta(const std::string& xpath, xmlNode* contesto) const;
 

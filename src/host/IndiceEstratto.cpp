@@ -6,9 +6,6 @@
 
 namespace {
 
-// The host writes one date and one code per service; a few more are still counted exactly.
-constexpr std::size_t kMaxCombinazioni = 16;
-
 // The attribute that "@io_id_paziente" selects: no namespace.
 const xmlNode* attributoIdPaziente(const xmlNode* elemento)
 {
@@ -34,10 +31,10 @@ std::unique_ptr<IndiceEstratto> IndiceEstratto::crea(xmlDoc* doc)
         const std::string_view id = indice->valore(attributo);
         if (bPaziente)
             indice->aggiungiPaziente(nodo, id);
-        else if (!indice->aggiungiPrestazione(nodo, id))
-            return nullptr;
+        else
+            indice->aggiungiPrestazione(nodo, id);
     }
-    indice->riunisciCoppie();
+    indice->riunisci();
     return indice;
 }
 
@@ -48,7 +45,7 @@ void IndiceEstratto::aggiungiPaziente(xmlNode* paziente, std::string_view id)
         primo = NodoXml(paziente);
 }
 
-bool IndiceEstratto::aggiungiPrestazione(xmlNode* prestazione, std::string_view id)
+void IndiceEstratto::aggiungiPrestazione(xmlNode* prestazione, std::string_view id)
 {
     Paziente& paziente = pazienti_[id];
     paziente.prestazioni.emplace_back(prestazione);
@@ -67,28 +64,37 @@ bool IndiceEstratto::aggiungiPrestazione(xmlNode* prestazione, std::string_view 
         }
     }
     if (nDate == 0 || nCodici == 0)
-        return true;
+        return;
     if (nDate == 1 && nCodici == 1) {
         paziente.coppie.push_back({ valore(data), valore(codice), 1 });
-        return true;
+        return;
     }
-    // Each distinct pair once: the service counts once however many of its children match.
+    // Each distinct value once: the service counts once however many of its children match.
     const std::vector<std::string_view> date = valoriFigli(prestazione, "data_esecuzione");
     const std::vector<std::string_view> codici = valoriFigli(prestazione, "codice_ov_pip");
-    if (date.size() * codici.size() > kMaxCombinazioni)
-        return false;
-    for (const std::string_view d : date) {
-        for (const std::string_view c : codici)
-            paziente.coppie.push_back({ d, c, 1 });
+    if (date.size() == 1 && codici.size() == 1) {
+        paziente.coppie.push_back({ date.front(), codici.front(), 1 });
+        return;
     }
-    return true;
+    if (!paziente.multiple)
+        paziente.multiple = std::make_unique<Multiple>();
+    Multiple& multiple = *paziente.multiple;
+    const std::uint32_t numero = multiple.nPrestazioni++;
+    for (const std::string_view d : date)
+        multiple.perData.emplace_back(d, numero);
+    for (const std::string_view c : codici)
+        multiple.perCodice.emplace_back(c, numero);
 }
 
-// Sorted and each pair once, with the number of services that hold it.
-void IndiceEstratto::riunisciCoppie()
+// Pairs sorted and each once, with the number of services that hold it; value lists sorted.
+void IndiceEstratto::riunisci()
 {
     const auto prima = [](const Coppia& a, const Coppia& b) { return a.chiave() < b.chiave(); };
     for (auto& [id, paziente] : pazienti_) {
+        if (paziente.multiple) {
+            std::sort(paziente.multiple->perData.begin(), paziente.multiple->perData.end());
+            std::sort(paziente.multiple->perCodice.begin(), paziente.multiple->perCodice.end());
+        }
         std::vector<Coppia>& coppie = paziente.coppie;
         std::sort(coppie.begin(), coppie.end(), prima);
         auto fine = coppie.begin();
@@ -142,9 +148,42 @@ std::int32_t IndiceEstratto::contaUguali(std::string_view id, std::string_view d
     const auto trovato = pazienti_.find(id);
     if (trovato == pazienti_.end())
         return 0;
-    const std::vector<Coppia>& coppie = trovato->second.coppie;
+    const Paziente& paziente = trovato->second;
     const std::pair chiave(data, codice);
-    const auto coppia = std::lower_bound(coppie.begin(), coppie.end(), chiave,
+    const auto coppia = std::lower_bound(paziente.coppie.begin(), paziente.coppie.end(), chiave,
         [](const Coppia& coppia, const auto& cercata) { return coppia.chiave() < cercata; });
-    return coppia != coppie.end() && coppia->chiave() == chiave ? coppia->quante : 0;
+    const std::int32_t nCoppie = coppia != paziente.coppie.end() && coppia->chiave() == chiave ? coppia->quante : 0;
+    return nCoppie + (paziente.multiple ? paziente.multiple->conta(data, codice) : 0);
+}
+
+std::int32_t IndiceEstratto::Multiple::conta(std::string_view data, std::string_view codice) const
+{
+    std::pair<std::string, std::string> chiave(data, codice);
+    if (const auto nota = risposte.find(chiave); nota != risposte.end())
+        return nota->second;
+
+    // The services of each value, in ascending order of number.
+    struct PerValore {
+        bool operator()(const Voce& voce, std::string_view valore) const { return voce.first < valore; }
+        bool operator()(std::string_view valore, const Voce& voce) const { return valore < voce.first; }
+    };
+    const auto servizi = [](const std::vector<Voce>& voci, std::string_view valore) {
+        return std::equal_range(voci.begin(), voci.end(), valore, PerValore());
+    };
+    auto [conData, fineData] = servizi(perData, data);
+    auto [conCodice, fineCodice] = servizi(perCodice, codice);
+    // The shorter list walked, the longer one searched: the cost follows the rarer value.
+    if (fineData - conData > fineCodice - conCodice) {
+        std::swap(conData, conCodice);
+        std::swap(fineData, fineCodice);
+    }
+    std::int32_t n = 0;
+    for (auto voce = conData; voce != fineData && conCodice != fineCodice; ++voce) {
+        conCodice = std::lower_bound(conCodice, fineCodice, voce->second,
+            [](const Voce& altra, std::uint32_t numero) { return altra.second < numero; });
+        if (conCodice != fineCodice && conCodice->second == voce->second)
+            ++n;
+    }
+    risposte.emplace(std::move(chiave), n);
+    return n;
 }

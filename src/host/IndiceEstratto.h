@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,8 +20,6 @@
 // read in place from the tree, so the index must go before its document does.
 class IndiceEstratto {
 public:
-    // Nothing for an extract whose services hold more date-code combinations than a real one
-    // ever does: counting them would grow with the product of their children.
     static std::unique_ptr<IndiceEstratto> crea(xmlDoc* doc);
     IndiceEstratto(const IndiceEstratto&) = delete;
     IndiceEstratto& operator=(const IndiceEstratto&) = delete;
@@ -41,17 +40,31 @@ private:
         std::int32_t quante;
         std::pair<std::string_view, std::string_view> chiave() const { return { data, codice }; }
     };
+    // The services with several distinct dates or codes, each by its own values: every date-code
+    // combination of theirs would grow with the product of their children. A service counts
+    // for a date and a code when it is in both lists.
+    struct Multiple {
+        using Voce = std::pair<std::string_view, std::uint32_t>; // a value, the service's number
+        std::vector<Voce> perData; // sorted, so each value's services come in ascending order
+        std::vector<Voce> perCodice;
+        std::uint32_t nPrestazioni = 0;
+        // Answers already worked out: the classification asks once for every service, and a
+        // shared date and code would otherwise cost a walk of both lists each time.
+        mutable std::map<std::pair<std::string, std::string>, std::int32_t> risposte;
+
+        std::int32_t conta(std::string_view data, std::string_view codice) const;
+    };
     struct Paziente {
         NodoXml nodo;
         std::vector<NodoXml> prestazioni;
-        std::vector<Coppia> coppie; // sorted by chiave(), each once
+        std::vector<Coppia> coppie; // services with one date and one code: sorted by chiave(), each once
+        std::unique_ptr<Multiple> multiple; // only when the patient has such services
     };
 
     IndiceEstratto() = default;
     void aggiungiPaziente(xmlNode* paziente, std::string_view id);
-    // False when the service holds too many date-code combinations.
-    bool aggiungiPrestazione(xmlNode* prestazione, std::string_view id);
-    void riunisciCoppie();
+    void aggiungiPrestazione(xmlNode* prestazione, std::string_view id);
+    void riunisci();
     std::vector<std::string_view> valoriFigli(const xmlNode* elemento, std::string_view nome);
     std::string_view valore(const xmlNode* nodo);
 

@@ -405,18 +405,109 @@ TEST_F(EsportazioneTracciatoTest, ListWithoutChildrenLogsMinusOneAndWritesNothin
             "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
 }
 
-TEST_F(EsportazioneTracciatoTest, ExtractWithoutTheListFindsNoRecord)
+TEST_F(EsportazioneTracciatoTest, ServicesWithManyDatesAndCodesOrEntitiesAreExported)
 {
-    xml = "<?xml version=\"1.0\"?><altro><PAZIENTE io_id_paziente=\"1\"/></altro>";
+    // Five codes and four dates in one service, identical in its first ones to a plain service.
+    std::string ampia = "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\">";
+    for (const char* codice : { "0000001", "0000002", "0000003", "0000004", "0000005" })
+        ampia += std::string("<codice_ov_pip>") + codice + "</codice_ov_pip>";
+    for (const char* data : { "2024-01-10", "2024-01-11", "2024-01-12", "2024-01-13" })
+        ampia += std::string("<data_esecuzione>") + data + "</data_esecuzione>";
+    ampia += "<nome_prestazione>MEDICAZIONE</nome_prestazione></PRESTAZIONE_INCENTIVANTE>";
+    const PazienteEstratto paziente { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "MEDICAZIONE" } } };
+    xml = estratto(elementoPaziente(paziente) + ampia + elementiServizi(paziente));
     esegui();
-    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), "--- Nessun record ppip trovato ---"));
-    EXPECT_FALSE(fs::exists(cartelle.output("ACCESSI.DAT")));
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "ABCDEF12G34H567I00471100810/01/202400002\r\n");
 
-    xml = "questo non \xE8 xml <";
+    // The fiscal code and the service's code through entities of the extract's own DTD.
+    xml = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+          "<!DOCTYPE Elenco_prestazioni_incentivanti [<!ENTITY cf \"abcdef12g34h567i\"><!ENTITY adp \"0000023\">]>\n"
+          "<Elenco_prestazioni_incentivanti><PAZIENTE "
+          "io_id_paziente=\"1\"><PERSONA><codice_fiscale>&cf;</codice_fiscale>"
+          "</PERSONA></PAZIENTE><PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>&adp;</codice_ov_pip>"
+          "<data_esecuzione>2024-01-31</data_esecuzione></PRESTAZIONE_INCENTIVANTE></Elenco_prestazioni_incentivanti>";
     esegui();
-    const std::vector<std::string> righe = logMessages(unita.sFileLog);
-    EXPECT_EQ(std::count(righe.begin(), righe.end(), "--- Nessun record ppip trovato ---"), 2);
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata.", "Procedura terminata." }));
+}
+
+struct CasoEstrattoInutilizzabile {
+    const char* nome;
+    std::string xml;
+    std::string motivo;
+};
+
+// The host said it wrote the extract, but nothing can be read from it: one error, no summary of an
+// empty month, no file, and no health checks either.
+TEST_F(EsportazioneTracciatoTest, UnusableExtractIsAnErrorNotAnEmptyMonth)
+{
+    const std::string completo = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "V" } } } });
+    std::string profondo = "<Elenco_prestazioni_incentivanti>";
+    for (int i = 0; i < 300; ++i)
+        profondo += "<a>";
+    const std::vector<CasoEstrattoInutilizzabile> casi = {
+        { "empty", "", "il file \xE8 vuoto" },
+        { "cut short", completo.substr(0, completo.size() - 20), "il file si interrompe prima della fine (riga 2)" },
+        { "bytes of no character", completo + "\n<!-- \xE8 -->", "il file contiene caratteri non validi (riga 4)" },
+        { "a NUL", completo.substr(0, 60) + std::string(1, '\0') + completo.substr(60),
+            "il file contiene caratteri non validi (riga 2)" },
+        { "nesting past the parser's depth", profondo, "troppi livelli di elementi annidati (riga 1)" },
+        { "a text past the parser's size",
+            "<Elenco_prestazioni_incentivanti>\n<a>" + std::string(10'000'001, 'x')
+                + "</a></Elenco_prestazioni_incentivanti>",
+            "un testo supera la dimensione ammessa, o la memoria non basta (riga 2)" },
+        { "an entity bomb",
+            "<!DOCTYPE Elenco_prestazioni_incentivanti [<!ENTITY e \"" + std::string(100000, 'A')
+                + "\">]>\n<Elenco_prestazioni_incentivanti>" +
+                [] {
+                    std::string riferimenti;
+                    for (int i = 0; i < 1000; ++i)
+                        riferimenti += "&e;";
+                    return riferimenti;
+                }()
+                + "</Elenco_prestazioni_incentivanti>",
+            "le entit\xE0 del file si espandono oltre il limite ammesso (riga 2)" },
+        { "an error page", "<html><body><p>Errore interno del server</p></body></html>",
+            "manca l'elenco delle prestazioni (Elenco_prestazioni_incentivanti)" },
+    };
+    contratto = "PLS";
+    for (const CasoEstrattoInutilizzabile& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        fs::remove(unita.sFileLog);
+        finestra.messaggi.clear();
+        finestra.memo1.reset();
+        server.clearCalls();
+        xml = caso.xml;
+
+        EXPECT_TRUE(esegui());
+
+        const std::string messaggio = "ERRORE: File estrazione xml ppip non utilizzabile: " + caso.motivo + ".";
+        EXPECT_EQ(finestra.messaggi, std::vector<std::string> { messaggio });
+        EXPECT_EQ(finestra.memo1, messaggio);
+        const std::vector<std::string> righe = logMessages(unita.sFileLog);
+        EXPECT_EQ(std::count(righe.begin(), righe.end(), messaggio), 1);
+        EXPECT_FALSE(contiene(righe, "--- Nessun record ppip trovato ---"));
+        EXPECT_FALSE(contiene(righe, "Procedura terminata"));
+        EXPECT_EQ(fileIn(cartelle.sDirOutput), (std::vector<std::string> { "karv.xml", "karv_log.txt", "storico" }));
+        EXPECT_EQ(server.callCount("carica"), 0);
+        EXPECT_EQ(server.callCount("new_object"), 0);
+        EXPECT_FALSE(fs::exists(xmlTemporaneo()));
+        EXPECT_EQ(finestra.eventi.back(), "cursore normale");
+    }
+}
+
+TEST_F(EsportazioneTracciatoTest, ExtractWithAnEmptyListIsAMonthWithoutRecords)
+{
+    xml = "<?xml version=\"1.0\"?>\n<ESTRAZIONE><Elenco_prestazioni_incentivanti>\n</Elenco_prestazioni_incentivanti>"
+          "<PAZIENTE io_id_paziente=\"1\"/></ESTRAZIONE>";
+    esegui();
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), "--- Pazienti -1 ---"));
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
+    EXPECT_EQ(finestra.memo1,
+        sommario("MMG",
+            "\r\nVisite: nessuna visita trovata nel periodo selezionato"
+            "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+            "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
 }
 
 // --- Failures ---

@@ -3,9 +3,10 @@
 #include <string>
 
 // An extract that tries every corner the index must get right: services placed anywhere and
-// nested, ids that are prefixes of one another, several or missing date and code children,
-// namespaces, nested, split and CDATA text, layout white space inside values, apostrophes and both
-// quotes, blank-padded values, a character beyond Windows-1252.
+// nested, ids that are prefixes of one another, several or missing date and code children (far more
+// combinations of them than a real service holds, too), namespaces, nested, split and CDATA text,
+// layout white space inside values, apostrophes and both quotes, blank-padded values, a character
+// beyond Windows-1252.
 inline const std::string kEstrattoDifficile = R"(<?xml version="1.0" encoding="UTF-8"?>
 <ESTRAZIONE xmlns:o="urn:altro">
 <Elenco_prestazioni_incentivanti>
@@ -43,6 +44,9 @@ inline const std::string kEstrattoDifficile = R"(<?xml version="1.0" encoding="U
 <PRESTAZIONE_INCENTIVANTE io_id_paziente="molti"><codice_ov_pip>A</codice_ov_pip><codice_ov_pip>B</codice_ov_pip><codice_ov_pip>C</codice_ov_pip><codice_ov_pip>E</codice_ov_pip><data_esecuzione>1</data_esecuzione><data_esecuzione>2</data_esecuzione><data_esecuzione>4</data_esecuzione><data_esecuzione>5</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
 <PRESTAZIONE_INCENTIVANTE io_id_paziente="molti"><codice_ov_pip>C</codice_ov_pip><data_esecuzione>4</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
 <PRESTAZIONE_INCENTIVANTE io_id_paziente="molti"><codice_ov_pip>A</codice_ov_pip><codice_ov_pip>A</codice_ov_pip><codice_ov_pip>B</codice_ov_pip><codice_ov_pip>C</codice_ov_pip><codice_ov_pip>D</codice_ov_pip><data_esecuzione>4</data_esecuzione><data_esecuzione>5</data_esecuzione><data_esecuzione>6</data_esecuzione><data_esecuzione>7</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
+<PRESTAZIONE_INCENTIVANTE io_id_paziente="ampio"><codice_ov_pip>A</codice_ov_pip><codice_ov_pip>B</codice_ov_pip><codice_ov_pip>C</codice_ov_pip><codice_ov_pip>D</codice_ov_pip><codice_ov_pip>E</codice_ov_pip><data_esecuzione>1</data_esecuzione><data_esecuzione>2</data_esecuzione><data_esecuzione>3</data_esecuzione><data_esecuzione>4</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
+<PRESTAZIONE_INCENTIVANTE io_id_paziente="ampio"><codice_ov_pip>B</codice_ov_pip><data_esecuzione>2</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
+<PRESTAZIONE_INCENTIVANTE io_id_paziente="ampio"><codice_ov_pip>E</codice_ov_pip><codice_ov_pip>F</codice_ov_pip><data_esecuzione>4</data_esecuzione><data_esecuzione>5</data_esecuzione><data_esecuzione>6</data_esecuzione><data_esecuzione>7</data_esecuzione><data_esecuzione>8</data_esecuzione><data_esecuzione>9</data_esecuzione><data_esecuzione>10</data_esecuzione><data_esecuzione>11</data_esecuzione><data_esecuzione>12</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
 <PRESTAZIONE_INCENTIVANTE io_id_paziente="1"><codice_ov_pip><![CDATA[0000001]]></codice_ov_pip><data_esecuzione>2024-01-3<!-- c -->1</data_esecuzione></PRESTAZIONE_INCENTIVANTE>
 <PRESTAZIONE_INCENTIVANTE io_id_paziente="2"><codice_ov_pip>
     <x>0000003</x>

@@ -86,6 +86,12 @@ TEST(IndiceEstratto, CasesSpelledOut)
     EXPECT_EQ(doc.contaPrestazioni("molti", "5", "A"), 2);
     EXPECT_EQ(doc.contaPrestazioni("molti", "7", "E"), 0);
     EXPECT_EQ(doc.contaPrestazioni("molti", "1", "E"), 1);
+    // More of them than any table of combinations should hold, with a plain service among them.
+    EXPECT_EQ(doc.contaPrestazioni("ampio", "2", "B"), 2);
+    EXPECT_EQ(doc.contaPrestazioni("ampio", "4", "E"), 2);
+    EXPECT_EQ(doc.contaPrestazioni("ampio", "12", "F"), 1);
+    EXPECT_EQ(doc.contaPrestazioni("ampio", "5", "A"), 0);
+    EXPECT_EQ(doc.contaPrestazioni("ampio", "1", "F"), 0);
     // A value with a NUL matches nothing.
     EXPECT_EQ(doc.contaPrestazioni(std::string("1\0", 2), "2024-01-31", "0000001"), 0);
     EXPECT_EQ(doc.contaPrestazioni("1", std::string("2024-01-31\0", 11), "0000001"), 0);
@@ -118,28 +124,91 @@ TEST(IndiceEstratto, PatientsScatteredThroughALargeExtract)
     EXPECT_TRUE(doc.prestazioniPaziente("200").empty());
 }
 
-TEST(IndiceEstratto, ServicesWithMoreCombinationsThanARealOneAreRefused)
+// A service of patient 1 with these dates and codes.
+std::string prestazione(const std::vector<std::string>& date, const std::vector<std::string>& codici)
 {
-    const auto prestazione = [](int nDate, int nCodici, bool bUguali) {
-        std::string testo = "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\">";
-        for (int i = 0; i < nDate; ++i)
-            testo += "<data_esecuzione>" + std::to_string(bUguali ? 0 : i) + "</data_esecuzione>";
-        for (int i = 0; i < nCodici; ++i)
-            testo += "<codice_ov_pip>" + std::to_string(bUguali ? 0 : i) + "</codice_ov_pip>";
-        return testo + "</PRESTAZIONE_INCENTIVANTE>";
-    };
-    DocumentoXml doc;
-    ASSERT_TRUE(doc.loadXml("<R>" + prestazione(4, 4, false) + prestazione(16, 1, false) + "</R>"));
-    EXPECT_EQ(doc.contaPrestazioni("1", "3", "0"), 2);
-    // Repeated values are one value each.
-    ASSERT_TRUE(doc.loadXml("<R>" + prestazione(1000, 1000, true) + "</R>"));
-    EXPECT_EQ(doc.contaPrestazioni("1", "0", "0"), 1);
+    std::string testo = "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\">";
+    for (const std::string& data : date)
+        testo += "<data_esecuzione>" + data + "</data_esecuzione>";
+    for (const std::string& codice : codici)
+        testo += "<codice_ov_pip>" + codice + "</codice_ov_pip>";
+    return testo + "</PRESTAZIONE_INCENTIVANTE>";
+}
 
-    EXPECT_FALSE(doc.loadXml("<R>" + prestazione(17, 1, false) + "</R>"));
-    EXPECT_TRUE(doc.vuoto());
-    EXPECT_FALSE(doc.loadXml(
-        "<R><Elenco_prestazioni_incentivanti/>" + prestazione(1, 1, false) + prestazione(5, 4, false) + "</R>"));
-    EXPECT_FALSE(doc.selezionaNodo(kQueryElenco));
+std::vector<std::string> valori(const std::string& prefisso, int quanti)
+{
+    std::vector<std::string> risultato;
+    for (int i = 0; i < quanti; ++i)
+        risultato.push_back(prefisso + std::to_string(i));
+    return risultato;
+}
+
+struct CasoMolteplici {
+    const char* nome;
+    std::string prestazioni;
+    // One pair spelled out, beside the comparison with the XPath engine.
+    std::string data;
+    std::string codice;
+    std::int32_t atteso;
+};
+
+TEST(IndiceEstratto, ServicesWithManyDatesAndCodesAreCountedExactly)
+{
+    const std::vector<std::string> unaData = { "2024-01-31" };
+    const std::vector<std::string> unCodice = { "0000001" };
+    std::string condivise; // each with the shared date and code, and values of its own
+    for (int i = 0; i < 300; ++i)
+        condivise += prestazione({ "2024-01-31", "d" + std::to_string(i), "e" + std::to_string(i) },
+            { "0000001", "c" + std::to_string(i), "k" + std::to_string(i % 7) });
+    const std::vector<CasoMolteplici> casi = {
+        { "5 codes and 4 dates, and a plain service with one of their pairs",
+            prestazione(valori("2024-01-0", 4), valori("000000", 5)) + prestazione({ "2024-01-02" }, { "0000003" }),
+            "2024-01-02", "0000003", 2 },
+        { "17 dates of one code",
+            prestazione(valori("2024-02-", 17), unCodice) + prestazione({ "2024-02-16" }, unCodice), "2024-02-16",
+            "0000001", 2 },
+        { "one code 1000 times and one date 1000 times",
+            prestazione(std::vector<std::string>(1000, "2024-01-31"), std::vector<std::string>(1000, "0000001"))
+                + prestazione(unaData, unCodice),
+            "2024-01-31", "0000001", 2 },
+        { "200 dates and 200 codes, and plain services on some of their pairs",
+            prestazione(valori("2024-03-", 200), valori("c", 200)) + prestazione({ "2024-03-7" }, { "c7" })
+                + prestazione({ "2024-03-199" }, { "c0" }) + prestazione({ "2024-03-7" }, { "c7" }),
+            "2024-03-7", "c7", 3 },
+        { "300 such services sharing a date and a code", condivise + prestazione(unaData, unCodice), "2024-01-31",
+            "0000001", 301 },
+    };
+    for (const CasoMolteplici& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        DocumentoXml doc;
+        ASSERT_TRUE(doc.loadXml("<R><Elenco_prestazioni_incentivanti/>" + caso.prestazioni + "</R>"));
+        EXPECT_TRUE(doc.selezionaNodo(kQueryElenco));
+        EXPECT_EQ(doc.contaPrestazioni("1", caso.data, caso.codice), caso.atteso);
+
+        std::set<std::string> date = { "assente" };
+        std::set<std::string> codici = { "assente" };
+        for (const NodoXml& nodo : doc.selezionaNodi("//data_esecuzione"))
+            date.insert(nodo.testo());
+        for (const NodoXml& nodo : doc.selezionaNodi("//codice_ov_pip"))
+            codici.insert(nodo.testo());
+        // Every pair where there are few, otherwise an even spread of them.
+        const std::size_t passo = date.size() * codici.size() / 500 + 1;
+        std::size_t indice = 0;
+        std::int32_t totale = 0;
+        for (const std::string& d : date) {
+            for (const std::string& c : codici) {
+                if (indice++ % passo != 0)
+                    continue;
+                const auto attesi
+                    = static_cast<std::int32_t>(doc.selezionaNodi(queryPrestazioniUguali("1", d, c)).size());
+                ASSERT_EQ(doc.contaPrestazioni("1", d, c), attesi) << "data " << d << " codice " << c;
+                // Asked again, as the classification does for every service of a group.
+                ASSERT_EQ(doc.contaPrestazioni("1", d, c), attesi) << "data " << d << " codice " << c;
+                totale += attesi;
+            }
+        }
+        EXPECT_GT(totale, 0);
+    }
 }
 
 } // namespace
