@@ -491,7 +491,7 @@ TEST_F(EsportazioneTracciatoTest, UnusableExtractIsAnErrorNotAnEmptyMonth)
         EXPECT_EQ(fileIn(cartelle.sDirOutput), (std::vector<std::string> { "karv.xml", "karv_log.txt", "storico" }));
         EXPECT_EQ(server.callCount("carica"), 0);
         EXPECT_EQ(server.callCount("new_object"), 0);
-        EXPECT_FALSE(fs::exists(xmlTemporaneo()));
+        EXPECT_TRUE(fs::is_empty(cartelle.sDirTemporanea));
         EXPECT_EQ(finestra.eventi.back(), "cursore normale");
     }
 }
