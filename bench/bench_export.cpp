@@ -1,6 +1,7 @@
 // Times the export engine against practices made by the stand-in host server's generator:
-// whole export runs at 1,000, 10,000 and 100,000 services (five per patient) and a
-// paediatrician's health-check walk of 1,000 patients with ten examinations each.
+// whole export runs at 1,000, 10,000 and 100,000 services (five per patient), the same runs at
+// 10,000 and 100,000 through the real main window (offscreen), and a paediatrician's
+// health-check walk of 1,000 patients with ten examinations each.
 // Each size runs in a child process of its own, so that its peak memory is its own.
 //
 //     bench_export [--runs N] [--size S]    (--size: only that many services, for profiling)
@@ -23,6 +24,11 @@
 #include <unordered_set>
 #include <vector>
 
+#include <QApplication>
+#include <QDateEdit>
+#include <QTimer>
+
+#include "app/FormMain.h"
 #include "export/BilanciSalute.h"
 #include "export/Classificazione.h"
 #include "export/EsportazioneTracciato.h"
@@ -44,6 +50,10 @@ namespace {
 constexpr year_month_day kOggi = 2024y / June / 30;
 constexpr int kPrestazioniPerPaziente = 5;
 constexpr std::int32_t kPazientiBilanci = 1000;
+// The window run may take this much longer than the engine's own run of the same practice, and
+// its event loop may wait this long at most between two turns.
+constexpr double kRapportoFinestra = 1.3;
+constexpr double kAttesaMassima = 0.100;
 
 double secondi(Orologio::duration durata)
 {
@@ -388,6 +398,108 @@ Risultati misuraBilanci(const fs::path& db, const fs::path& lavoro, int ripetizi
     return risultati;
 }
 
+QDate comeQDate(year_month_day data)
+{
+    return QDate(static_cast<int>(data.year()), static_cast<int>(static_cast<unsigned>(data.month())),
+        static_cast<int>(static_cast<unsigned>(data.day())));
+}
+
+// Export runs through the main window, in the child: the window's own button handler, its status
+// label and its event loop, message boxes answered by the seam. Each is paired with an engine run
+// of the same practice in the same process, in turn first and second, so that both meet the same
+// load of the machine. A zero timer notes every turn of the event loop during a window run; the
+// longest gap between two turns is how long the window was starved while it showed progress (the
+// host's extract before the first turn blocks it by design).
+Risultati misuraFinestra(const fs::path& db, const fs::path& lavoro, int ripetizioni)
+{
+    const fs::path home = lavoro / "home";
+    fs::create_directories(home / "Desktop");
+    fs::permissions(home, fs::perms::owner_all);
+    setenv("ORVELLA_SERVER_DB", db.c_str(), 1);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("HOME", home.c_str(), 1);
+    setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
+    setenv("XDG_RUNTIME_DIR", home.c_str(), 1);
+    setenv("OV_PIP_REGISTRY", (lavoro / "assente.reg").c_str(), 1);
+    int inattesi = 0;
+    contaMessaggi(inattesi);
+    std::map<std::string, Orologio::duration> tempiHost;
+    host::registerAutomationClass(
+        Torvapat::kIdentificatoreServer, [&tempiHost] { return std::make_unique<ServerCronometrato>(tempiHost); });
+
+    int argc = 1;
+    char nome[] = "bench_export";
+    char* argv[] = { nome, nullptr };
+    QApplication applicazione(argc, argv);
+    TfrmMain finestra;
+    UnitaFormMain& unita = unitaFormMain();
+    const fs::path uscita = platform::percorsoNativo(unita.sDirOutput);
+    TabellaCodici tabella;
+    tabella.caricaTabellaCodici();
+    const year_month_day dallaData { sys_days(kOggi) - days(365) };
+
+    std::vector<Orologio::time_point> turni;
+    QTimer sentinella;
+    sentinella.setInterval(0);
+    QObject::connect(&sentinella, &QTimer::timeout, [&] {
+        if (finestra.esecuzioneInCorso())
+            turni.push_back(Orologio::now());
+    });
+    const auto esecuzioneMotore = [&] {
+        svuota(uscita);
+        fs::create_directories(uscita / "storico");
+        FinestraMuta muta;
+        const auto inizio = Orologio::now();
+        creaTracciato(unita, tabella, RunLog(), dallaData, kOggi, platform::cartellaProgramma(), muta);
+        return secondi(Orologio::now() - inizio);
+    };
+    const auto esecuzioneFinestra = [&] {
+        svuota(uscita);
+        fs::create_directories(uscita / "storico");
+        turni.clear();
+        const auto inizio = Orologio::now();
+        finestra.cmdCreaTracciatoClick();
+        return secondi(Orologio::now() - inizio);
+    };
+
+    Risultati risultati;
+    QTimer::singleShot(0, &finestra, [&] {
+        finestra.dtDallaData->setDate(comeQDate(dallaData));
+        finestra.dtAllaData->setDate(comeQDate(kOggi));
+        sentinella.start();
+        for (int r = 0; r < ripetizioni; ++r) {
+            double motore = 0;
+            double totale = 0;
+            if (r % 2 == 0) {
+                motore = esecuzioneMotore();
+                totale = esecuzioneFinestra();
+            } else {
+                totale = esecuzioneFinestra();
+                motore = esecuzioneMotore();
+            }
+            risultati.aggiungi("motore", motore);
+            risultati.aggiungi("totale", totale);
+            risultati.aggiungi("rapporto", totale / motore);
+            Orologio::duration attesa {};
+            for (std::size_t i = 1; i < turni.size(); ++i)
+                attesa = std::max(attesa, turni[i] - turni[i - 1]);
+            risultati.aggiungi("attesa_massima", secondi(attesa));
+            risultati.aggiungi("turni", static_cast<double>(turni.size()));
+        }
+        sentinella.stop();
+        finestra.close();
+    });
+    const hostserver::UtenteDemo& utente = hostserver::utentiDemo()[0];
+    if (!finestra.inizializza(std::string(utente.nomeUtente), std::string(utente.password)))
+        throw std::runtime_error("sessione non aperta");
+    risultati.aggiungi("scritture",
+        static_cast<double>(contaRighe(uscita / "ACCESSI.DAT") + contaRighe(uscita / "PPIP.DAT")
+            + contaRighe(uscita / "VACCINI.DAT") + unita.nScartate));
+    risultati.aggiungi("picco_kb", static_cast<double>(piccoAttualeKb()));
+    risultati.aggiungi("messaggi_inattesi", inattesi);
+    return risultati;
+}
+
 const char* esito(bool riuscito)
 {
     return riuscito ? "ok" : "NON RAGGIUNTO";
@@ -427,6 +539,8 @@ int main(int argc, char** argv)
     std::printf("%11s %7s %9s %8s %9s %9s %10s %9s %9s %9s %9s %6s\n", "prestazioni", "xml MB", "totale s", "host s",
         "motore s", "carica s", "ricarica s", "classif s", "scritt s", "picco MB", "scritture", "esec.");
     std::vector<std::pair<int, double>> tempi;
+    // Per size: the records of the engine's runs, which the window's runs must match.
+    std::map<int, double> scrittureMotore;
     std::vector<int> dimensioni = { 1000, 10000, 100000 };
     if (solaDimensione > 0)
         dimensioni = { solaDimensione };
@@ -450,6 +564,7 @@ int main(int argc, char** argv)
             r.mediana("classificazione"), r.mediana("scrittura"), r.mediana("picco_kb") / 1024.0,
             r.mediana("scritture"), esecuzioni);
         tempi.emplace_back(dimensione, r.mediana("totale"));
+        scrittureMotore[dimensione] = r.mediana("scritture");
         if (dimensione == 100000) {
             const bool sotto3 = r.mediana("totale") < 3.0;
             const bool memoria = r.mediana("picco_kb") < 512 * 1024 && figlio.piccoKb < 512 * 1024;
@@ -462,6 +577,39 @@ int main(int argc, char** argv)
         std::printf("  da %d a %d prestazioni: tempo x%.2f (al massimo x12): %s\n", tempi[i - 1].first, tempi[i].first,
             rapporto, esito(rapporto <= 12.0));
         tuttoBene = tuttoBene && rapporto <= 12.0;
+    }
+
+    bool intestazioneFinestra = false;
+    for (const auto& [dimensione, scritture] : scrittureMotore) {
+        if (dimensione < 10000)
+            continue;
+        if (!intestazioneFinestra) {
+            std::printf("\nDalla finestra principale (offscreen, \"Crea Tracciato\"; ogni esecuzione accanto a una "
+                        "del motore; mediane)\n");
+            std::printf("%11s %9s %11s %8s %13s %13s %7s %9s %9s %6s\n", "prestazioni", "motore s", "finestra s",
+                "rapporto", "attesa max ms", "peggiore ms", "turni", "picco MB", "scritture", "esec.");
+            intestazioneFinestra = true;
+        }
+        const fs::path db = radice / ("pratica_" + std::to_string(dimensione) + ".sqlite");
+        const int esecuzioni = ripetizioniPer(dimensione);
+        const Figlio figlio = inFiglio(
+            [&] { return misuraFinestra(db, radice / ("finestra_" + std::to_string(dimensione)), esecuzioni); });
+        const Risultati& r = figlio.risultati;
+        const std::vector<double>& attese = r.valori("attesa_massima");
+        const double peggiore = attese.empty() ? 0 : *std::max_element(attese.begin(), attese.end());
+        std::printf("%11d %9.3f %11.3f %8.2f %13.1f %13.1f %7.0f %9.1f %9.0f %6d\n", dimensione, r.mediana("motore"),
+            r.mediana("totale"), r.mediana("rapporto"), r.mediana("attesa_massima") * 1000, peggiore * 1000,
+            r.mediana("turni"), r.mediana("picco_kb") / 1024.0, r.mediana("scritture"), esecuzioni);
+        // The same practice must give the same records through the window as through the engine.
+        const bool uguali = r.mediana("scritture") == scritture;
+        const bool svelta = dimensione != 100000 || r.mediana("rapporto") <= kRapportoFinestra;
+        const bool viva = r.mediana("attesa_massima") <= kAttesaMassima;
+        std::printf("  %d prestazioni: stessi record del motore: %s; attesa fra due turni al massimo %.0f ms: %s",
+            dimensione, esito(uguali), kAttesaMassima * 1000, esito(viva));
+        if (dimensione == 100000)
+            std::printf("; al massimo x%.1f il motore: %s", kRapportoFinestra, esito(svelta));
+        std::printf("\n");
+        tuttoBene = tuttoBene && figlio.riuscito && r.mediana("messaggi_inattesi") == 0 && uguali && svelta && viva;
     }
 
     if (solaDimensione == 0) {

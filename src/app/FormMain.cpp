@@ -13,7 +13,6 @@
 #include <QTableWidget>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 
 #include "app/Controlli.h"
 #include "app/FormLogin.h"
@@ -103,7 +102,6 @@ public:
         finestra_.lblLog->setText(daCp1252(testoLblLog));
         finestra_.lblLog->repaint();
         QApplication::processEvents();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
 
     void richiediUscita() override { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }

@@ -52,6 +52,10 @@ void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDal
         return;
 
     const std::string totale = std::to_string(contesto.nPazienti);
+    const auto testoProgresso
+        = [&totale](std::int32_t k) { return "...bilanci di salute: paziente " + std::to_string(k) + " di " + totale; };
+    Progresso progresso(contesto.progresso);
+    std::int32_t kUltimo = 0; // the last patient handled without an error
     for (std::int32_t k = 1; k <= contesto.nPazienti; ++k) {
         const std::u16string h = oOrvapat.new_object(u"i_accertamento", u"");
         oOrvapat.call_method_pipe(h, u"carica", filtro);
@@ -71,8 +75,8 @@ void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDal
                     "->Inserito in BILSALU.DAT, Codice_ov: " + codice + " riga:" + std::to_string(righe));
                 contesto.log.suLog(".");
             }
-            if (contesto.progresso)
-                contesto.progresso("...bilanci di salute: paziente " + std::to_string(k) + " di " + totale);
+            kUltimo = k;
+            progresso.avanza([&] { return testoProgresso(k); });
         } catch (const std::exception& errore) {
             // One patient's failure costs that patient's remaining lines, not the walk.
             platform::mostraMessaggio("faiSingoloPaziente - Eccezione:" + testoEccezione(errore));
@@ -80,4 +84,5 @@ void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDal
         oOrvapat.destroy_object(h);
         oOrvapat.skip();
     }
+    progresso.concludi([&] { return testoProgresso(kUltimo); });
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "export/FileExport.h"
+#include "export/Progresso.h"
 
 class Torvapat;
 
@@ -14,8 +15,8 @@ struct ContestoBilanci {
     std::int32_t nPazienti; // rows of the patient list loaded in the session
     const std::string& sFileBilsalu;
     const RunLog& log;
-    // Sets lblLog and lets the window breathe; once per patient.
-    std::function<void(const std::string& testoLblLog)> progresso;
+    // Sets lblLog and lets the window breathe: on a time slice of the walk, and at its end.
+    Progresso::Mostra progresso;
 };
 
 // The ten health-check codes; a code's codice bilancio is its 1-based place in this text.

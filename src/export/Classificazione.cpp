@@ -4,6 +4,11 @@
 
 namespace {
 
+std::string testoProgresso(std::int32_t nRighe)
+{
+    return "...inserimento record ppip:" + std::to_string(nRighe);
+}
+
 void instrada(ContestoClassificazione& contesto, const std::string& sCodiceRegionale, const std::string& cf,
     const std::string& data, std::int32_t nAssistenze, int riga)
 {
@@ -86,8 +91,7 @@ void classificaPrestazione(ContestoClassificazione& contesto, const std::string&
         instrada(contesto, sCodiceRegionale, cf, data, nAssistenze, riga);
 
     contesto.nRighe += 1;
-    if (contesto.progresso)
-        contesto.progresso("...inserimento record ppip:" + std::to_string(contesto.nRighe));
+    contesto.progresso.avanza([&contesto] { return testoProgresso(contesto.nRighe); });
     contesto.log.suLog(".");
 }
 
@@ -121,4 +125,9 @@ void faiPrestazioniPaziente(ContestoClassificazione& contesto, const std::string
         return;
     for (const NodoXml& prestazione : prestazioni)
         classificaPrestazione(contesto, sCodiceRegionale, idPaziente, sContratto, cf, prestazione);
+}
+
+void concludiProgresso(ContestoClassificazione& contesto)
+{
+    contesto.progresso.concludi([&contesto] { return testoProgresso(contesto.nRighe); });
 }

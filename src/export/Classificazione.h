@@ -6,6 +6,7 @@
 
 #include "export/ElencoDuplicati.h"
 #include "export/FileExport.h"
+#include "export/Progresso.h"
 #include "export/TabellaCodici.h"
 #include "host/DocumentoXml.h"
 
@@ -22,7 +23,7 @@ struct ContestoClassificazione {
     std::int32_t& nScartate;
     ElencoDuplicati& elencoDuplicati;
     std::function<bool()> chkVacc; // read afresh for every service; none reads as checked, the default
-    std::function<void(const std::string& testoLblLog)> progresso; // the window shows it and breathes
+    Progresso progresso; // the count of known services on the status label; the default shows none
 };
 
 // Where a known service goes once neither the claim rule nor the duplicate rule discarded it,
@@ -34,3 +35,6 @@ Instradamento instradamento(const std::string& tipo, const std::string& vaccino,
 // trx_sconosciuti.txt, in document order.
 void faiPrestazioniPaziente(ContestoClassificazione& contesto, const std::string& sCodiceRegionale,
     const std::string& idPaziente, const std::string& sContratto);
+
+// After the last patient: the label shows the count of the last known service.
+void concludiProgresso(ContestoClassificazione& contesto);

@@ -278,8 +278,9 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 
     ContestoClassificazione classificazione { oXmlDoc, tabella, log, unita.sFileAccessi, unita.sFilePpip,
         unita.sFileVaccini, unita.sFileSconosciuti, unita.nRighe, unita.nScartate, unita.elencoDuplicati,
-        [&finestra] { return finestra.chkVacc(); }, progresso };
+        [&finestra] { return finestra.chkVacc(); }, Progresso(progresso) };
     classificaEstratto(classificazione, sCodiceRegionale, sContratto);
+    concludiProgresso(classificazione);
 
     finestra.mostraMemo1(
         riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio) + avvisiLarghezza(unita));

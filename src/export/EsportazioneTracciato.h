@@ -23,7 +23,8 @@ public:
     virtual void mostraMemo1(const std::string& testo) = 0;
     // Read afresh for every service.
     virtual bool chkVacc() const = 0;
-    // Sets lblLog, repaints, lets pending events run and pauses: once per service or patient.
+    // Sets lblLog, repaints it and lets pending events run: on a time slice of a long walk and at
+    // its end, never per service or patient.
     virtual void progresso(const std::string& testoLblLog) = 0;
     // Ends the application at the next turn of the window loop, after the run has returned.
     virtual void richiediUscita() = 0;

@@ -11,6 +11,12 @@ std::function<LocalTime()>& orologioCorrente()
     return orologio;
 }
 
+std::function<Istante()>& orologioMonotonoCorrente()
+{
+    static std::function<Istante()> orologio;
+    return orologio;
+}
+
 } // namespace
 
 LocalTime toLocalTime(std::chrono::system_clock::time_point istante)
@@ -34,6 +40,18 @@ LocalTime adesso()
 void setClock(std::function<LocalTime()> orologio)
 {
     orologioCorrente() = std::move(orologio);
+}
+
+Istante adessoMonotono()
+{
+    if (const auto& orologio = orologioMonotonoCorrente())
+        return orologio();
+    return std::chrono::steady_clock::now();
+}
+
+void setMonotonicClock(std::function<Istante()> orologio)
+{
+    orologioMonotonoCorrente() = std::move(orologio);
 }
 
 } // namespace platform

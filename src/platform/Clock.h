@@ -13,6 +13,15 @@ LocalTime adesso();
 // Replaces the clock; an empty function restores the system clock.
 void setClock(std::function<LocalTime()> orologio);
 
+// A time that only moves forward, for measuring intervals (never the wall clock, which the user
+// or the network may set back). Tests drive it.
+using Istante = std::chrono::steady_clock::time_point;
+
+Istante adessoMonotono();
+
+// Replaces the steady clock; an empty function restores the system's.
+void setMonotonicClock(std::function<Istante()> orologio);
+
 // Converts a file-system time to local wall-clock time.
 LocalTime toLocalTime(std::chrono::system_clock::time_point istante);
 

@@ -4,14 +4,17 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDateEdit>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include "QtTestApp.h"
 #include "app/FormLogin.h"
 #include "app/FormMain.h"
+#include "export/Progresso.h"
 #include "export/UnitaFormMain.h"
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
@@ -171,6 +174,37 @@ TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
     }
     EXPECT_EQ(copie, 4);
     EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+}
+
+TEST_F(TracciatoTest, TheWindowRunsItsEventsOnATimeSliceWithTheLabelOfTheServiceAtHand)
+{
+    struct Caso {
+        std::chrono::milliseconds passo; // how much later each reading of the steady clock is
+        bool unTurnoPerServizio;
+    };
+    for (const Caso caso : { Caso { std::chrono::milliseconds(0), false }, Caso { Progresso::kFetta, true } }) {
+        testing_support::ManualSteadyClock orologio(caso.passo);
+        std::vector<std::string> etichette; // lblLog at every turn of the event loop during the run
+        std::int32_t nRighe = 0;
+        accediEd([&](TfrmMain& finestra) {
+            QTimer sentinella;
+            sentinella.setInterval(0);
+            QObject::connect(&sentinella, &QTimer::timeout, [&] {
+                if (finestra.esecuzioneInCorso())
+                    etichette.push_back(
+                        finestra.lblLog->text().toStdString() + " / " + std::to_string(unitaFormMain().nRighe));
+            });
+            sentinella.start();
+            finestra.cmdCreaTracciato->click();
+            nRighe = unitaFormMain().nRighe;
+        });
+        ASSERT_GT(nRighe, 1);
+        std::vector<std::string> attese;
+        // Time standing still, no slice falls before the end; a slice per reading, one per service.
+        for (std::int32_t n = caso.unTurnoPerServizio ? 1 : nRighe; n <= nRighe; ++n)
+            attese.push_back("...inserimento record ppip:" + std::to_string(n) + " / " + std::to_string(n));
+        EXPECT_EQ(etichette, attese) << caso.passo.count() << " ms";
+    }
 }
 
 TEST_F(TracciatoTest, WrongPasswordKeepsTheSignInWindow)

@@ -134,6 +134,8 @@ protected:
     RunLog log { true, (cartella / "karv_log.txt").string() };
     std::vector<std::string> progressi;
     std::function<void(const std::string&)> progressoFallisce;
+    // A slice passes at every reading of the clock: each patient reaches the label.
+    testing_support::ManualSteadyClock orologio { Progresso::kFetta };
 
     PraticaScriptata& pratica() { return *pratica_; }
 
@@ -226,6 +228,23 @@ TEST_F(BilanciSaluteTest, PatientsWithoutResultsMakeNoFileButShowProgress)
     EXPECT_EQ(server.callCount("new_object"), 3);
     EXPECT_EQ(server.callCount("destroy_object"), 3);
     EXPECT_EQ(server.callCount("skip"), 3);
+}
+
+TEST_F(BilanciSaluteTest, LabelFollowsTheWalkOnATimeSliceNotPerPatient)
+{
+    std::vector<Paziente> pazienti(120, Paziente { u"AAAAAA00A00A000A", {} });
+    avvia(pazienti);
+    // Each patient takes 10 ms: a slice falls every four or five patients, and the last shows at the end.
+    orologio.passoPerLettura({});
+    pratica().guastoPipe = [this](const host::Arguments& argomenti) {
+        if (testo(argomenti, 1) == u"carica")
+            orologio.avanza(std::chrono::milliseconds(10));
+    };
+    cammina(120);
+    ASSERT_GE(progressi.size(), 120u * 10 / (40 + 10));
+    EXPECT_LE(progressi.size(), 120u * 10 / 40 + 1);
+    EXPECT_EQ(progressi.front(), "...bilanci di salute: paziente 4 di 120");
+    EXPECT_EQ(progressi.back(), "...bilanci di salute: paziente 120 di 120");
 }
 
 TEST_F(BilanciSaluteTest, NoPatientsMeansNoHostCall)

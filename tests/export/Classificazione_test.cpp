@@ -98,6 +98,8 @@ public:
     bool bChkVacc = true;
     int letture = 0;
     std::vector<std::string> progressi;
+    // A slice passes at every reading of the clock: each known service reaches the label.
+    testing_support::ManualSteadyClock orologio{Progresso::kFetta};
     ContestoClassificazione contesto{doc,
                                      tabella,
                                      log,
@@ -112,7 +114,7 @@ public:
                                          ++letture;
                                          return bChkVacc;
                                      },
-                                     [this](const std::string& testo) { progressi.push_back(testo); }};
+                                     Progresso([this](const std::string& testo) { progressi.push_back(testo); })};
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -122,10 +124,10 @@ TEST(Classificazione, AccessiWorkedExample)
     Banco banco(paziente("7", "abcdef12g34h567i") + servizio("7", "0000023", "2024-01-31", "VISITA ADP"));
     // The label changes after the record and before the "." line.
     std::string ultimaRigaAlProgresso;
-    banco.contesto.progresso = [&](const std::string& testo) {
+    banco.contesto.progresso = Progresso([&](const std::string& testo) {
         banco.progressi.push_back(testo);
         ultimaRigaAlProgresso = banco.righeLog().back();
-    };
+    });
     banco.classifica("7", "MMG", "123");
     EXPECT_EQ(ultimaRigaAlProgresso, "->Inserito in ACCESSI.DAT, riga:1");
 
@@ -300,7 +302,7 @@ TEST(Classificazione, ChkVaccIsReadAfreshForEveryService)
     Banco banco(paziente("7", "CF") + servizio("7", "0000019", "2024-01-01") + servizio("7", "0000019", "2024-01-02") +
                 servizio("7", "0000019", "2024-01-03"));
     // The user clears and sets the box while the run lets the window breathe.
-    banco.contesto.progresso = [&](const std::string&) { banco.bChkVacc = !banco.bChkVacc; };
+    banco.contesto.progresso = Progresso([&](const std::string&) { banco.bChkVacc = !banco.bChkVacc; });
     banco.classifica("7");
     const std::string cf = "CF              000123016";
     EXPECT_EQ(banco.vaccini(), cf + "01/01/202400001\r\n" + cf + "03/01/202400001\r\n");

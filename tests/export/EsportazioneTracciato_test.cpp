@@ -587,6 +587,28 @@ TEST_F(EsportazioneTracciatoTest, ErrorInsideTheRunEndsItAndGoesToTheCaller)
     EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
 }
 
+TEST_F(EsportazioneTracciatoTest, LabelShowsTheServiceAtHandOnATimeSliceAndTheLastAtTheEnd)
+{
+    PazienteEstratto paziente { "1", "abcdef12g34h567i", {} };
+    for (int giorno = 1; giorno <= 28; ++giorno)
+        for (const char* codice : { "0000023", "0000001", "0000019", "0000011", "9999999" })
+            paziente.servizi.push_back(
+                { codice, "2024-01-" + std::string(giorno < 10 ? "0" : "") + std::to_string(giorno), "S" });
+    xml = estratto({ paziente });
+    // Every reading of the clock is 3 ms later.
+    testing_support::ManualSteadyClock orologio(std::chrono::milliseconds(3));
+    std::vector<std::string> attesi;
+    finestra.alProgresso
+        = [&](const std::string&) { attesi.push_back("...inserimento record ppip:" + std::to_string(unita.nRighe)); };
+    esegui();
+    ASSERT_EQ(unita.nRighe, 28 * 4);
+    EXPECT_EQ(finestra.progressi, attesi);
+    // Slices while the services are handled, far fewer than the services, and the last one at the end.
+    EXPECT_GT(finestra.progressi.size(), 2u);
+    EXPECT_LT(finestra.progressi.size(), 28u * 4 / 4);
+    EXPECT_EQ(finestra.progressi.back(), "...inserimento record ppip:112");
+}
+
 TEST_F(EsportazioneTracciatoTest, SecondPressDuringARunIsIgnored)
 {
     xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "V" } } } });

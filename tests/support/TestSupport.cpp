@@ -44,6 +44,21 @@ TempDir::~TempDir()
     std::filesystem::remove_all(path_, ignorato);
 }
 
+ManualSteadyClock::ManualSteadyClock(std::chrono::nanoseconds passoPerLettura)
+    : passo_(passoPerLettura)
+{
+    platform::setMonotonicClock([this] {
+        const platform::Istante letta = ora_;
+        ora_ += passo_;
+        return letta;
+    });
+}
+
+ManualSteadyClock::~ManualSteadyClock()
+{
+    platform::setMonotonicClock({});
+}
+
 ScopedEnv::ScopedEnv(std::string nome, const std::string& valore)
     : nome_(std::move(nome))
 {

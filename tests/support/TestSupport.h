@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 
 namespace testing_support {
@@ -96,6 +97,24 @@ private:
     bool available_ = false;
     std::optional<ScopedEnv> locpath_;
     std::optional<ScopedEnv> lcAll_;
+};
+
+// Drives the steady clock for the object's lifetime: time moves when the test moves it, and by
+// passoPerLettura at every reading (zero: it stands still unless moved).
+class ManualSteadyClock {
+public:
+    explicit ManualSteadyClock(std::chrono::nanoseconds passoPerLettura = {});
+    ~ManualSteadyClock();
+    ManualSteadyClock(const ManualSteadyClock&) = delete;
+    ManualSteadyClock& operator=(const ManualSteadyClock&) = delete;
+
+    void avanza(std::chrono::nanoseconds durata) { ora_ += durata; }
+    void passoPerLettura(std::chrono::nanoseconds passo) { passo_ = passo; }
+    platform::Istante ora() const { return ora_; }
+
+private:
+    platform::Istante ora_ { std::chrono::hours { 1 } };
+    std::chrono::nanoseconds passo_;
 };
 
 // The messages of a run log file without their time stamps, one per line.
