@@ -60,8 +60,9 @@ host::Variant risposta(std::string_view testoUtf8)
 } // namespace
 
 // clang-format off
-ServerOrvella::ServerOrvella(const std::string& percorsoDb) try
-    : db_(percorsoDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX)
+ServerOrvella::ServerOrvella(const std::string& percorsoDb, std::chrono::milliseconds attesaOccupato) try
+    : percorsoDb_(percorsoDb)
+    , db_(percorsoDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, attesaOccupato)
     , cercaUtente_(db_.get(), kSqlUtente)
     , pazientiAlfabetici_(db_.get(), kSqlPazientiAlfabetici)
     , pazientiInArchivio_(db_.get(), kSqlPazientiInArchivio)
@@ -131,6 +132,12 @@ host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arg
     } catch (const host::AutomationError& errore) {
         ultimoErrore_ = errore.messaggio();
         throw;
+    } catch (const ErroreSqlite& errore) {
+        // A practice held by another program is worth saying in words, with its name.
+        ultimoErrore_ = utf8ToUtf16(errore.occupato() ? "L'archivio della pratica \"" + percorsoDb_
+                    + "\" \xC3\xA8 occupato da un altro programma (" + errore.what() + ")."
+                                                      : std::string(errore.what()));
+        throw host::AutomationError(ultimoErrore_);
     } catch (const std::exception& errore) {
         ultimoErrore_ = utf8ToUtf16(errore.what());
         throw host::AutomationError(ultimoErrore_);
@@ -345,8 +352,10 @@ host::Variant ServerOrvella::fine(const host::Arguments&)
 
 } // namespace hostserver
 
-void registraServerOrvella()
+void registraServerOrvella(std::chrono::milliseconds attesaOccupato)
 {
-    host::registerAutomationClass(hostserver::ServerOrvella::kIdentificatore,
-        [] { return std::make_unique<hostserver::ServerOrvella>(hostserver::ServerOrvella::percorsoDbPredefinito()); });
+    host::registerAutomationClass(hostserver::ServerOrvella::kIdentificatore, [attesaOccupato] {
+        return std::make_unique<hostserver::ServerOrvella>(
+            hostserver::ServerOrvella::percorsoDbPredefinito(), attesaOccupato);
+    });
 }
