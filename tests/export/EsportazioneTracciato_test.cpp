@@ -517,6 +517,106 @@ TEST_F(EsportazioneTracciatoTest, WithoutHostSessionTheRunEndsWithAMessage)
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
 }
 
+// --- The doctor, read before anything moves ---
+
+struct CodiceIllegibile {
+    const char* nome;
+    std::function<void(ScriptedAutomation&)> prepara;
+    std::vector<std::string> messaggi;
+};
+
+class CodiceRegionaleTest : public EsportazioneTracciatoTest,
+                            public ::testing::WithParamInterface<CodiceIllegibile> { };
+
+TEST_P(CodiceRegionaleTest, UnreadableOrBlankStopsTheRunBeforeAnythingMoves)
+{
+    writeFile(cartelle.output("ACCESSI.DAT"), "vecchio\r\n");
+    GetParam().prepara(server);
+
+    EXPECT_TRUE(esegui());
+
+    EXPECT_EQ(finestra.messaggi, GetParam().messaggi);
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), GetParam().messaggi.back()));
+    EXPECT_EQ(server.callCount("genera_xml"), 0);
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "vecchio\r\n");
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
+    EXPECT_FALSE(finestra.memo1.has_value());
+    EXPECT_EQ(finestra.eventi.back(), "cursore normale");
+}
+
+const std::string kCodiceNonValorizzato
+    = "ERRORE: Il campo obbligatorio \"Codice Regionale\" medico non \xE8 stato valorizzato in Orvella.";
+
+INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, CodiceRegionaleTest,
+    ::testing::Values(
+        CodiceIllegibile { "ReadFails",
+            [](ScriptedAutomation& s) {
+                s.failFor("leggi_attributo", u"mmg\\codice_regionale", u"attributo non disponibile");
+            },
+            { "Torvapat.leggi_attributo(): eccezione",
+                "ERRORE: Impossibile leggere da Orvella il codice regionale del medico. Motivo: attributo non "
+                "disponibile" } },
+        CodiceIllegibile { "HostGone", [](ScriptedAutomation& s) { s.fail("get_error", u"sessione scaduta"); },
+            { "ERRORE: Impossibile leggere da Orvella il codice regionale del medico. Motivo: sessione scaduta" } },
+        CodiceIllegibile { "Empty",
+            [](ScriptedAutomation& s) { s.answerFor("leggi_attributo", u"mmg\\codice_regionale", u""); },
+            { kCodiceNonValorizzato } },
+        CodiceIllegibile { "BlanksOnly",
+            [](ScriptedAutomation& s) { s.answerFor("leggi_attributo", u"mmg\\codice_regionale", u" \t "); },
+            { kCodiceNonValorizzato } }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+// --- Warnings that open the summary ---
+
+struct CasoAvvisi {
+    const char* nome;
+    const char* contratto;
+    std::function<void(ScriptedAutomation&)> prepara;
+    std::string avvisi; // what comes before "Operazione completata."
+};
+
+class AvvisiTest : public EsportazioneTracciatoTest, public ::testing::WithParamInterface<CasoAvvisi> { };
+
+TEST_P(AvvisiTest, FailedHostCallsAndAContractThatLetsNothingThroughOpenTheSummary)
+{
+    contratto = GetParam().contratto;
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "VISITA ADP" } } } });
+    GetParam().prepara(server);
+
+    esegui();
+
+    ASSERT_TRUE(finestra.memo1.has_value());
+    const std::string inizio = GetParam().avvisi + "Operazione completata.       Tipo (";
+    EXPECT_EQ(finestra.memo1->substr(0, inizio.size()), inizio);
+    // No patient list read for a doctor the host did not name, and none walked when it did not load.
+    EXPECT_EQ(server.callCount("new_object"), 0);
+}
+
+const std::string kUnaChiamata
+    = "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n";
+
+INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, AvvisiTest,
+    ::testing::Values(CasoAvvisi { "Ordinary", "MMG", [](ScriptedAutomation&) {}, "" },
+        CasoAvvisi { "ContractUnreadable", "MMG",
+            [](ScriptedAutomation& s) { s.fail("get_opzione", u"opzione non disponibile"); },
+            kUnaChiamata
+                + "ATTENZIONE: il contratto letto da Orvella (\"\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
+                  "sono state scartate.\r\n\r\n" },
+        CasoAvvisi { "ContractOfNoKind", "pls", [](ScriptedAutomation&) {},
+            "ATTENZIONE: il contratto letto da Orvella (\"pls\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
+            "sono state scartate.\r\n\r\n" },
+        CasoAvvisi { "ExtractionFailed", "MMG",
+            [](ScriptedAutomation& s) { s.fail("genera_xml", u"procedura sconosciuta"); }, kUnaChiamata + "\r\n" },
+        CasoAvvisi { "PatientListNotLoaded", "PLS",
+            [](ScriptedAutomation& s) { s.fail("carica", u"elenco non disponibile"); }, kUnaChiamata + "\r\n" },
+        CasoAvvisi { "DoctorIdUnread", "PLS",
+            [](ScriptedAutomation& s) {
+                s.answer("carica", 3);
+                s.failFor("leggi_attributo", u"userid_utente", u"utente non disponibile");
+            },
+            kUnaChiamata + "\r\n" }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
 // --- History ---
 
 TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
@@ -657,6 +757,55 @@ void esegui(sqlite3* db, const std::string& sql)
 }
 
 } // namespace
+
+// Another program holds the practice while the doctor exports: the run says so by name, whether
+// the host finds it out at the first call of the run or only at the extraction.
+TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
+{
+    for (const bool conTabellaGuasti : { true, false }) {
+        SCOPED_TRACE(conTabellaGuasti ? "con guasti" : "senza guasti");
+        Cartelle cartelle;
+        const fs::path db = cartelle.radice / "pratica.sqlite";
+        hostserver::creaPraticaVuota(db);
+        sqlite3* altroProgramma = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &altroProgramma), SQLITE_OK);
+        esegui(altroProgramma, "INSERT INTO utenti VALUES ('rossi', 'altra', 'M01', 'T', '815', 'MMG');");
+        if (!conTabellaGuasti)
+            esegui(altroProgramma, "DROP TABLE guasti;");
+        const testing_support::ScopedEnv dbServer("ORVELLA_SERVER_DB", db.string());
+        registraServerOrvella(std::chrono::milliseconds(50));
+
+        UnitaFormMain unita;
+        unita.sDirOutput = cartelle.sDirOutput;
+        unita.sDirStorico = cartelle.sDirStorico;
+        unita.oXmlDoc = std::make_unique<DocumentoXml>();
+        unita.oOrvapat = std::make_unique<Torvapat>();
+        unita.oOrvapat->s_utente = "rossi";
+        unita.oOrvapat->s_password = "altra";
+        ASSERT_TRUE(unita.oOrvapat->start());
+        TabellaCodici tabella;
+        tabella.caricaTabellaCodici();
+        FinestraFinta finestra;
+
+        esegui(altroProgramma, "BEGIN EXCLUSIVE;");
+        creaTracciato(
+            unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle.sDirProgramma, finestra);
+        esegui(altroProgramma, "ROLLBACK;");
+        sqlite3_close(altroProgramma);
+
+        const std::string occupato
+            = "L'archivio della pratica \"" + db.string() + "\" \xE8 occupato da un altro programma";
+        EXPECT_TRUE(std::any_of(finestra.messaggi.begin(), finestra.messaggi.end(), [&](const std::string& testo) {
+            return testo.rfind("ERRORE: ", 0) == 0 && testo.find(occupato) != std::string::npos;
+        })) << ::testing::PrintToString(finestra.messaggi);
+        if (finestra.memo1) {
+            EXPECT_EQ(finestra.memo1->rfind("ATTENZIONE: ", 0), 0u) << *finestra.memo1;
+            EXPECT_EQ(finestra.memo1->find("Tipo ()"), std::string::npos) << *finestra.memo1;
+        }
+        unita.oOrvapat.reset();
+        host::unregisterAutomationClass("Orvella.Server");
+    }
+}
 
 TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
 {
