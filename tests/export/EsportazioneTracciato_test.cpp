@@ -756,6 +756,48 @@ void esegui(sqlite3* db, const std::string& sql)
     }
 }
 
+// A doctor signed in to the practice database through the stand-in server, ready for a run of January 2024.
+class SessioneSuPratica {
+public:
+    SessioneSuPratica(const Cartelle& cartelle, const fs::path& db, const std::string& utente,
+        const std::string& password,
+        std::chrono::milliseconds attesaOccupato = hostserver::ServerOrvella::kAttesaOccupato)
+        : cartelle_(cartelle)
+        , dbServer_("ORVELLA_SERVER_DB", db.string())
+    {
+        registraServerOrvella(attesaOccupato);
+        unita.sDirOutput = cartelle.sDirOutput;
+        unita.sDirStorico = cartelle.sDirStorico;
+        unita.oXmlDoc = std::make_unique<DocumentoXml>();
+        unita.oOrvapat = std::make_unique<Torvapat>();
+        unita.oOrvapat->s_utente = utente;
+        unita.oOrvapat->s_password = password;
+        tabella.caricaTabellaCodici();
+    }
+    ~SessioneSuPratica()
+    {
+        unita.oOrvapat.reset();
+        host::unregisterAutomationClass("Orvella.Server");
+    }
+    SessioneSuPratica(const SessioneSuPratica&) = delete;
+    SessioneSuPratica& operator=(const SessioneSuPratica&) = delete;
+
+    bool avvia() { return unita.oOrvapat->start(); }
+    bool esegui()
+    {
+        return creaTracciato(
+            unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle_.sDirProgramma, finestra);
+    }
+
+    UnitaFormMain unita;
+    TabellaCodici tabella;
+    FinestraFinta finestra;
+
+private:
+    const Cartelle& cartelle_;
+    testing_support::ScopedEnv dbServer_;
+};
+
 } // namespace
 
 // Another program holds the practice while the doctor exports: the run says so by name, whether
@@ -772,26 +814,14 @@ TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
         esegui(altroProgramma, "INSERT INTO utenti VALUES ('rossi', 'altra', 'M01', 'T', '815', 'MMG');");
         if (!conTabellaGuasti)
             esegui(altroProgramma, "DROP TABLE guasti;");
-        const testing_support::ScopedEnv dbServer("ORVELLA_SERVER_DB", db.string());
-        registraServerOrvella(std::chrono::milliseconds(50));
-
-        UnitaFormMain unita;
-        unita.sDirOutput = cartelle.sDirOutput;
-        unita.sDirStorico = cartelle.sDirStorico;
-        unita.oXmlDoc = std::make_unique<DocumentoXml>();
-        unita.oOrvapat = std::make_unique<Torvapat>();
-        unita.oOrvapat->s_utente = "rossi";
-        unita.oOrvapat->s_password = "altra";
-        ASSERT_TRUE(unita.oOrvapat->start());
-        TabellaCodici tabella;
-        tabella.caricaTabellaCodici();
-        FinestraFinta finestra;
+        SessioneSuPratica sessione(cartelle, db, "rossi", "altra", std::chrono::milliseconds(50));
+        ASSERT_TRUE(sessione.avvia());
 
         esegui(altroProgramma, "BEGIN EXCLUSIVE;");
-        creaTracciato(
-            unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle.sDirProgramma, finestra);
+        sessione.esegui();
         esegui(altroProgramma, "ROLLBACK;");
         sqlite3_close(altroProgramma);
+        const FinestraFinta& finestra = sessione.finestra;
 
         const std::string occupato
             = "L'archivio della pratica \"" + db.string() + "\" \xE8 occupato da un altro programma";
@@ -802,8 +832,6 @@ TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
             EXPECT_EQ(finestra.memo1->rfind("ATTENZIONE: ", 0), 0u) << *finestra.memo1;
             EXPECT_EQ(finestra.memo1->find("Tipo ()"), std::string::npos) << *finestra.memo1;
         }
-        unita.oOrvapat.reset();
-        host::unregisterAutomationClass("Orvella.Server");
     }
 }
 
@@ -843,23 +871,10 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
             "(5, '123', 'ZZ9', 'Visita & <controllo> pi\xC3\xB9 rapido', '2024-01-15');");
         sqlite3_close(connessione);
     }
-    const testing_support::ScopedEnv dbServer("ORVELLA_SERVER_DB", db.string());
-    registraServerOrvella();
-
-    UnitaFormMain unita;
-    unita.sDirOutput = cartelle.sDirOutput;
-    unita.sDirStorico = cartelle.sDirStorico;
-    unita.oXmlDoc = std::make_unique<DocumentoXml>();
-    unita.oOrvapat = std::make_unique<Torvapat>();
-    unita.oOrvapat->s_utente = "bianchi";
-    unita.oOrvapat->s_password = "segreta";
-    ASSERT_TRUE(unita.oOrvapat->start());
-    TabellaCodici tabella;
-    tabella.caricaTabellaCodici();
-    FinestraFinta finestra;
-
-    ASSERT_TRUE(creaTracciato(
-        unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle.sDirProgramma, finestra));
+    SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
+    ASSERT_TRUE(sessione.avvia());
+    ASSERT_TRUE(sessione.esegui());
+    const FinestraFinta& finestra = sessione.finestra;
 
     // Patients in alphabetical order: Bruno (12), Caputo (123), Verdi (7), each with its services
     // by date; health-check results newest first, only those with a result and in the period.
@@ -887,9 +902,7 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
             + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
               "\r\n\r\n[Sono state scartate 3 ppip] Dettagli in:\r\n"
             + cartelle.output("trx_sconosciuti.txt"));
-    EXPECT_EQ(unita.nPazienti, 3);
+    EXPECT_EQ(sessione.unita.nPazienti, 3);
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
     EXPECT_EQ(fileIn(cartelle.sDirProgramma), std::vector<std::string> {});
-    unita.oOrvapat.reset();
-    host::unregisterAutomationClass("Orvella.Server");
 }
