@@ -57,6 +57,15 @@ host::Variant risposta(std::string_view testoUtf8)
     return utf8ToUtf16(testoUtf8);
 }
 
+// SQLite's own words; a practice held by another program is worth a sentence that names it.
+std::string messaggioSqlite(const ErroreSqlite& errore, const std::string& percorsoDb)
+{
+    if (!errore.occupato())
+        return errore.what();
+    return "L'archivio della pratica \"" + percorsoDb + "\" \xC3\xA8 occupato da un altro programma (" + errore.what()
+        + ").";
+}
+
 } // namespace
 
 // clang-format off
@@ -133,10 +142,7 @@ host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arg
         ultimoErrore_ = errore.messaggio();
         throw;
     } catch (const ErroreSqlite& errore) {
-        // A practice held by another program is worth saying in words, with its name.
-        ultimoErrore_ = utf8ToUtf16(errore.occupato() ? "L'archivio della pratica \"" + percorsoDb_
-                    + "\" \xC3\xA8 occupato da un altro programma (" + errore.what() + ")."
-                                                      : std::string(errore.what()));
+        ultimoErrore_ = utf8ToUtf16(messaggioSqlite(errore, percorsoDb_));
         throw host::AutomationError(ultimoErrore_);
     } catch (const std::exception& errore) {
         ultimoErrore_ = utf8ToUtf16(errore.what());
