@@ -58,11 +58,21 @@ host::Variant risposta(std::string_view testoUtf8)
     return utf8ToUtf16(testoUtf8);
 }
 
+// SQLite's own words; a practice held by another program is worth a sentence that names it.
+std::string messaggioSqlite(const ErroreSqlite& errore, const std::string& percorsoDb)
+{
+    if (!errore.occupato())
+        return errore.what();
+    return "L'archivio della pratica \"" + percorsoDb + "\" \xC3\xA8 occupato da un altro programma (" + errore.what()
+        + ").";
+}
+
 } // namespace
 
 // clang-format off
-ServerOrvella::ServerOrvella(const std::string& percorsoDb) try
-    : db_(percorsoDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX)
+ServerOrvella::ServerOrvella(const std::string& percorsoDb, std::chrono::milliseconds attesaOccupato) try
+    : percorsoDb_(percorsoDb)
+    , db_(percorsoDb, SQLITE_OPEN_READONLY | SQLITE_OPEN_NOMUTEX, attesaOccupato)
     , cercaUtente_(db_.get(), kSqlUtente)
     , pazientiAlfabetici_(db_.get(), kSqlPazientiAlfabetici)
     , pazientiInArchivio_(db_.get(), kSqlPazientiInArchivio)
@@ -133,6 +143,9 @@ host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arg
     } catch (const host::AutomationError& errore) {
         ultimoErrore_ = errore.messaggio();
         throw;
+    } catch (const ErroreSqlite& errore) {
+        ultimoErrore_ = utf8ToUtf16(messaggioSqlite(errore, percorsoDb_));
+        throw host::AutomationError(ultimoErrore_);
     } catch (const std::exception& errore) {
         ultimoErrore_ = utf8ToUtf16(errore.what());
         throw host::AutomationError(ultimoErrore_);
@@ -347,12 +360,13 @@ host::Variant ServerOrvella::fine(const host::Arguments&)
 
 } // namespace hostserver
 
-void registraServerOrvella()
+void registraServerOrvella(std::chrono::milliseconds attesaOccupato)
 {
     host::registerAutomationClass(
-        hostserver::ServerOrvella::kIdentificatore, []() -> std::unique_ptr<host::AutomationObject> {
+        hostserver::ServerOrvella::kIdentificatore, [attesaOccupato]() -> std::unique_ptr<host::AutomationObject> {
             try {
-                return std::make_unique<hostserver::ServerOrvella>(hostserver::ServerOrvella::percorsoDbPredefinito());
+                return std::make_unique<hostserver::ServerOrvella>(
+                    hostserver::ServerOrvella::percorsoDbPredefinito(), attesaOccupato);
             } catch (const host::AutomationError& errore) {
                 // The session's box says only that the server failed to start; the terminal says why.
                 std::cerr << "Orvella.Server: " << utf16ToUtf8(errore.messaggio()) << std::endl;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <map>
 #include <optional>
@@ -22,9 +23,12 @@ public:
     // The registry identifier.
     static constexpr const char* kIdentificatore = "Orvella.Server";
 
+    // How long a call waits for another program's write lock on the practice before it fails.
+    static constexpr std::chrono::milliseconds kAttesaOccupato = std::chrono::seconds(5);
+
     // Opens the database (a UTF-8 path); a missing or unreadable file, or one without the
     // schema's tables, throws host::AutomationError.
-    explicit ServerOrvella(const std::string& percorsoDb);
+    explicit ServerOrvella(const std::string& percorsoDb, std::chrono::milliseconds attesaOccupato = kAttesaOccupato);
 
     // ORVELLA_SERVER_DB when set, else ambulatorio.sqlite beside the program file (UTF-8).
     static std::string percorsoDbPredefinito();
@@ -75,6 +79,7 @@ private:
     host::Variant getError(const host::Arguments&);
     host::Variant fine(const host::Arguments&);
 
+    std::string percorsoDb_;
     DatabaseSqlite db_;
     IstruzioneSqlite cercaUtente_;
     IstruzioneSqlite pazientiAlfabetici_;
@@ -94,4 +99,4 @@ private:
 
 // Registers ServerOrvella under "Orvella.Server"; each creation opens the database named by
 // ServerOrvella::percorsoDbPredefinito() at that moment.
-void registraServerOrvella();
+void registraServerOrvella(std::chrono::milliseconds attesaOccupato = hostserver::ServerOrvella::kAttesaOccupato);

@@ -8,21 +8,21 @@ void eseguiSql(sqlite3* db, const char* sql)
     if (sqlite3_exec(db, sql, nullptr, nullptr, &messaggio) != SQLITE_OK) {
         std::string testo = messaggio ? messaggio : sqlite3_errmsg(db);
         sqlite3_free(messaggio);
-        throw ErroreSqlite(testo);
+        throw ErroreSqlite(testo, sqlite3_extended_errcode(db));
     }
 }
 
-DatabaseSqlite::DatabaseSqlite(const std::string& percorso, int flag)
+DatabaseSqlite::DatabaseSqlite(const std::string& percorso, int flag, std::chrono::milliseconds attesaOccupato)
 {
     sqlite3* db = nullptr;
     const int esito = sqlite3_open_v2(percorso.c_str(), &db, flag, nullptr);
     db_.reset(db);
     if (esito != SQLITE_OK) {
-        throw ErroreSqlite(db ? sqlite3_errmsg(db) : sqlite3_errstr(esito));
+        throw ErroreSqlite(db ? sqlite3_errmsg(db) : sqlite3_errstr(esito), esito);
     }
     sqlite3_extended_result_codes(db, 1);
     // Another program writing the practice holds it only for a moment: wait instead of failing.
-    sqlite3_busy_timeout(db, 5000);
+    sqlite3_busy_timeout(db, static_cast<int>(attesaOccupato.count()));
 }
 
 bool DatabaseSqlite::haTabella(std::string_view nome)
@@ -109,7 +109,7 @@ std::int64_t IstruzioneSqlite::intero(int colonna) const
 void IstruzioneSqlite::verifica(int esito) const
 {
     if (esito != SQLITE_OK)
-        throw ErroreSqlite(sqlite3_errmsg(db_));
+        throw ErroreSqlite(sqlite3_errmsg(db_), esito);
 }
 
 } // namespace hostserver

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -11,10 +12,20 @@
 
 namespace hostserver {
 
-// A failed SQLite call, with SQLite's own message.
+// A failed SQLite call, with SQLite's own message and result code.
 class ErroreSqlite : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    explicit ErroreSqlite(const std::string& messaggio, int codice = SQLITE_ERROR)
+        : std::runtime_error(messaggio)
+        , codice_(codice)
+    {
+    }
+    int codice() const { return codice_; }
+    // Another connection holds a lock that SQLite waited for in vain.
+    bool occupato() const { return (codice_ & 0xFF) == SQLITE_BUSY; }
+
+private:
+    int codice_;
 };
 
 // Runs statements that carry no data of their own (schema, pragmas, transactions);
@@ -25,7 +36,9 @@ void eseguiSql(sqlite3* db, const char* sql);
 class DatabaseSqlite {
 public:
     // Opens percorso (UTF-8) with the SQLITE_OPEN_* flags; throws ErroreSqlite on failure.
-    DatabaseSqlite(const std::string& percorso, int flag);
+    // A statement waits up to attesaOccupato for another connection's lock before failing as busy.
+    DatabaseSqlite(
+        const std::string& percorso, int flag, std::chrono::milliseconds attesaOccupato = std::chrono::seconds(5));
 
     sqlite3* get() const { return db_.get(); }
 

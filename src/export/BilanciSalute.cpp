@@ -1,6 +1,7 @@
 #include "export/BilanciSalute.h"
 
 #include <exception>
+#include <optional>
 #include <vector>
 
 #include "export/Records.h"
@@ -24,12 +25,58 @@ int codiceBilancio(const std::vector<std::string>& codici, const std::string& co
     return 0;
 }
 
-std::string testoEccezione(const std::exception& errore)
+// A count as the host writes it, or nothing when it is not a decimal number.
+std::optional<std::int32_t> conteggio(const std::u16string& risposta)
 {
-    if (const auto* automazione = dynamic_cast<const host::AutomationError*>(&errore))
-        return utf16ToCp1252(automazione->messaggio());
-    const std::string testo = errore.what();
-    return isValidUtf8(testo) ? utf8ToCp1252(testo) : testo;
+    lastToolsError();
+    const std::int32_t numero = string2int(risposta, 10);
+    if (!lastToolsError().empty())
+        return std::nullopt;
+    return numero;
+}
+
+// The rows to read: the row count, when it is a number no larger than the rows that "carica" loaded.
+std::optional<std::int32_t> righeDaLeggere(const std::u16string& caricate, const std::u16string& rowcount)
+{
+    const std::optional<std::int32_t> nCaricate = conteggio(caricate);
+    const std::optional<std::int32_t> nRighe = conteggio(rowcount);
+    if (!nCaricate || !nRighe || *nRighe > *nCaricate)
+        return std::nullopt;
+    return nRighe;
+}
+
+// One patient's lines. A failed call spoils what is built from its answer: such a line is not
+// written, and a patient whose count or fiscal code could not be read gives none.
+void bilanciPaziente(const ContestoBilanci& contesto, const std::u16string& h, const std::u16string& filtro,
+    const std::vector<std::string>& codici, const std::string& sCodiceRegionale)
+{
+    Torvapat& oOrvapat = contesto.oOrvapat;
+    const std::int32_t nNonRiusciteAllInizio = oOrvapat.chiamateNonRiuscite();
+    const std::u16string caricate = oOrvapat.call_method_pipe(h, u"carica", filtro);
+    const std::u16string rowcount = oOrvapat.call_method_pipe(h, u"rowcount", u"");
+    const std::string cf = utf16ToCp1252(oOrvapat.leggi_attributo(u"codice_fiscale"));
+    contesto.log.suLog("Bilanci di salute - PAZIENTE " + cf);
+    if (oOrvapat.chiamateNonRiuscite() != nNonRiusciteAllInizio)
+        return;
+    const std::optional<std::int32_t> righe = righeDaLeggere(caricate, rowcount);
+    if (!righe) {
+        // Never walk rows the host did not load: the count itself is the failed answer.
+        oOrvapat.contaChiamataNonRiuscita();
+        return;
+    }
+    const std::string sRighe = std::to_string(*righe);
+    for (std::int32_t i = 1; i <= *righe; ++i) {
+        const std::int32_t nNonRiusciteDellaRiga = oOrvapat.chiamateNonRiuscite();
+        oOrvapat.call_method_pipe(h, u"setrow", cp1252ToUtf16(std::to_string(i)));
+        const std::string data = utf16ToCp1252(oOrvapat.call_method_pipe(h, u"leggi_attributo", u"data_esecuzione"));
+        const std::string codice
+            = utf16ToCp1252(oOrvapat.call_method_pipe(h, u"leggi_attributo", u"codice_accertamento"));
+        if (oOrvapat.chiamateNonRiuscite() != nNonRiusciteDellaRiga)
+            continue;
+        suFile(recordBilsalu(cf, sCodiceRegionale, data, codiceBilancio(codici, codice)), contesto.sFileBilsalu);
+        contesto.log.suLog("->Inserito in BILSALU.DAT, Codice_ov: " + codice + " riga:" + sRighe);
+        contesto.log.suLog(".");
+    }
 }
 
 } // namespace
@@ -57,32 +104,24 @@ void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDal
     Progresso progresso(contesto.progresso);
     std::int32_t kUltimo = 0; // the last patient handled without an error
     for (std::int32_t k = 1; k <= contesto.nPazienti; ++k) {
+        const std::int32_t nNonRiusciteAllaCreazione = oOrvapat.chiamateNonRiuscite();
         const std::u16string h = oOrvapat.new_object(u"i_accertamento", u"");
-        oOrvapat.call_method_pipe(h, u"carica", filtro);
+        // Without its object the patient's calls could only fail, each with its own box.
+        const bool bOggetto = oOrvapat.chiamateNonRiuscite() == nNonRiusciteAllaCreazione;
         try {
-            const std::int32_t righe = string2int(oOrvapat.call_method_pipe(h, u"rowcount", u""), 10);
-            const std::string cf = utf16ToCp1252(oOrvapat.leggi_attributo(u"codice_fiscale"));
-            contesto.log.suLog("Bilanci di salute - PAZIENTE " + cf);
-            for (std::int32_t i = 1; i <= righe; ++i) {
-                oOrvapat.call_method_pipe(h, u"setrow", cp1252ToUtf16(std::to_string(i)));
-                const std::string data
-                    = utf16ToCp1252(oOrvapat.call_method_pipe(h, u"leggi_attributo", u"data_esecuzione"));
-                const std::string codice
-                    = utf16ToCp1252(oOrvapat.call_method_pipe(h, u"leggi_attributo", u"codice_accertamento"));
-                suFile(
-                    recordBilsalu(cf, sCodiceRegionale, data, codiceBilancio(codici, codice)), contesto.sFileBilsalu);
-                contesto.log.suLog(
-                    "->Inserito in BILSALU.DAT, Codice_ov: " + codice + " riga:" + std::to_string(righe));
-                contesto.log.suLog(".");
-            }
+            if (bOggetto)
+                bilanciPaziente(contesto, h, filtro, codici, sCodiceRegionale);
             kUltimo = k;
             progresso.avanza([&] { return testoProgresso(k); });
         } catch (const std::exception& errore) {
             // One patient's failure costs that patient's remaining lines, not the walk.
-            platform::mostraMessaggio("faiSingoloPaziente - Eccezione:" + testoEccezione(errore));
+            platform::mostraMessaggio("faiSingoloPaziente - Eccezione:" + host::testoErrore(errore));
         }
-        oOrvapat.destroy_object(h);
-        oOrvapat.skip();
+        if (bOggetto)
+            oOrvapat.destroy_object(h);
+        // A list that cannot move on would hand the same patient over again, and never the others.
+        if (!oOrvapat.skip())
+            break;
     }
     progresso.concludi([&] { return testoProgresso(kUltimo); });
 }

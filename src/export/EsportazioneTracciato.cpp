@@ -65,6 +65,14 @@ private:
     const std::string& sFileXml_;
 };
 
+// The message, and the host's own reason for its latest failure when it gave one.
+std::string conMotivo(const std::string& messaggio, const Torvapat& oOrvapat)
+{
+    if (oOrvapat.ultimoErrore().empty())
+        return messaggio;
+    return messaggio + " Motivo: " + oOrvapat.ultimoErrore();
+}
+
 // Moves one previous file aside; false, after the message, when it had to stay.
 bool storicizza(
     const RunLog& log, const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
@@ -167,6 +175,20 @@ std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sC
     return riepilogo;
 }
 
+std::string avvisiTracciato(std::int32_t nChiamateNonRiuscite, const std::string& sContratto)
+{
+    std::string avvisi;
+    if (nChiamateNonRiuscite > 0)
+        avvisi += "ATTENZIONE: " + std::to_string(nChiamateNonRiuscite)
+            + " chiamate al gestionale non riuscite, il tracciato non \xE8 completo." + kCrLf;
+    if (sContratto != "MMG" && sContratto != "PLS")
+        avvisi += "ATTENZIONE: il contratto letto da Orvella (\"" + sContratto
+            + "\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni sono state scartate." + kCrLf;
+    if (!avvisi.empty())
+        avvisi += kCrLf;
+    return avvisi;
+}
+
 bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const RunLog& log,
     std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirTemporanea,
     FinestraTracciato& finestra)
@@ -205,6 +227,22 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         errore(log, "ERRORE: Impossibile creare la cartella temporanea per l'estrazione xml ppip.");
         return true;
     }
+    const std::int32_t nChiamateNonRiusciteAllInizio = oOrvapat.chiamateNonRiuscite();
+
+    // Every record carries the regional code: without it nothing is moved and nothing extracted.
+    const std::u16string codiceRegionale = oOrvapat.leggi_attributo(u"mmg\\codice_regionale");
+    const std::string sCodiceRegionale = utf16ToCp1252(codiceRegionale);
+    log.suLog("Codice regionale = " + sCodiceRegionale);
+    if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAllInizio) {
+        errore(log, conMotivo("ERRORE: Impossibile leggere da Orvella il codice regionale del medico.", oOrvapat));
+        return true;
+    }
+    if (!codiceRegionaleValorizzato(codiceRegionale)) {
+        errore(log, kErroreCodiceRegionale);
+        return true;
+    }
+    const std::string sContratto = utf16ToCp1252(oOrvapat.get_opzione(u"utente", u"contratto"));
+    log.suLog("Contratto = " + sContratto);
 
     unita.sFileBilsalu = unita.sDirOutput + "BILSALU.DAT";
     if (!storicizza(log, unita.sFileBilsalu, unita.sDirStorico, PrecisioneTimbro::Minuto))
@@ -231,7 +269,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 
     const bool bEstrattoGenerato = oOrvapat.genera_xml(u"prestazioni_empoli", cp1252ToUtf16(filtro), sFileXml);
     if (!bEstrattoGenerato) {
-        errore(log, "ERRORE: Impossibile generare xml ppip.");
+        errore(log, conMotivo("ERRORE: Impossibile generare xml ppip.", oOrvapat));
         finestra.richiediUscita();
     }
     if (!platform::esiste(sFileXml)) {
@@ -263,15 +301,14 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         }
     }
 
-    const std::string sCodiceRegionale = utf16ToCp1252(oOrvapat.leggi_attributo(u"mmg\\codice_regionale"));
-    log.suLog("Codice regionale = " + sCodiceRegionale);
-    const std::string sContratto = utf16ToCp1252(oOrvapat.get_opzione(u"utente", u"contratto"));
-    log.suLog("Contratto = " + sContratto);
-
     auto progresso = [&finestra](const std::string& testo) { finestra.progresso(testo); };
     if (sContratto == "PLS") {
         // Reloaded on every run, so that each walk starts from the first patient.
+        const std::int32_t nChiamateNonRiusciteAlCarica = oOrvapat.chiamateNonRiuscite();
         unita.nPazienti = caricaPazientiMedico(oOrvapat);
+        // A list loaded for a doctor id the host did not give is nobody's to walk.
+        if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAlCarica)
+            unita.nPazienti = 0;
         const ContestoBilanci bilanci { oOrvapat, unita.nPazienti, unita.sFileBilsalu, log, progresso };
         faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
     }
@@ -282,8 +319,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     classificaEstratto(classificazione, sCodiceRegionale, sContratto);
     concludiProgresso(classificazione);
 
-    finestra.mostraMemo1(
-        riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio) + avvisiLarghezza(unita));
+    finestra.mostraMemo1(avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, sContratto)
+        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio) + avvisiLarghezza(unita));
     elimina(sFileXml);
     log.suLog("Procedura terminata");
     platform::mostraMessaggio("Procedura terminata.");

@@ -43,5 +43,10 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 // The summary shown in Memo1, from the files that exist now; nNonRiuscite failed writes add a warning.
 std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite);
 
+// What the summary must say before anything else, each on its own line and then an empty one:
+// host calls that failed during the run, and a contract type that lets no service through.
+// Empty when there is nothing to say.
+std::string avvisiTracciato(std::int32_t nChiamateNonRiuscite, const std::string& sContratto);
+
 // Where debug mode keeps a copy of the extract.
 std::string percorsoCopiaDebug(const std::string& sDirOutput);

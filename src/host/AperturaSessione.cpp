@@ -8,12 +8,6 @@
 
 namespace {
 
-// Blanks and control characters do not fill a field.
-bool vuotoDopoTrim(const std::u16string& testo)
-{
-    return std::all_of(testo.begin(), testo.end(), [](char16_t c) { return c <= u' '; });
-}
-
 // A value that is not text is simply not "1".
 bool leggiDebug()
 {
@@ -37,15 +31,20 @@ bool medicoAbilitato(Torvapat& sessione, std::int32_t& nPazienti)
         platform::mostraMessaggio("ERRORE: La procedura riservata ai soli medici titolari.");
         return false;
     }
-    if (vuotoDopoTrim(sessione.leggi_attributo(u"mmg\\codice_regionale"))) {
-        platform::mostraMessaggio(
-            "ERRORE: Il campo obbligatorio \"Codice Regionale\" medico non \xE8 stato valorizzato in Orvella.");
+    if (!codiceRegionaleValorizzato(sessione.leggi_attributo(u"mmg\\codice_regionale"))) {
+        platform::mostraMessaggio(kErroreCodiceRegionale);
         return false;
     }
     return true;
 }
 
 } // namespace
+
+bool codiceRegionaleValorizzato(const std::u16string& codice)
+{
+    // Blanks and control characters do not fill a field.
+    return !std::all_of(codice.begin(), codice.end(), [](char16_t c) { return c <= u' '; });
+}
 
 std::int32_t caricaPazientiMedico(Torvapat& oOrvapat)
 {

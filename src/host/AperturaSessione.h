@@ -18,6 +18,11 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
     std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti,
     const std::function<void()>& mostraFinestraPrincipale);
 
+// True when the doctor's regional code, as the host gives it, holds more than blanks and control characters.
+bool codiceRegionaleValorizzato(const std::u16string& codice);
+inline constexpr const char* kErroreCodiceRegionale
+    = "ERRORE: Il campo obbligatorio \"Codice Regionale\" medico non \xE8 stato valorizzato in Orvella.";
+
 // Loads the signed-in doctor's patient list in the session, at its first row, and returns the
 // number of rows loaded (0 when none or on failure). Each export run reloads it the same way, so
 // that the health-check walk starts from the first patient.

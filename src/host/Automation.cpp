@@ -94,12 +94,26 @@ std::int32_t variantToInteger(const Variant& valore)
         + std::u16string(valore.index() == 1 ? u"Null" : u"String") + u") into type (Integer)");
 }
 
+std::u16string testoLeggibile(std::u16string_view testo)
+{
+    if (testo.size() <= kLunghezzaLeggibile)
+        return std::u16string(testo);
+    std::size_t taglio = kLunghezzaLeggibile;
+    // Never half a surrogate pair.
+    if (testo[taglio - 1] >= 0xD800 && testo[taglio - 1] <= 0xDBFF)
+        --taglio;
+    return std::u16string(testo.substr(0, taglio)) + u"...";
+}
+
 std::string testoErrore(const std::exception& errore)
 {
     if (const auto* automazione = dynamic_cast<const AutomationError*>(&errore))
-        return utf16ToCp1252(automazione->messaggio());
+        return utf16ToCp1252(testoLeggibile(automazione->messaggio()));
     const std::string_view testo = errore.what();
-    return isValidUtf8(testo) ? utf8ToCp1252(testo) : std::string(testo);
+    std::string risultato = isValidUtf8(testo) ? utf8ToCp1252(testo) : std::string(testo);
+    if (risultato.size() > kLunghezzaLeggibile)
+        risultato = risultato.substr(0, kLunghezzaLeggibile) + "...";
+    return risultato;
 }
 
 } // namespace host

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -53,7 +54,14 @@ std::u16string variantToText(const Variant& valore);
 // leading "+" allowed); null or any other text raises.
 std::int32_t variantToInteger(const Variant& valore);
 
-// A failure's own text as Windows-1252: an automation error's message, else what() read as UTF-8.
+// Long enough for any message meant for a person, short enough for a message box to lay it out at once.
+inline constexpr std::size_t kLunghezzaLeggibile = 500;
+
+// A host's text as a message box shows it: past kLunghezzaLeggibile characters it is cut, and "..." added.
+std::u16string testoLeggibile(std::u16string_view testo);
+
+// A failure's own text as Windows-1252, cut as testoLeggibile cuts: an automation error's
+// message, else what() read as UTF-8.
 std::string testoErrore(const std::exception& errore);
 
 } // namespace host

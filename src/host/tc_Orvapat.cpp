@@ -1,6 +1,7 @@
 #include "host/tc_Orvapat.h"
 
 #include <exception>
+#include <utility>
 
 #include "platform/MessageBox.h"
 #include "tools/Cp1252.h"
@@ -50,7 +51,7 @@ bool Torvapat::start()
     }
     b_connesso = risposta.empty();
     if (!b_connesso)
-        mostra(u"ole_orvapat.start(): errore in connessione\r\n\r\n  " + risposta);
+        mostra(u"ole_orvapat.start(): errore in connessione\r\n\r\n  " + host::testoLeggibile(risposta));
     return b_connesso;
 }
 
@@ -77,22 +78,38 @@ bool Torvapat::is_on()
     try {
         server().invoke("get_error", kArgomentoOmesso);
         return true;
+    } catch (const std::exception& errore) {
+        // Silent, but the reason stays for whoever has to say why a call gave nothing.
+        sUltimoErrore_ = host::testoErrore(errore);
+        return false;
     } catch (...) {
+        sUltimoErrore_.clear();
         return false;
     }
+}
+
+void Torvapat::nonRiuscita(std::string motivo)
+{
+    sUltimoErrore_ = std::move(motivo);
+    ++nChiamateNonRiuscite_;
 }
 
 template <typename Risultato, typename Chiamata>
 Risultato Torvapat::chiama(const char16_t* didascalia, bool protetta, Chiamata chiamata)
 {
-    if (protetta && !is_on())
-        return Risultato {};
-    try {
-        return chiamata(server());
-    } catch (...) {
-        mostra(didascalia + kEccezione);
+    if (protetta && !is_on()) {
+        ++nChiamateNonRiuscite_; // is_on() has kept the reason
         return Risultato {};
     }
+    try {
+        return chiamata(server());
+    } catch (const std::exception& errore) {
+        nonRiuscita(host::testoErrore(errore));
+    } catch (...) {
+        nonRiuscita({});
+    }
+    mostra(didascalia + kEccezione);
+    return Risultato {};
 }
 
 std::int32_t Torvapat::carica(const std::u16string& lista_parametri, const std::u16string& ordine)
@@ -129,8 +146,10 @@ std::u16string Torvapat::call_method_pipe(
 {
     const std::u16string didascalia
         = u"Torvapat.call_method_pipe(" + s_handle + u", " + s_metodo + u", " + s_lista_parametri + u")";
-    if (!is_on())
+    if (!is_on()) {
+        ++nChiamateNonRiuscite_; // is_on() has kept the reason
         return {};
+    }
     try {
         std::u16string risposta
             = host::variantToText(server().invoke("call_method_pipe", { s_handle, s_metodo, s_lista_parametri }));
@@ -144,8 +163,10 @@ std::u16string Torvapat::call_method_pipe(
         }
         return risposta;
     } catch (const std::exception& errore) {
-        platform::mostraMessaggio(utf16ToCp1252(didascalia + kEccezione) + host::testoErrore(errore));
+        nonRiuscita(host::testoErrore(errore));
+        platform::mostraMessaggio(utf16ToCp1252(didascalia + kEccezione) + sUltimoErrore_);
     } catch (...) {
+        nonRiuscita({});
         mostra(didascalia + kEccezione);
     }
     return {};
@@ -153,9 +174,13 @@ std::u16string Torvapat::call_method_pipe(
 
 std::u16string Torvapat::destroy_object(const std::u16string& s_handle)
 {
-    return chiama<std::u16string>(u"Torvapat.destroy_object()", false, [&](host::AutomationObject& server) {
-        return host::variantToText(server.invoke("destroy_object", { s_handle }));
-    });
+    // An object left unreleased spoils no record: shown, but not counted among the failed calls.
+    try {
+        return host::variantToText(server().invoke("destroy_object", { s_handle }));
+    } catch (...) {
+        mostra(u"Torvapat.destroy_object()" + kEccezione);
+        return {};
+    }
 }
 
 std::u16string Torvapat::get_opzione(const std::u16string& sezione, const std::u16string& opzione)

@@ -42,6 +42,16 @@ public:
     bool connesso() const { return b_connesso; }
     bool haServer() const { return ole_server != nullptr; }
 
+    // Calls of carica, skip, leggi_attributo, new_object, call_method_pipe, get_opzione and
+    // genera_xml that gave their failure value since the session was made: the host raised, or
+    // get_error found it gone. A run compares the count before and after its work.
+    std::int32_t chiamateNonRiuscite() const { return nChiamateNonRiuscite_; }
+    // Counts a call whose answer the caller cannot use, such as a count of rows the host did not load.
+    void contaChiamataNonRiuscita() { ++nChiamateNonRiuscite_; }
+    // The host's own text of the latest failure, get_error's included, cut to a readable size
+    // (Windows-1252); what a caller names as the reason.
+    const std::string& ultimoErrore() const { return sUltimoErrore_; }
+
 private:
     // The server object; raises like a call on an empty variant when there is none.
     host::AutomationObject& server();
@@ -50,6 +60,10 @@ private:
     template <typename Risultato, typename Chiamata>
     Risultato chiama(const char16_t* didascalia, bool protetta, Chiamata chiamata);
 
+    void nonRiuscita(std::string motivo);
+
     std::unique_ptr<host::AutomationObject> ole_server;
     bool b_connesso = false;
+    std::int32_t nChiamateNonRiuscite_ = 0;
+    std::string sUltimoErrore_;
 };

@@ -64,14 +64,19 @@ public:
                 guastoPipe(argomenti);
             const std::u16string& metodo = testo(argomenti, 1);
             const std::u16string& parametri = testo(argomenti, 2);
+            const bool primo = corrente_ == 0;
             if (metodo == u"carica") {
                 esami_ = corrente_ < pazienti_.size() ? pazienti_[corrente_].esami : std::vector<Esame> {};
+                return host::Variant { primo && caricate ? *caricate : cp1252ToUtf16(std::to_string(esami_.size())) };
             } else if (metodo == u"rowcount") {
-                return host::Variant { rowcount ? *rowcount : cp1252ToUtf16(std::to_string(esami_.size())) };
+                return host::Variant { primo && rowcount ? *rowcount : cp1252ToUtf16(std::to_string(esami_.size())) };
             } else if (metodo == u"setrow") {
                 riga_ = std::stoul(utf16ToCp1252(parametri));
             } else if (metodo == u"leggi_attributo") {
-                const Esame& esame = esami_.at(riga_ - 1);
+                // No current row: the attributes read empty.
+                if (riga_ == 0 || riga_ > esami_.size())
+                    return host::Variant { std::u16string() };
+                const Esame& esame = esami_[riga_ - 1];
                 return host::Variant { parametri == u"data_esecuzione" ? esame.data : esame.codice };
             }
             return host::Variant {};
@@ -80,7 +85,8 @@ public:
 
     // Called first on every pipe call; throwing host::AutomationError fails the call.
     std::function<void(const host::Arguments&)> guastoPipe;
-    // The answer to "rowcount" in place of the number of examinations.
+    // For the first patient: the answers to "carica" and "rowcount" in place of the number of examinations.
+    std::optional<std::u16string> caricate;
     std::optional<std::u16string> rowcount;
 
 private:
@@ -266,25 +272,123 @@ TEST_F(BilanciSaluteTest, WalkRepeatsItsCallsPastTheEndOfTheList)
     EXPECT_EQ(progressi.back(), "...bilanci di salute: paziente 3 di 3");
 }
 
-TEST_F(BilanciSaluteTest, FailingHostCallMidPatientLeavesAnEmptyFieldAndTheWalkGoesOn)
+// --- Failed host calls ---
+
+const std::string kLineaPrimoA = "abcdef12g34h567i00471110/03/202401\r\n";
+const std::string kLineaPrimoB = "abcdef12g34h567i00471105/01/202410\r\n";
+const std::string kLineaSecondo = "zyxwvu98t76s543r00471102/02/202403\r\n";
+
+struct ChiamataGuasta {
+    const char* nome;
+    std::function<void(ScriptedAutomation&, PraticaScriptata&)> guasta; // fails one call of the first patient
+    std::string bilsalu;
+};
+
+// A pipe call of the first patient that fails once, on its first occurrence.
+std::function<void(ScriptedAutomation&, PraticaScriptata&)> guastaPipe(
+    std::u16string metodo, std::u16string parametri = {})
+{
+    return [metodo, parametri](ScriptedAutomation&, PraticaScriptata& pratica) {
+        pratica.guastoPipe = [metodo, parametri, fatto = false](const host::Arguments& argomenti) mutable {
+            if (!fatto && testo(argomenti, 1) == metodo && (parametri.empty() || testo(argomenti, 2) == parametri)) {
+                fatto = true;
+                throw host::AutomationError(u"riga non disponibile");
+            }
+        };
+    };
+}
+
+class ChiamataGuastaTest : public BilanciSaluteTest, public ::testing::WithParamInterface<ChiamataGuasta> { };
+
+TEST_P(ChiamataGuastaTest, IsCountedAndNoLineIsBuiltFromItsEmptyAnswer)
 {
     avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" }, { u"2024-01-05", u"4148" } } },
         { u"zyxwvu98t76s543r", { { u"2024-02-02", u"3524" } } } });
-    int lettureData = 0;
-    pratica().guastoPipe = [&lettureData](const host::Arguments& argomenti) {
-        if (testo(argomenti, 2) == u"data_esecuzione" && ++lettureData == 2)
-            throw host::AutomationError(u"riga non disponibile");
-    };
+    GetParam().guasta(server, pratica());
+
     cammina(2);
-    // The wrapper reports the failure and answers empty; the line is still written.
-    EXPECT_EQ(messaggi.messaggi(),
-        (std::vector<std::string> {
-            "Torvapat.call_method_pipe(h1, leggi_attributo, data_esecuzione): eccezioneriga non disponibile" }));
-    EXPECT_EQ(bilsalu(),
-        "abcdef12g34h567i00471110/03/202401\r\n"
-        "abcdef12g34h567i004711//        10\r\n"
-        "zyxwvu98t76s543r00471102/02/202403\r\n");
+
+    EXPECT_EQ(bilsalu(), GetParam().bilsalu);
+    EXPECT_EQ(oOrvapat.chiamateNonRiuscite(), 1);
+    // The wrapper's own box, and no other failure in its wake.
+    EXPECT_EQ(messaggi.messaggi().size(), 1u);
     EXPECT_EQ(progressi.size(), 2u);
+    EXPECT_EQ(server.callCount("skip"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(BilanciSalute, ChiamataGuastaTest,
+    ::testing::Values(ChiamataGuasta { "new_object",
+                          [](ScriptedAutomation& server, PraticaScriptata&) {
+                              server.answerSequence(
+                                  "new_object", { ScriptedAutomation::Failure { u"classe non disponibile" } });
+                          },
+                          kLineaSecondo },
+        ChiamataGuasta { "carica", guastaPipe(u"carica"), kLineaSecondo },
+        ChiamataGuasta { "rowcount", guastaPipe(u"rowcount"), kLineaSecondo },
+        ChiamataGuasta { "codice_fiscale",
+            [](ScriptedAutomation& server, PraticaScriptata&) {
+                server.answerSequence(
+                    "leggi_attributo", { ScriptedAutomation::Failure { u"paziente non disponibile" } });
+            },
+            kLineaSecondo },
+        ChiamataGuasta { "setrow", guastaPipe(u"setrow", u"1"), kLineaPrimoB + kLineaSecondo },
+        ChiamataGuasta {
+            "data_esecuzione", guastaPipe(u"leggi_attributo", u"data_esecuzione"), kLineaPrimoB + kLineaSecondo },
+        ChiamataGuasta { "codice_accertamento", guastaPipe(u"leggi_attributo", u"codice_accertamento"),
+            kLineaPrimoB + kLineaSecondo }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+struct ConteggioRighe {
+    const char* nome;
+    std::optional<std::u16string> caricate; // the answers for the first patient, instead of its 2 rows
+    std::optional<std::u16string> rowcount;
+    int righeLette; // of the first patient
+    bool valido;
+};
+
+class ConteggioRigheTest : public BilanciSaluteTest, public ::testing::WithParamInterface<ConteggioRighe> { };
+
+TEST_P(ConteggioRigheTest, OverTheLoadedRowsOrNotANumberFailsThatPatientOnly)
+{
+    const ConteggioRighe& caso = GetParam();
+    avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" }, { u"2024-01-05", u"4148" } } },
+        { u"zyxwvu98t76s543r", { { u"2024-02-02", u"3524" } } } });
+    pratica().caricate = caso.caricate;
+    pratica().rowcount = caso.rowcount;
+
+    cammina(2);
+
+    EXPECT_EQ(bilsalu(), (caso.righeLette == 2 ? kLineaPrimoA + kLineaPrimoB : "") + kLineaSecondo);
+    EXPECT_EQ(oOrvapat.chiamateNonRiuscite(), caso.valido ? 0 : 1);
+    // Rows are asked for only within what the host loaded: carica and rowcount, then three per row.
+    EXPECT_EQ(server.callCount("call_method_pipe"), 2 + 3 * caso.righeLette + 2 + 3);
+    EXPECT_EQ(server.callCount("skip"), 2);
+}
+
+INSTANTIATE_TEST_SUITE_P(BilanciSalute, ConteggioRigheTest,
+    ::testing::Values(ConteggioRighe { "AsLoaded", std::nullopt, std::nullopt, 2, true },
+        ConteggioRighe { "FewerThanLoaded", u"5", std::nullopt, 2, true },
+        ConteggioRighe { "None", std::nullopt, u"0", 0, true },
+        ConteggioRighe { "TwoBillion", std::nullopt, u"2000000000", 0, false },
+        ConteggioRighe { "OneOverLoaded", std::nullopt, u"3", 0, false },
+        ConteggioRighe { "RowCountNotANumber", std::nullopt, u"tre", 0, false },
+        ConteggioRighe { "LoadedNotANumber", u"due", std::nullopt, 0, false },
+        ConteggioRighe { "LoadedEmpty", u"", std::nullopt, 0, false }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+TEST_F(BilanciSaluteTest, FailedSkipEndsTheWalkThere)
+{
+    avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" } } },
+        { u"zyxwvu98t76s543r", { { u"2024-02-02", u"3524" } } } });
+    server.fail("skip", u"elenco non disponibile");
+
+    cammina(2);
+
+    EXPECT_EQ(bilsalu(), kLineaPrimoA);
+    EXPECT_EQ(server.callCount("new_object"), 1);
+    EXPECT_EQ(server.callCount("skip"), 1);
+    EXPECT_EQ(oOrvapat.chiamateNonRiuscite(), 1);
+    EXPECT_EQ(messaggi.messaggi(), (std::vector<std::string> { "Torvapat.skip(): eccezione" }));
 }
 
 TEST_F(BilanciSaluteTest, ErrorWhileHandlingAPatientIsShownAndTheWalkGoesOn)
@@ -325,31 +429,6 @@ TEST_F(BilanciSaluteTest, LogLinesNameTheCodeAndThePatientsRowCount)
             ".",
             "Bilanci di salute - PAZIENTE ",
         }));
-}
-
-TEST_F(BilanciSaluteTest, NonNumericRowCountGivesNoLinesAfterTheWrappersReport)
-{
-    avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" } } } });
-    pratica().rowcount = u"tre";
-    cammina(1);
-    EXPECT_FALSE(fs::exists(cartella / "BILSALU.DAT"));
-    EXPECT_EQ(messaggi.messaggi(),
-        (std::vector<std::string> { "Torvapat.call_method_pipe(h1, rowcount, ): eccezione: \r\ns_handle = h1\r\n"
-                                    "s_metodo = rowcount\r\ns_lista_parametri = " }));
-    EXPECT_EQ(progressi, (std::vector<std::string> { "...bilanci di salute: paziente 1 di 1" }));
-}
-
-TEST_F(BilanciSaluteTest, FailedRowCountGivesNoLines)
-{
-    avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" } } } });
-    pratica().guastoPipe = [](const host::Arguments& argomenti) {
-        if (testo(argomenti, 1) == u"rowcount")
-            throw host::AutomationError(u"oggetto non caricato");
-    };
-    cammina(1);
-    EXPECT_FALSE(fs::exists(cartella / "BILSALU.DAT"));
-    EXPECT_EQ(server.callCount("skip"), 1);
-    EXPECT_EQ(progressi, (std::vector<std::string> { "...bilanci di salute: paziente 1 di 1" }));
 }
 
 TEST_F(BilanciSaluteTest, ReloadingThePatientListUsesTheDoctorsUserId)

@@ -310,21 +310,22 @@ TEST_F(EsportazioneTracciatoTest, HostCallsAndLogLinesOfARun)
     xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "VISITA ADP" } } } });
     esegui();
 
+    // The doctor is read first: without a regional code nothing is moved or extracted.
     EXPECT_EQ(server.trace(),
         (std::vector<std::string> {
-            R"(genera_xml("prestazioni_empoli", "dalla_data=2024-01-01|alla_data=2024-01-31", ")" + percorsoXml + "\")",
             "get_error(Empty)",
             R"(leggi_attributo("mmg\codice_regionale"))",
             R"(get_opzione("utente", "contratto"))",
+            R"(genera_xml("prestazioni_empoli", "dalla_data=2024-01-01|alla_data=2024-01-31", ")" + percorsoXml + "\")",
         }));
     const std::vector<std::string> righe = logMessages(unita.sFileLog);
     const std::vector<std::string> attese = {
         "ov_pipp versione ver. 6",
         "Inizio creazione tracciato...",
-        "Filtro data -> dal 2024-01-01 al 2024-01-31",
-        "Lista pipp salvata in " + cartelle.output("karv.xml"),
         "Codice regionale = 4711",
         "Contratto = MMG",
+        "Filtro data -> dal 2024-01-01 al 2024-01-31",
+        "Lista pipp salvata in " + cartelle.output("karv.xml"),
         "--- Pazienti 1 ---",
     };
     ASSERT_GE(righe.size(), attese.size());
@@ -516,21 +517,23 @@ TEST_F(EsportazioneTracciatoTest, FailedExtractionAsksToQuitAndTheRunGoesOn)
 {
     server.fail("genera_xml", u"procedura sconosciuta");
     esegui();
+    // The host's own reason follows the run's message.
     EXPECT_EQ(finestra.messaggi,
         (std::vector<std::string> {
             "Tgate_orvapat.genera_xml(): eccezione",
-            "ERRORE: Impossibile generare xml ppip.",
+            "ERRORE: Impossibile generare xml ppip. Motivo: procedura sconosciuta",
             "ERRORE: File estrazione xml ppip non trovato.",
             "Procedura terminata.",
         }));
     EXPECT_EQ(std::count(finestra.eventi.begin(), finestra.eventi.end(), "uscita richiesta"), 2);
     const std::vector<std::string> righe = logMessages(unita.sFileLog);
-    EXPECT_TRUE(contiene(righe, "ERRORE: Impossibile generare xml ppip."));
+    EXPECT_TRUE(contiene(righe, "ERRORE: Impossibile generare xml ppip. Motivo: procedura sconosciuta"));
     EXPECT_TRUE(contiene(righe, "ERRORE: File estrazione xml ppip non trovato."));
     EXPECT_TRUE(contiene(righe, "--- Nessun record ppip trovato ---"));
-    // The host is still asked about the doctor.
-    EXPECT_EQ(server.callCount("get_opzione"), 1);
-    EXPECT_TRUE(finestra.memo1.has_value());
+    ASSERT_TRUE(finestra.memo1.has_value());
+    EXPECT_EQ(finestra.memo1->rfind(
+                  "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n\r\n", 0),
+        0u);
 }
 
 TEST_F(EsportazioneTracciatoTest, ExtractFileMissingAfterTheHostCall)
@@ -642,6 +645,106 @@ TEST_F(EsportazioneTracciatoTest, WithoutHostSessionTheRunEndsWithAMessage)
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
 }
 
+// --- The doctor, read before anything moves ---
+
+struct CodiceIllegibile {
+    const char* nome;
+    std::function<void(ScriptedAutomation&)> prepara;
+    std::vector<std::string> messaggi;
+};
+
+class CodiceRegionaleTest : public EsportazioneTracciatoTest,
+                            public ::testing::WithParamInterface<CodiceIllegibile> { };
+
+TEST_P(CodiceRegionaleTest, UnreadableOrBlankStopsTheRunBeforeAnythingMoves)
+{
+    writeFile(cartelle.output("ACCESSI.DAT"), "vecchio\r\n");
+    GetParam().prepara(server);
+
+    EXPECT_TRUE(esegui());
+
+    EXPECT_EQ(finestra.messaggi, GetParam().messaggi);
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), GetParam().messaggi.back()));
+    EXPECT_EQ(server.callCount("genera_xml"), 0);
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "vecchio\r\n");
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
+    EXPECT_FALSE(finestra.memo1.has_value());
+    EXPECT_EQ(finestra.eventi.back(), "cursore normale");
+}
+
+const std::string kCodiceNonValorizzato
+    = "ERRORE: Il campo obbligatorio \"Codice Regionale\" medico non \xE8 stato valorizzato in Orvella.";
+
+INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, CodiceRegionaleTest,
+    ::testing::Values(
+        CodiceIllegibile { "ReadFails",
+            [](ScriptedAutomation& s) {
+                s.failFor("leggi_attributo", u"mmg\\codice_regionale", u"attributo non disponibile");
+            },
+            { "Torvapat.leggi_attributo(): eccezione",
+                "ERRORE: Impossibile leggere da Orvella il codice regionale del medico. Motivo: attributo non "
+                "disponibile" } },
+        CodiceIllegibile { "HostGone", [](ScriptedAutomation& s) { s.fail("get_error", u"sessione scaduta"); },
+            { "ERRORE: Impossibile leggere da Orvella il codice regionale del medico. Motivo: sessione scaduta" } },
+        CodiceIllegibile { "Empty",
+            [](ScriptedAutomation& s) { s.answerFor("leggi_attributo", u"mmg\\codice_regionale", u""); },
+            { kCodiceNonValorizzato } },
+        CodiceIllegibile { "BlanksOnly",
+            [](ScriptedAutomation& s) { s.answerFor("leggi_attributo", u"mmg\\codice_regionale", u" \t "); },
+            { kCodiceNonValorizzato } }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+// --- Warnings that open the summary ---
+
+struct CasoAvvisi {
+    const char* nome;
+    const char* contratto;
+    std::function<void(ScriptedAutomation&)> prepara;
+    std::string avvisi; // what comes before "Operazione completata."
+};
+
+class AvvisiTest : public EsportazioneTracciatoTest, public ::testing::WithParamInterface<CasoAvvisi> { };
+
+TEST_P(AvvisiTest, FailedHostCallsAndAContractThatLetsNothingThroughOpenTheSummary)
+{
+    contratto = GetParam().contratto;
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "VISITA ADP" } } } });
+    GetParam().prepara(server);
+
+    esegui();
+
+    ASSERT_TRUE(finestra.memo1.has_value());
+    const std::string inizio = GetParam().avvisi + "Operazione completata.       Tipo (";
+    EXPECT_EQ(finestra.memo1->substr(0, inizio.size()), inizio);
+    // No patient list read for a doctor the host did not name, and none walked when it did not load.
+    EXPECT_EQ(server.callCount("new_object"), 0);
+}
+
+const std::string kUnaChiamata
+    = "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n";
+
+INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, AvvisiTest,
+    ::testing::Values(CasoAvvisi { "Ordinary", "MMG", [](ScriptedAutomation&) {}, "" },
+        CasoAvvisi { "ContractUnreadable", "MMG",
+            [](ScriptedAutomation& s) { s.fail("get_opzione", u"opzione non disponibile"); },
+            kUnaChiamata
+                + "ATTENZIONE: il contratto letto da Orvella (\"\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
+                  "sono state scartate.\r\n\r\n" },
+        CasoAvvisi { "ContractOfNoKind", "pls", [](ScriptedAutomation&) {},
+            "ATTENZIONE: il contratto letto da Orvella (\"pls\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
+            "sono state scartate.\r\n\r\n" },
+        CasoAvvisi { "ExtractionFailed", "MMG",
+            [](ScriptedAutomation& s) { s.fail("genera_xml", u"procedura sconosciuta"); }, kUnaChiamata + "\r\n" },
+        CasoAvvisi { "PatientListNotLoaded", "PLS",
+            [](ScriptedAutomation& s) { s.fail("carica", u"elenco non disponibile"); }, kUnaChiamata + "\r\n" },
+        CasoAvvisi { "DoctorIdUnread", "PLS",
+            [](ScriptedAutomation& s) {
+                s.answer("carica", 3);
+                s.failFor("leggi_attributo", u"userid_utente", u"utente non disponibile");
+            },
+            kUnaChiamata + "\r\n" }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
 // --- History ---
 
 TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
@@ -681,7 +784,7 @@ TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBefo
             "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT") + "." }));
     EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), "bilanci\r\n");
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "da non perdere\r\n");
-    EXPECT_TRUE(server.calls().empty());
+    EXPECT_EQ(server.callCount("genera_xml"), 0);
     EXPECT_FALSE(finestra.memo1.has_value());
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
     EXPECT_TRUE(contiene(logMessages(unita.sFileLog),
@@ -838,7 +941,7 @@ TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheF
     server.answerWith("call_method_pipe", [&](const host::Arguments& argomenti) {
         const auto& metodo = std::get<std::u16string>(argomenti.at(1));
         const auto& parametro = std::get<std::u16string>(argomenti.at(2));
-        if (metodo == u"rowcount")
+        if (metodo == u"carica" || metodo == u"rowcount")
             return host::Variant { std::u16string(corrente < codiciFiscali.size() ? u"1" : u"0") };
         if (metodo == u"setrow")
             riga = std::stoul(utf16ToUtf8(parametro));
@@ -902,7 +1005,84 @@ void esegui(sqlite3* db, const std::string& sql)
     }
 }
 
+// A doctor signed in to the practice database through the stand-in server, ready for a run of January 2024.
+class SessioneSuPratica {
+public:
+    SessioneSuPratica(const Cartelle& cartelle, const fs::path& db, const std::string& utente,
+        const std::string& password,
+        std::chrono::milliseconds attesaOccupato = hostserver::ServerOrvella::kAttesaOccupato)
+        : cartelle_(cartelle)
+        , dbServer_("ORVELLA_SERVER_DB", db.string())
+    {
+        registraServerOrvella(attesaOccupato);
+        unita.sDirOutput = cartelle.sDirOutput;
+        unita.sDirStorico = cartelle.sDirStorico;
+        unita.oXmlDoc = std::make_unique<DocumentoXml>();
+        unita.oOrvapat = std::make_unique<Torvapat>();
+        unita.oOrvapat->s_utente = utente;
+        unita.oOrvapat->s_password = password;
+        tabella.caricaTabellaCodici();
+    }
+    ~SessioneSuPratica()
+    {
+        unita.oOrvapat.reset();
+        host::unregisterAutomationClass("Orvella.Server");
+    }
+    SessioneSuPratica(const SessioneSuPratica&) = delete;
+    SessioneSuPratica& operator=(const SessioneSuPratica&) = delete;
+
+    bool avvia() { return unita.oOrvapat->start(); }
+    bool esegui()
+    {
+        return creaTracciato(
+            unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle_.sDirTemporanea, finestra);
+    }
+
+    UnitaFormMain unita;
+    TabellaCodici tabella;
+    FinestraFinta finestra;
+
+private:
+    const Cartelle& cartelle_;
+    testing_support::ScopedEnv dbServer_;
+};
+
 } // namespace
+
+// Another program holds the practice while the doctor exports: the run says so by name, whether
+// the host finds it out at the first call of the run or only at the extraction.
+TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
+{
+    for (const bool conTabellaGuasti : { true, false }) {
+        SCOPED_TRACE(conTabellaGuasti ? "con guasti" : "senza guasti");
+        Cartelle cartelle;
+        const fs::path db = cartelle.radice / "pratica.sqlite";
+        hostserver::creaPraticaVuota(db);
+        sqlite3* altroProgramma = nullptr;
+        ASSERT_EQ(sqlite3_open(db.c_str(), &altroProgramma), SQLITE_OK);
+        esegui(altroProgramma, "INSERT INTO utenti VALUES ('rossi', 'altra', 'M01', 'T', '815', 'MMG');");
+        if (!conTabellaGuasti)
+            esegui(altroProgramma, "DROP TABLE guasti;");
+        SessioneSuPratica sessione(cartelle, db, "rossi", "altra", std::chrono::milliseconds(50));
+        ASSERT_TRUE(sessione.avvia());
+
+        esegui(altroProgramma, "BEGIN EXCLUSIVE;");
+        sessione.esegui();
+        esegui(altroProgramma, "ROLLBACK;");
+        sqlite3_close(altroProgramma);
+        const FinestraFinta& finestra = sessione.finestra;
+
+        const std::string occupato
+            = "L'archivio della pratica \"" + db.string() + "\" \xE8 occupato da un altro programma";
+        EXPECT_TRUE(std::any_of(finestra.messaggi.begin(), finestra.messaggi.end(), [&](const std::string& testo) {
+            return testo.rfind("ERRORE: ", 0) == 0 && testo.find(occupato) != std::string::npos;
+        })) << ::testing::PrintToString(finestra.messaggi);
+        if (finestra.memo1) {
+            EXPECT_EQ(finestra.memo1->rfind("ATTENZIONE: ", 0), 0u) << *finestra.memo1;
+            EXPECT_EQ(finestra.memo1->find("Tipo ()"), std::string::npos) << *finestra.memo1;
+        }
+    }
+}
 
 TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
 {
@@ -940,23 +1120,10 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
             "(5, '123', 'ZZ9', 'Visita & <controllo> pi\xC3\xB9 rapido', '2024-01-15');");
         sqlite3_close(connessione);
     }
-    const testing_support::ScopedEnv dbServer("ORVELLA_SERVER_DB", db.string());
-    registraServerOrvella();
-
-    UnitaFormMain unita;
-    unita.sDirOutput = cartelle.sDirOutput;
-    unita.sDirStorico = cartelle.sDirStorico;
-    unita.oXmlDoc = std::make_unique<DocumentoXml>();
-    unita.oOrvapat = std::make_unique<Torvapat>();
-    unita.oOrvapat->s_utente = "bianchi";
-    unita.oOrvapat->s_password = "segreta";
-    ASSERT_TRUE(unita.oOrvapat->start());
-    TabellaCodici tabella;
-    tabella.caricaTabellaCodici();
-    FinestraFinta finestra;
-
-    ASSERT_TRUE(creaTracciato(
-        unita, tabella, RunLog(), 2024y / January / 1, 2024y / January / 31, cartelle.sDirTemporanea, finestra));
+    SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
+    ASSERT_TRUE(sessione.avvia());
+    ASSERT_TRUE(sessione.esegui());
+    const FinestraFinta& finestra = sessione.finestra;
 
     // Patients in alphabetical order: Bruno (12), Caputo (123), Verdi (7), each with its services
     // by date; health-check results newest first, only those with a result and in the period.
@@ -984,9 +1151,7 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
             + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
               "\r\n\r\n[Sono state scartate 3 ppip] Dettagli in:\r\n"
             + cartelle.output("trx_sconosciuti.txt"));
-    EXPECT_EQ(unita.nPazienti, 3);
+    EXPECT_EQ(sessione.unita.nPazienti, 3);
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
     EXPECT_EQ(fileIn(cartelle.sDirTemporanea), std::vector<std::string> {});
-    unita.oOrvapat.reset();
-    host::unregisterAutomationClass("Orvella.Server");
 }

@@ -213,6 +213,7 @@ struct Operazione {
     const char* didascalia;
     const char* valoreFallimento;
     bool protetta;
+    bool contata = true; // among chiamateNonRiuscite() when it fails
 };
 
 std::string testo(const std::u16string& valore)
@@ -244,7 +245,7 @@ const Operazione kOperazioni[] = {
         R"(call_method_pipe("H7", "setrow", "2"))", "42",
         "Torvapat.call_method_pipe(H7, setrow, 2): eccezioneriga inesistente", "", true },
     { "destroy_object", "destroy_object", [](Torvapat& t) { return testo(t.destroy_object(u"H7")); },
-        R"(destroy_object("H7"))", "42", "Torvapat.destroy_object(): eccezione", "", false },
+        R"(destroy_object("H7"))", "42", "Torvapat.destroy_object(): eccezione", "", false, false },
     { "get_opzione", "get_opzione", [](Torvapat& t) { return testo(t.get_opzione(u"utente", u"contratto")); },
         R"(get_opzione("utente", "contratto"))", "42", "Tgate_orvapat.get_opzione(): eccezione", "", false },
     { "genera_xml", "genera_xml",
@@ -274,6 +275,7 @@ TEST_P(OperazioneTorvapat, PassesItsArgumentsAndConvertsTheAnswer)
         attese.insert(attese.begin(), "get_error(Empty)");
     EXPECT_EQ(server.trace(), attese);
     EXPECT_TRUE(messaggi.messaggi().empty());
+    EXPECT_EQ(sessione.chiamateNonRiuscite(), 0);
 }
 
 TEST_P(OperazioneTorvapat, HostFailureShowsTheCaptionOnceAndGivesTheFailureValue)
@@ -286,6 +288,11 @@ TEST_P(OperazioneTorvapat, HostFailureShowsTheCaptionOnceAndGivesTheFailureValue
 
     EXPECT_EQ(messaggi.messaggi(), Righe { op.didascalia });
     EXPECT_TRUE(sessione.connesso());
+    // Counted, with the host's reason kept, except for an object left unreleased.
+    EXPECT_EQ(sessione.chiamateNonRiuscite(), op.contata ? 1 : 0);
+    if (op.contata) {
+        EXPECT_EQ(sessione.ultimoErrore(), "riga inesistente");
+    }
 }
 
 TEST_P(OperazioneTorvapat, AfterStopGuardedOperationsAreSilentAndTheOthersReportTheirFailure)
@@ -299,6 +306,7 @@ TEST_P(OperazioneTorvapat, AfterStopGuardedOperationsAreSilentAndTheOthersReport
 
     EXPECT_TRUE(server.calls().empty());
     EXPECT_EQ(messaggi.messaggi(), op.protetta ? Righe {} : Righe { op.didascalia });
+    EXPECT_EQ(sessione.chiamateNonRiuscite(), op.contata ? 1 : 0);
 }
 
 TEST_P(OperazioneTorvapat, WhileGetErrorFailsOnlyTheUnguardedOperationsReachTheHost)
@@ -311,9 +319,13 @@ TEST_P(OperazioneTorvapat, WhileGetErrorFailsOnlyTheUnguardedOperationsReachTheH
     if (op.protetta) {
         EXPECT_EQ(op.esegui(sessione), op.valoreFallimento);
         EXPECT_EQ(server.methods(), Righe { "get_error" });
+        // Silent, yet a failed call, and get_error's reason is what the caller can name.
+        EXPECT_EQ(sessione.chiamateNonRiuscite(), 1);
+        EXPECT_EQ(sessione.ultimoErrore(), "sessione scaduta");
     } else {
         EXPECT_EQ(op.esegui(sessione), op.risultatoRiuscito);
         EXPECT_EQ(server.trace(), Righe { op.chiamataAttesa });
+        EXPECT_EQ(sessione.chiamateNonRiuscite(), 0);
     }
     EXPECT_TRUE(messaggi.messaggi().empty());
 }
@@ -437,6 +449,45 @@ TEST_F(TorvapatTest, PipeFailureAppendsTheHostMessageToTheCaptionWithoutSeparato
     EXPECT_EQ(messaggi.messaggi(),
         Righe { "Torvapat.call_method_pipe(H9, rowcount, ): eccezionehandle sconosciuto \xE8 questo" });
 }
+
+// --- Host texts of any length -------------------------------------------------------------------
+
+struct TestoLungo {
+    const char* nome;
+    std::function<void(ScriptedAutomation&, const std::u16string&)> prepara;
+    std::function<void(Torvapat&)> esegui;
+    const char* inizio; // what the box shows before the host's text
+    bool daConnessa = true;
+};
+
+class TestoLungoTorvapat : public TorvapatTest, public ::testing::WithParamInterface<TestoLungo> { };
+
+TEST_P(TestoLungoTorvapat, IsShownCutToAReadableSize)
+{
+    // Long past any box, with a character beyond the BMP across the cut.
+    std::u16string lungo = u"Errore: " + std::u16string(host::kLunghezzaLeggibile - 9, u'x') + u"\U0001F600"
+        + std::u16string(2'000'000, u'y');
+    GetParam().prepara(server, lungo);
+    if (GetParam().daConnessa)
+        connetti();
+
+    GetParam().esegui(sessione);
+
+    ASSERT_EQ(messaggi.messaggi().size(), 1u);
+    EXPECT_EQ(messaggi.messaggi()[0],
+        GetParam().inizio + ("Errore: " + std::string(host::kLunghezzaLeggibile - 9, 'x') + "..."));
+}
+
+INSTANTIATE_TEST_SUITE_P(Torvapat, TestoLungoTorvapat,
+    ::testing::Values(
+        TestoLungo { "StartRefusal",
+            [](ScriptedAutomation& s, const std::u16string& testo) { s.answer("connetti", testo); },
+            [](Torvapat& t) { t.start(); }, "ole_orvapat.start(): errore in connessione\r\n\r\n  ", false },
+        TestoLungo { "PipeFailure",
+            [](ScriptedAutomation& s, const std::u16string& testo) { s.fail("call_method_pipe", testo); },
+            [](Torvapat& t) { t.call_method_pipe(u"H9", u"rowcount", u""); },
+            "Torvapat.call_method_pipe(H9, rowcount, ): eccezione" }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
 
 TEST_F(TorvapatTest, PipeNullAnswerFailsWithTheConversionText)
 {

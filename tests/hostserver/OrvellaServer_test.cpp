@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <thread>
+
 #include "PraticaDiProva.h"
 
 namespace {
@@ -610,6 +613,39 @@ TEST_F(ServerOrvellaTest, GuastoDeiMetodiSenzaArgomenti)
     EXPECT_EQ(erroreDi(*server, "skip", {}), "skip guasto");
     EXPECT_THROW(server->invoke("Free", { host::Variant() }), host::AutomationError);
     EXPECT_NO_THROW(server->invoke("Destroy", { host::Variant() }));
+}
+
+// ---- a practice held by another program ----
+
+TEST_F(ServerOrvellaTest, UnaPraticaOccupataSiAttendeEPoiSiNomina)
+{
+    using namespace std::chrono_literals;
+    auto server = std::make_unique<ServerOrvella>(pratica.percorso().string(), 200ms);
+    chiama(*server, "new");
+    ASSERT_EQ(chiamaTesto(*server, "connetti", { u"rossi", u"demo" }), u"");
+
+    pratica.esegui("BEGIN EXCLUSIVE");
+    const auto inizio = std::chrono::steady_clock::now();
+    const std::string errore = erroreDi(*server, "carica", { kListaMmg, u"alfabetico" });
+    const auto attesa = std::chrono::steady_clock::now() - inizio;
+    pratica.esegui("ROLLBACK");
+    EXPECT_EQ(errore,
+        "L'archivio della pratica \"" + pratica.percorso().string()
+            + "\" \xC3\xA8 occupato da un altro programma (database is locked).");
+    EXPECT_GE(attesa, 200ms);
+    EXPECT_EQ(chiamaTesto(*server, "get_error", {}), utf8ToUtf16(errore));
+
+    // A lock let go within the wait is simply waited for.
+    server = std::make_unique<ServerOrvella>(pratica.percorso().string(), 10s);
+    chiama(*server, "new");
+    ASSERT_EQ(chiamaTesto(*server, "connetti", { u"rossi", u"demo" }), u"");
+    pratica.esegui("BEGIN EXCLUSIVE");
+    std::thread altroProgramma([this] {
+        std::this_thread::sleep_for(50ms);
+        pratica.esegui("ROLLBACK");
+    });
+    EXPECT_NO_THROW(chiama(*server, "carica", { kListaMmg, u"alfabetico" }));
+    altroProgramma.join();
 }
 
 // ---- creation ----

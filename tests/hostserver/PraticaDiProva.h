@@ -39,6 +39,9 @@ public:
     std::filesystem::path percorso() const { return cartella_ / "pratica.sqlite"; }
     const testing_support::TempDir& cartella() const { return cartella_; }
 
+    // A statement on the test's own connection, such as another program's "BEGIN EXCLUSIVE".
+    void esegui(const char* sql) { db_->esegui(sql); }
+
     void inserisci(std::string_view sql, std::initializer_list<Valore> valori)
     {
         hostserver::IstruzioneSqlite istruzione(db_->get(), sql);
