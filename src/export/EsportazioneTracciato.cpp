@@ -273,8 +273,14 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         finestra.richiediUscita();
     }
     if (!platform::esiste(sFileXml)) {
-        errore(log, "ERRORE: File estrazione xml ppip non trovato.");
+        const std::string messaggio = "ERRORE: File estrazione xml ppip non trovato.";
+        errore(log, messaggio);
         finestra.richiediUscita();
+        // The host said it wrote the extract: going on would report an empty month that is not.
+        if (bEstrattoGenerato) {
+            finestra.mostraMemo1(messaggio);
+            return true;
+        }
     }
     if (log.debug()) {
         const std::string sCopia = percorsoCopiaDebug(unita.sDirOutput);

@@ -540,9 +540,13 @@ TEST_F(EsportazioneTracciatoTest, ExtractFileMissingAfterTheHostCall)
 {
     xml.reset();
     esegui();
-    EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> { "ERRORE: File estrazione xml ppip non trovato.", "Procedura terminata." }));
+    // The host said it wrote the extract: no summary of an empty month, no export file.
+    const std::string messaggio = "ERRORE: File estrazione xml ppip non trovato.";
+    EXPECT_EQ(finestra.messaggi, std::vector<std::string> { messaggio });
+    EXPECT_EQ(finestra.memo1, messaggio);
     EXPECT_EQ(std::count(finestra.eventi.begin(), finestra.eventi.end(), "uscita richiesta"), 1);
+    EXPECT_FALSE(contiene(logMessages(unita.sFileLog), "--- Nessun record ppip trovato ---"));
+    EXPECT_EQ(server.callCount("carica"), 0);
 }
 
 TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEveryFailure)
