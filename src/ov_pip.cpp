@@ -2,7 +2,7 @@
 
 #include "app/FormLogin.h"
 #include "app/Interfaccia.h"
-#include "hostserver/OrvellaServer.h"
+#include "app/ServerProgramma.h"
 #include "platform/MessageBox.h"
 
 int main(int argc, char* argv[])
@@ -10,7 +10,7 @@ int main(int argc, char* argv[])
     QApplication applicazione(argc, argv);
     QApplication::setApplicationName(QStringLiteral("ov_pip"));
     platform::setMessageBoxHandler(mostraMessaggioQt);
-    registraServerOrvella();
+    registraServerProgramma();
 
     TfrmLogin finestra;
     finestra.show();

@@ -13,6 +13,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "support/ScriptedAutomation.h"
 #include "support/TestSupport.h"
 #include "tools/Cp1252.h"
@@ -662,7 +663,7 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
     hostserver::creaPraticaVuota(db);
     {
         sqlite3* connessione = nullptr;
-        ASSERT_EQ(sqlite3_open(db.c_str(), &connessione), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(platform::percorsoUtf8(db).c_str(), &connessione), SQLITE_OK);
         esegui(connessione, R"(
             INSERT INTO utenti VALUES ('bianchi', 'segreta', 'P01', 'T', '4711', 'PLS');
             INSERT INTO utenti VALUES ('rossi', 'altra', 'M01', 'T', '815', 'MMG');

@@ -143,6 +143,12 @@ TEST(DocumentoXml, Windows1252OnlyCharactersAndUnrepresentableOnes)
     ASSERT_TRUE(doc.loadXml("<?xml version=\"1.0\" encoding=\"windows-1252\"?><R><a>\x80 \x9C \x8A</a></R>"));
     EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x80 \x9C \x8A");
 
+    // The five bytes that Windows-1252 leaves undefined come through unchanged, as Windows reads them.
+    ASSERT_TRUE(doc.loadXml("<?xml version=\"1.0\" encoding=\"windows-1252\"?><R><a>\x81\x8D\x8F\x90\x9D</a></R>"));
+    EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x81\x8D\x8F\x90\x9D");
+    ASSERT_TRUE(doc.loadXml("<?xml version=\"1.0\" encoding=\"CP1252\"?><R><a>\x80\x81</a></R>"));
+    EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x80\x81");
+
     // Euro sign, a Polish L with stroke and a CJK ideograph: the last two have no Windows-1252 byte.
     ASSERT_TRUE(doc.loadXml("<R><a>\xE2\x82\xAC\xC5\x81\xE4\xB8\xAD</a><b>&#x20AC;&#x141;</b></R>"));
     EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x80??");
