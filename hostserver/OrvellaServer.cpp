@@ -294,6 +294,8 @@ host::Variant ServerOrvella::generaXml(const host::Arguments& argomenti)
     // A canned extract stands in for the database's, for tests.
     if (const char* estrattoPronto = std::getenv("ORVELLA_SERVER_XML"); estrattoPronto && *estrattoPronto) {
         std::error_code errore;
+        // Removed first: the MinGW runtime's copy_file refuses an existing target whatever the options.
+        std::filesystem::remove(destinazione, errore);
         std::filesystem::copy_file(platform::percorsoDaUtf8(estrattoPronto), destinazione,
             std::filesystem::copy_options::overwrite_existing, errore);
         if (errore)

@@ -112,7 +112,8 @@ ScrittoreXml::ScrittoreXml(const std::filesystem::path& percorso)
     , file_(platform::apriFile(percorso, "wb"))
 {
     if (!file_)
-        throw std::runtime_error("Impossibile creare il file " + platform::percorsoUtf8(percorso) + ": " + std::strerror(errno));
+        throw std::runtime_error(
+            "Impossibile creare il file " + platform::percorsoUtf8(percorso) + ": " + std::strerror(errno));
     buffer_.reserve(kSoglia + 4096);
 }
 
@@ -156,7 +157,8 @@ void ScrittoreXml::foglia(std::string_view nome, std::string_view testo)
 void ScrittoreXml::scarica()
 {
     if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size())
-        throw std::runtime_error("Impossibile scrivere il file " + platform::percorsoUtf8(percorso_) + ": " + std::strerror(errno));
+        throw std::runtime_error(
+            "Impossibile scrivere il file " + platform::percorsoUtf8(percorso_) + ": " + std::strerror(errno));
     buffer_.clear();
 }
 
@@ -167,7 +169,8 @@ void ScrittoreXml::termina()
     scarica();
     std::FILE* file = file_.release();
     if (std::fclose(file) != 0)
-        throw std::runtime_error("Impossibile scrivere il file " + platform::percorsoUtf8(percorso_) + ": " + std::strerror(errno));
+        throw std::runtime_error(
+            "Impossibile scrivere il file " + platform::percorsoUtf8(percorso_) + ": " + std::strerror(errno));
 }
 
 } // namespace hostserver

@@ -18,8 +18,8 @@ const std::string kTestata = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
 
 std::string estratto(const std::string& corpo)
 {
-    return kTestata + "<ESTRAZIONE>\n<Elenco_prestazioni_incentivanti>\n" + corpo +
-           "</Elenco_prestazioni_incentivanti>\n</ESTRAZIONE>\n";
+    return kTestata + "<ESTRAZIONE>\n<Elenco_prestazioni_incentivanti>\n" + corpo
+        + "</Elenco_prestazioni_incentivanti>\n</ESTRAZIONE>\n";
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -28,9 +28,9 @@ std::string estratto(const std::string& corpo)
 TEST(DocumentoXml, LoadsFileByWindows1252PathAndFindsTheList)
 {
     TempDir cartella;
-    // "à" in the program's Windows-1252 path, UTF-8 on disk.
-    writeFile(cartella / "estratto_\xC3\xA0.xml",
-              estratto("<P io_id_paziente=\"1\"/>\n<P io_id_paziente=\"2\"/>\n"));
+    // "à" in the program's Windows-1252 path, the file system's own form of it on disk.
+    writeFile(
+        cartella.path() / u8"estratto_\u00E0.xml", estratto("<P io_id_paziente=\"1\"/>\n<P io_id_paziente=\"2\"/>\n"));
     DocumentoXml doc;
     ASSERT_TRUE(doc.load(cartella.path().string() + "/estratto_\xE0.xml"));
     EXPECT_FALSE(doc.vuoto());
@@ -50,12 +50,13 @@ TEST(DocumentoXml, BadFilesLeaveTheDocumentEmptyWithoutThrowing)
     writeFile(cartella / "testo.xml", "non sono xml");
     writeFile(cartella / "senza_radice.xml", kTestata + "<!-- niente -->");
     // Declared UTF-8 but holding a Latin-1 byte.
-    writeFile(cartella / "codifica.xml", kTestata + "<Elenco_prestazioni_incentivanti>\xE8</Elenco_prestazioni_incentivanti>");
+    writeFile(cartella / "codifica.xml",
+        kTestata + "<Elenco_prestazioni_incentivanti>\xE8</Elenco_prestazioni_incentivanti>");
 
     std::filesystem::create_directory(cartella / "cartella.xml");
 
     for (const std::string nome :
-         {"rotto.xml", "vuoto.xml", "testo.xml", "senza_radice.xml", "codifica.xml", "manca.xml", "cartella.xml"}) {
+        { "rotto.xml", "vuoto.xml", "testo.xml", "senza_radice.xml", "codifica.xml", "manca.xml", "cartella.xml" }) {
         SCOPED_TRACE(nome);
         DocumentoXml doc;
         ASSERT_TRUE(doc.loadXml(estratto("<P io_id_paziente=\"1\"/>")));
@@ -86,15 +87,15 @@ TEST(DocumentoXml, LoadsALargeFileWhole)
     // are split between two of the pieces it is handed.
     std::string corpo;
     for (int i = 0; i < 5000; ++i)
-        corpo += "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"7\"><nome_prestazione>Medicazione \xC3\xA8 n. " +
-                 std::to_string(i) + "</nome_prestazione></PRESTAZIONE_INCENTIVANTE>\n";
+        corpo += "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"7\"><nome_prestazione>Medicazione \xC3\xA8 n. "
+            + std::to_string(i) + "</nome_prestazione></PRESTAZIONE_INCENTIVANTE>\n";
     TempDir cartella;
     writeFile(cartella / "grande.xml", estratto(corpo));
     DocumentoXml doc;
     ASSERT_TRUE(doc.load((cartella / "grande.xml").string()));
     const auto& prestazioni = doc.prestazioniPaziente("7");
     ASSERT_EQ(prestazioni.size(), 5000u);
-    for (const std::size_t i : {0u, 1234u, 4999u})
+    for (const std::size_t i : { 0u, 1234u, 4999u })
         EXPECT_EQ(doc.leggiNodo(prestazioni[i], "nome_prestazione"), "Medicazione \xE8 n. " + std::to_string(i));
 }
 
@@ -110,15 +111,21 @@ TEST(DocumentoXml, ReadsTheThreeEncodingsIntoWindows1252)
 {
     // Nicolò, fiscal code with "à", and the id "é7".
     const auto corpo = [](const std::string& o, const std::string& a, const std::string& e) {
-        return "<Elenco_prestazioni_incentivanti><P io_id_paziente=\"" + e + "7\"/></Elenco_prestazioni_incentivanti>"
-               "<PAZIENTE io_id_paziente=\"" + e + "7\"><PERSONA><nome>Nicol" + o + "</nome>"
-               "<codice_fiscale>mrarss80a01h50" + a + "z</codice_fiscale></PERSONA></PAZIENTE>";
+        return "<Elenco_prestazioni_incentivanti><P io_id_paziente=\"" + e
+            + "7\"/></Elenco_prestazioni_incentivanti>"
+              "<PAZIENTE io_id_paziente=\""
+            + e + "7\"><PERSONA><nome>Nicol" + o
+            + "</nome>"
+              "<codice_fiscale>mrarss80a01h50"
+            + a + "z</codice_fiscale></PERSONA></PAZIENTE>";
     };
     const std::vector<CasoCodifica> casi = {
-        {"UTF-8", "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R>" + corpo("\xC3\xB2", "\xC3\xA0", "\xC3\xA9") + "</R>"},
-        {"ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>" + corpo("\xF2", "\xE0", "\xE9") + "</R>"},
-        {"windows-1252", "<?xml version=\"1.0\" encoding=\"windows-1252\"?><R>" + corpo("\xF2", "\xE0", "\xE9") + "</R>"},
-        {"no declaration", "<R>" + corpo("\xC3\xB2", "\xC3\xA0", "\xC3\xA9") + "</R>"},
+        { "UTF-8",
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?><R>" + corpo("\xC3\xB2", "\xC3\xA0", "\xC3\xA9") + "</R>" },
+        { "ISO-8859-1", "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><R>" + corpo("\xF2", "\xE0", "\xE9") + "</R>" },
+        { "windows-1252",
+            "<?xml version=\"1.0\" encoding=\"windows-1252\"?><R>" + corpo("\xF2", "\xE0", "\xE9") + "</R>" },
+        { "no declaration", "<R>" + corpo("\xC3\xB2", "\xC3\xA0", "\xC3\xA9") + "</R>" },
     };
     for (const auto& caso : casi) {
         SCOPED_TRACE(caso.nome);
@@ -127,7 +134,9 @@ TEST(DocumentoXml, ReadsTheThreeEncodingsIntoWindows1252)
         const NodoXml elenco = doc.selezionaNodo(kQueryElenco);
         ASSERT_TRUE(elenco);
         const std::string id = elenco.nodiFigli().at(0).primoAttributo();
-        EXPECT_EQ(id, "\xE9" "7");
+        EXPECT_EQ(id,
+            "\xE9"
+            "7");
         const NodoXml paziente = doc.paziente(id);
         ASSERT_TRUE(paziente);
         EXPECT_EQ(doc.leggiNodo(paziente, "PERSONA/codice_fiscale"), "mrarss80a01h50\xE0z");
@@ -161,18 +170,18 @@ TEST(DocumentoXml, Windows1252OnlyCharactersAndUnrepresentableOnes)
 TEST(DocumentoXml, WhitespaceOnlyTextNodesAreDroppedEverywhere)
 {
     DocumentoXml doc;
-    ASSERT_TRUE(doc.loadXml(kTestata +
-                            "<R>\n  <Elenco_prestazioni_incentivanti>\n"
-                            "    <P io_id_paziente=\"1\"/>\n"
-                            "    <!-- commento -->\n"
-                            "    <P io_id_paziente=\"2\"> \t\r\n </P>\n"
-                            "    testo libero \n"
-                            "  </Elenco_prestazioni_incentivanti>\n"
-                            "  <PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\">\n"
-                            "    <codice_ov_pip>   </codice_ov_pip>\n"
-                            "    <data_esecuzione> 2024-01-31 </data_esecuzione>\n"
-                            "    <nome_prestazione><![CDATA[  ]]></nome_prestazione>\n"
-                            "  </PRESTAZIONE_INCENTIVANTE>\n</R>\n"));
+    ASSERT_TRUE(doc.loadXml(kTestata
+        + "<R>\n  <Elenco_prestazioni_incentivanti>\n"
+          "    <P io_id_paziente=\"1\"/>\n"
+          "    <!-- commento -->\n"
+          "    <P io_id_paziente=\"2\"> \t\r\n </P>\n"
+          "    testo libero \n"
+          "  </Elenco_prestazioni_incentivanti>\n"
+          "  <PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\">\n"
+          "    <codice_ov_pip>   </codice_ov_pip>\n"
+          "    <data_esecuzione> 2024-01-31 </data_esecuzione>\n"
+          "    <nome_prestazione><![CDATA[  ]]></nome_prestazione>\n"
+          "  </PRESTAZIONE_INCENTIVANTE>\n</R>\n"));
     const auto figli = doc.selezionaNodo(kQueryElenco).nodiFigli();
     ASSERT_EQ(figli.size(), 4u);
     EXPECT_EQ(figli[0].get()->type, XML_ELEMENT_NODE);
@@ -198,12 +207,12 @@ TEST(DocumentoXml, WhitespaceOnlyTextNodesAreDroppedEverywhere)
 TEST(DocumentoXml, LeggiNodoEdgeCases)
 {
     DocumentoXml doc;
-    ASSERT_TRUE(doc.loadXml(estratto(
-        "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>0000001</codice_ov_pip>"
-        "<nome_prestazione>Prima</nome_prestazione><nome_prestazione>Seconda</nome_prestazione>"
-        "<data_esecuzione>2024-<b>01</b>-31</data_esecuzione></PRESTAZIONE_INCENTIVANTE>"
-        "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>0000002</codice_ov_pip>"
-        "</PRESTAZIONE_INCENTIVANTE>")));
+    ASSERT_TRUE(
+        doc.loadXml(estratto("<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>0000001</codice_ov_pip>"
+                             "<nome_prestazione>Prima</nome_prestazione><nome_prestazione>Seconda</nome_prestazione>"
+                             "<data_esecuzione>2024-<b>01</b>-31</data_esecuzione></PRESTAZIONE_INCENTIVANTE>"
+                             "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>0000002</codice_ov_pip>"
+                             "</PRESTAZIONE_INCENTIVANTE>")));
     const auto prestazioni = doc.prestazioniPaziente("1");
     ASSERT_EQ(prestazioni.size(), 2u);
 
@@ -234,7 +243,7 @@ TEST(DocumentoXml, LeggiNodoEdgeCases)
 TEST(DocumentoXml, SelectionRejectsInvalidXPathOnALoadedDocument)
 {
     DocumentoXml doc;
-    EXPECT_FALSE(doc.selezionaNodo("//[["));  // nothing loaded: nothing to select, no failure
+    EXPECT_FALSE(doc.selezionaNodo("//[[")); // nothing loaded: nothing to select, no failure
     ASSERT_TRUE(doc.loadXml(estratto("")));
     EXPECT_THROW(doc.selezionaNodo("//[["), std::runtime_error);
     EXPECT_THROW(doc.selezionaNodi("count(//P)"), std::runtime_error);
@@ -258,15 +267,15 @@ TEST(DocumentoXml, PlainPathsReadExactlyAsTheirXPath)
     DocumentoXml doc;
     std::string xml = kEstrattoDifficile;
     xml.insert(xml.rfind("</ESTRAZIONE>"),
-               "<PAZIENTE io_id_paziente=\"99\"><PERSONA/><o:PERSONA><codice_fiscale>NS</codice_fiscale></o:PERSONA>"
-               "<PERSONA><codice_fiscale>SECONDA</codice_fiscale><codice_fiscale>TERZA</codice_fiscale></PERSONA></PAZIENTE>");
+        "<PAZIENTE io_id_paziente=\"99\"><PERSONA/><o:PERSONA><codice_fiscale>NS</codice_fiscale></o:PERSONA>"
+        "<PERSONA><codice_fiscale>SECONDA</codice_fiscale><codice_fiscale>TERZA</codice_fiscale></PERSONA></PAZIENTE>");
     ASSERT_TRUE(doc.loadXml(xml));
     EXPECT_EQ(doc.leggiNodo(doc.paziente("99"), "PERSONA/codice_fiscale"), "SECONDA");
 
-    const std::vector<std::string> percorsi = {
-        "codice_ov_pip", "data_esecuzione", "nome_prestazione", "PERSONA/codice_fiscale", "PERSONA", "x",
-        "PRESTAZIONE_INCENTIVANTE/codice_ov_pip", "DENTRO/PRESTAZIONE_INCENTIVANTE/PRESTAZIONE_INCENTIVANTE/data_esecuzione",
-        "ESTRAZIONE/GRUPPO/PRESTAZIONE_INCENTIVANTE/data_esecuzione", "GRUPPO/DENTRO"};
+    const std::vector<std::string> percorsi = { "codice_ov_pip", "data_esecuzione", "nome_prestazione",
+        "PERSONA/codice_fiscale", "PERSONA", "x", "PRESTAZIONE_INCENTIVANTE/codice_ov_pip",
+        "DENTRO/PRESTAZIONE_INCENTIVANTE/PRESTAZIONE_INCENTIVANTE/data_esecuzione",
+        "ESTRAZIONE/GRUPPO/PRESTAZIONE_INCENTIVANTE/data_esecuzione", "GRUPPO/DENTRO" };
     std::vector<NodoXml> nodi = doc.selezionaNodi("//node() | //@*");
     nodi.push_back(doc.selezionaNodo("/"));
     int trovati = 0;
@@ -295,7 +304,8 @@ TEST(DocumentoXml, BillionLaughsIsRefused)
     }
     dtd += "]>";
     DocumentoXml doc;
-    EXPECT_FALSE(doc.loadXml(kTestata + dtd + "<Elenco_prestazioni_incentivanti a=\"&l12;\">&l12;</Elenco_prestazioni_incentivanti>"));
+    EXPECT_FALSE(doc.loadXml(
+        kTestata + dtd + "<Elenco_prestazioni_incentivanti a=\"&l12;\">&l12;</Elenco_prestazioni_incentivanti>"));
     EXPECT_TRUE(doc.vuoto());
 }
 
@@ -307,9 +317,10 @@ TEST(DocumentoXml, EntityBlowUpWithinTheParserLimitsIsRefusedToo)
     for (int i = 0; i < 100000; ++i)
         riferimenti += "&e;";
     DocumentoXml doc;
-    EXPECT_FALSE(doc.loadXml(kTestata + "<!DOCTYPE R [<!ENTITY e \"" + grande + "\">]><R><Elenco_prestazioni_incentivanti/>"
-                             "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>" + riferimenti +
-                             "</codice_ov_pip></PRESTAZIONE_INCENTIVANTE></R>"));
+    EXPECT_FALSE(doc.loadXml(kTestata + "<!DOCTYPE R [<!ENTITY e \"" + grande
+        + "\">]><R><Elenco_prestazioni_incentivanti/>"
+          "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"1\"><codice_ov_pip>"
+        + riferimenti + "</codice_ov_pip></PRESTAZIONE_INCENTIVANTE></R>"));
     EXPECT_TRUE(doc.vuoto());
     EXPECT_FALSE(doc.loadXml(kTestata + "<!DOCTYPE R [<!ENTITY e \"x\">]><R><P io_id_paziente=\"&e;\"/></R>"));
 }
@@ -324,8 +335,9 @@ TEST(DocumentoXml, ExternalEntitiesAndDtdsAreNeverRead)
     const std::string uriDtd = "file://" + (cartella / "rotto.dtd").string();
 
     DocumentoXml doc;
-    EXPECT_FALSE(doc.loadXml(kTestata + "<!DOCTYPE R [<!ENTITY xxe SYSTEM \"" + uriSegreto + "\">]>"
-                             "<R><Elenco_prestazioni_incentivanti/><c>&xxe;</c></R>"));
+    EXPECT_FALSE(doc.loadXml(kTestata + "<!DOCTYPE R [<!ENTITY xxe SYSTEM \"" + uriSegreto
+        + "\">]>"
+          "<R><Elenco_prestazioni_incentivanti/><c>&xxe;</c></R>"));
     EXPECT_TRUE(doc.vuoto());
 
     ASSERT_TRUE(doc.loadXml(kTestata + "<!DOCTYPE R SYSTEM \"" + uriDtd + "\"><R><c>ok</c></R>"));
@@ -348,4 +360,4 @@ TEST(DocumentoXml, NestingBeyondTheParserLimitIsRefused)
     EXPECT_TRUE(doc.vuoto());
 }
 
-}  // namespace
+} // namespace

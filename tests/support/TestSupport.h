@@ -104,6 +104,31 @@ private:
     std::optional<ScopedEnv> lcAll_;
 };
 
+// The settings store for the object's lifetime: empty at first, then holding what the last
+// regedit export given to write() holds. Elsewhere it is a registry file named by OV_PIP_REGISTRY;
+// on Windows it is the registry itself: the export is imported with "reg import", and the key
+// HKEY_LOCAL_MACHINE\SOFTWARE\Corvitel-Amberlo is removed on the way in, before each write and
+// on the way out.
+class ScopedRegistry {
+public:
+    ScopedRegistry();
+    ~ScopedRegistry();
+    ScopedRegistry(const ScopedRegistry&) = delete;
+    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+    void write(const std::string& esportazione);
+    // Back to no settings at all.
+    void clear();
+
+private:
+    TempDir cartella_;
+    std::optional<ScopedEnv> file_;
+};
+
+// Whether the user's date and time conventions come from the environment (LC_ALL, LANG), as they
+// do everywhere but on Windows, whose regional settings are the user's own.
+bool localeFromEnvironment();
+
 // The messages of a run log file without their time stamps, one per line.
 std::vector<std::string> logMessages(const std::filesystem::path& file);
 

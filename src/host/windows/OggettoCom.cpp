@@ -46,7 +46,8 @@ std::u16string erroreDelServer()
     BSTR testo = nullptr;
     informazione->GetDescription(&testo);
     informazione->Release();
-    std::u16string descrizione = testo ? std::u16string(reinterpret_cast<const char16_t*>(testo), SysStringLen(testo)) : u"";
+    std::u16string descrizione
+        = testo ? std::u16string(reinterpret_cast<const char16_t*>(testo), SysStringLen(testo)) : u"";
     SysFreeString(testo);
     return descrizione;
 }
@@ -57,7 +58,8 @@ std::u16string testoEccezione(EXCEPINFO& eccezione)
     if (eccezione.pfnDeferredFillIn)
         eccezione.pfnDeferredFillIn(&eccezione);
     std::u16string testo = eccezione.bstrDescription
-        ? std::u16string(reinterpret_cast<const char16_t*>(eccezione.bstrDescription), SysStringLen(eccezione.bstrDescription))
+        ? std::u16string(
+            reinterpret_cast<const char16_t*>(eccezione.bstrDescription), SysStringLen(eccezione.bstrDescription))
         : u"";
     SysFreeString(eccezione.bstrSource);
     SysFreeString(eccezione.bstrDescription);

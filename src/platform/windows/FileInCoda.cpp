@@ -40,7 +40,8 @@ HANDLE apriInCoda(const wchar_t* nome, bool& creato)
 {
     constexpr DWORD kCondivisione = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
     for (int tentativo = 0; tentativo < 3; ++tentativo) {
-        HANDLE file = CreateFileW(nome, GENERIC_WRITE, kCondivisione, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file
+            = CreateFileW(nome, GENERIC_WRITE, kCondivisione, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_NOT_FOUND) {
             creato = false;
             return file;

@@ -65,7 +65,8 @@ RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave
     }
     valore.tipo = RegistryValue::Tipo::Testo;
     // Stored as it was written: the terminating zero may be there or not, an odd byte is dropped.
-    valore.testo = daTestoLargo(std::wstring_view(reinterpret_cast<const wchar_t*>(dati.data()), byte / sizeof(wchar_t)));
+    valore.testo
+        = daTestoLargo(std::wstring_view(reinterpret_cast<const wchar_t*>(dati.data()), byte / sizeof(wchar_t)));
     return valore;
 }
 

@@ -29,9 +29,9 @@ std::string largoA1252(std::wstring_view testo)
 std::u16string descrizioneSistema(DWORD codice)
 {
     wchar_t* testo = nullptr;
-    const DWORD lunghezza = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, codice,
-        0, reinterpret_cast<wchar_t*>(&testo), 0, nullptr);
+    const DWORD lunghezza
+        = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+            nullptr, codice, 0, reinterpret_cast<wchar_t*>(&testo), 0, nullptr);
     std::wstring descrizione(testo ? testo : L"", lunghezza);
     LocalFree(testo);
     while (!descrizione.empty() && (descrizione.back() == L'\r' || descrizione.back() == L'\n'))

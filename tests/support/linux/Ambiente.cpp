@@ -68,4 +68,26 @@ ScopedLocale::ScopedLocale(const std::string& nome)
     lcAll_.emplace("LC_ALL", nome + ".UTF-8");
 }
 
+ScopedRegistry::ScopedRegistry()
+    : file_(std::in_place, "OV_PIP_REGISTRY", (cartella_ / "registry.reg").string())
+{
+}
+
+ScopedRegistry::~ScopedRegistry() = default;
+
+void ScopedRegistry::write(const std::string& esportazione)
+{
+    writeFile(cartella_ / "registry.reg", esportazione);
+}
+
+void ScopedRegistry::clear()
+{
+    std::filesystem::remove(cartella_ / "registry.reg");
+}
+
+bool localeFromEnvironment()
+{
+    return true;
+}
+
 } // namespace testing_support

@@ -1,6 +1,9 @@
 #include "support/TestSupport.h"
 
+#include <windows.h>
+
 #include <cstdlib>
+#include <stdexcept>
 
 namespace testing_support {
 
@@ -29,5 +32,35 @@ FileSizeLimit::FileSizeLimit(std::uint64_t) { }
 FileSizeLimit::~FileSizeLimit() = default;
 
 ScopedLocale::ScopedLocale(const std::string&) { }
+
+ScopedRegistry::ScopedRegistry()
+{
+    clear();
+}
+
+ScopedRegistry::~ScopedRegistry()
+{
+    clear();
+}
+
+void ScopedRegistry::write(const std::string& esportazione)
+{
+    clear();
+    const std::filesystem::path file = cartella_ / "registro.reg";
+    writeFile(file, esportazione);
+    const std::string comando = "reg import \"" + file.string() + "\" >nul 2>&1";
+    if (std::system(comando.c_str()) != 0)
+        throw std::runtime_error("reg import failed for " + file.string());
+}
+
+void ScopedRegistry::clear()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvitel-Amberlo");
+}
+
+bool localeFromEnvironment()
+{
+    return false;
+}
 
 } // namespace testing_support
