@@ -7,7 +7,7 @@ set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TOOLCHAIN="$QUI/mingw-w64.cmake"
-PACCHETTI=(g++-mingw-w64-x86-64-posix wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest)
+PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest)
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
 
@@ -65,10 +65,9 @@ sorgenti_debian() {
 }
 
 # Unpacks Debian's source of the package at the version installed here; prints its folder.
+# The work folder must exist: this runs in a subshell, where it could not be recorded for removal.
 sorgente() {
   local pacchetto="$1" versione="$2"
-  sorgenti_debian
-  cartella_lavoro
   (cd "$LAVORO" && apt-get source -q "$pacchetto=$versione" >&2)
   find "$LAVORO" -mindepth 1 -maxdepth 1 -type d -name "$pacchetto-*" | head -1
 }
@@ -82,6 +81,8 @@ LIBXML2="$CACHE/libxml2-$(versione libxml2-dev)-$COMPILATORE"
 if [ ! -f "$LIBXML2/.completo" ]; then
   echo "Building libxml2 for Windows into $LIBXML2" >&2
   rm -rf "$LIBXML2"
+  sorgenti_debian
+  cartella_lavoro
   sorgente_xml="$(sorgente libxml2 "$(versione libxml2-dev)")"
   # No iconv on Windows: the program registers its own Windows-1252 handler.
   cmake_windows -S "$sorgente_xml" -B "$LAVORO/libxml2-build" -DCMAKE_INSTALL_PREFIX="$LIBXML2" \
@@ -98,6 +99,8 @@ SQLITE="$CACHE/sqlite3-$(versione libsqlite3-dev)-$COMPILATORE"
 if [ ! -f "$SQLITE/.completo" ]; then
   echo "Building SQLite for Windows into $SQLITE" >&2
   rm -rf "$SQLITE"
+  sorgenti_debian
+  cartella_lavoro
   sorgente_sqlite="$(sorgente sqlite3 "$(versione libsqlite3-dev)")"
   mkdir -p "$LAVORO/sqlite-build"
   (cd "$LAVORO/sqlite-build" && "$sorgente_sqlite/configure" --disable-tcl >&2 && make sqlite3.c >&2)
