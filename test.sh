@@ -5,3 +5,5 @@ ROOT="$(cd "$(dirname "$0")" && pwd)"
 "$ROOT/scripts/setup.sh"
 cd "$ROOT/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure --parallel "$(nproc)"
+# The Windows build, cross-compiled and tested under Wine.
+"$ROOT/scripts/windows/test.sh"

@@ -8,6 +8,7 @@
 #include "hostserver/SchemaPratica.h"
 #include "hostserver/Sqlite.h"
 #include "platform/Clock.h"
+#include "platform/Paths.h"
 #include "tools/tc_GenTools.h"
 
 namespace hostserver {
@@ -329,7 +330,7 @@ std::span<const UtenteDemo> utentiDemo()
 void generaPratica(const std::filesystem::path& percorso, const OpzioniPratica& opzioni)
 {
     creaPraticaVuota(percorso);
-    DatabaseSqlite db(percorso.string(), SQLITE_OPEN_READWRITE);
+    DatabaseSqlite db(platform::percorsoUtf8(percorso), SQLITE_OPEN_READWRITE);
     db.esegui("PRAGMA synchronous = OFF; BEGIN");
     Generatore(db, opzioni).genera();
     db.esegui("COMMIT");

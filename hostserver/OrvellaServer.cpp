@@ -1,6 +1,8 @@
 #include "hostserver/OrvellaServer.h"
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
@@ -94,10 +96,10 @@ std::string ServerOrvella::percorsoDbPredefinito()
 {
     if (const char* variabile = std::getenv("ORVELLA_SERVER_DB"); variabile && *variabile)
         return variabile;
-    return platform::percorsoNativo(platform::cartellaProgramma() + "ambulatorio.sqlite").string();
+    return platform::percorsoUtf8(platform::percorsoNativo(platform::cartellaProgramma() + "ambulatorio.sqlite"));
 }
 
-const ServerOrvella::Metodo* ServerOrvella::trovaMetodo(std::string_view nome)
+const ServerOrvella::Metodo* ServerOrvella::trovaMetodo(std::string_view nome, bool ignoraMaiuscole)
 {
     static constexpr std::array<Metodo, 14> kMetodi = { {
         { "new", 0, 0, &ServerOrvella::nuovo },
@@ -115,11 +117,20 @@ const ServerOrvella::Metodo* ServerOrvella::trovaMetodo(std::string_view nome)
         { "Destroy", 0, 1, &ServerOrvella::fine },
         { "Free", 0, 1, &ServerOrvella::fine },
     } };
+    const auto uguali = [ignoraMaiuscole](unsigned char a, unsigned char b) {
+        return a == b || (ignoraMaiuscole && std::tolower(a) == std::tolower(b));
+    };
     for (const Metodo& metodo : kMetodi) {
-        if (metodo.nome == nome)
+        if (std::equal(metodo.nome.begin(), metodo.nome.end(), nome.begin(), nome.end(), uguali))
             return &metodo;
     }
     return nullptr;
+}
+
+std::string_view ServerOrvella::nomeMetodo(std::string_view nome)
+{
+    const Metodo* metodo = trovaMetodo(nome, true);
+    return metodo ? metodo->nome : std::string_view();
 }
 
 host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arguments& argomenti)
@@ -291,17 +302,19 @@ host::Variant ServerOrvella::generaXml(const host::Arguments& argomenti)
         else
             falliChiamata("Parametro sconosciuto per genera_xml: " + parametro.chiave);
     }
-    const std::filesystem::path destinazione(testo(argomenti, 2));
+    const std::filesystem::path destinazione = platform::percorsoDaUtf8(testo(argomenti, 2));
     if (destinazione.empty())
         falliChiamata("Percorso del file xml mancante.");
 
     // A canned extract stands in for the database's, for tests.
     if (const char* estrattoPronto = std::getenv("ORVELLA_SERVER_XML"); estrattoPronto && *estrattoPronto) {
         std::error_code errore;
-        std::filesystem::copy_file(
-            estrattoPronto, destinazione, std::filesystem::copy_options::overwrite_existing, errore);
+        // Removed first: the MinGW runtime's copy_file refuses an existing target whatever the options.
+        std::filesystem::remove(destinazione, errore);
+        std::filesystem::copy_file(platform::percorsoDaUtf8(estrattoPronto), destinazione,
+            std::filesystem::copy_options::overwrite_existing, errore);
         if (errore)
-            falliChiamata("Impossibile copiare " + std::string(estrattoPronto) + " in " + destinazione.string() + ": "
+            falliChiamata("Impossibile copiare " + std::string(estrattoPronto) + " in " + testo(argomenti, 2) + ": "
                 + errore.message());
         return {};
     }

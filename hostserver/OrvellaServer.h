@@ -35,6 +35,10 @@ public:
 
     host::Variant invoke(std::string_view metodo, const host::Arguments& argomenti) override;
 
+    // The method's name as the server spells it, found without regard to case as automation
+    // finds members; empty for a name the server does not have.
+    static std::string_view nomeMetodo(std::string_view nome);
+
 private:
     using Gestore = host::Variant (ServerOrvella::*)(const host::Arguments&);
     struct Metodo {
@@ -60,7 +64,7 @@ private:
         std::string codiceFiscale;
     };
 
-    static const Metodo* trovaMetodo(std::string_view nome);
+    static const Metodo* trovaMetodo(std::string_view nome, bool ignoraMaiuscole = false);
     std::optional<Guasto> cercaGuasto(std::string_view metodo, const host::Arguments& argomenti);
     const Utente& utenteConnesso() const;
     const Paziente* pazienteCorrente() const;

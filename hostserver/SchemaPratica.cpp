@@ -3,6 +3,7 @@
 #include <string>
 
 #include "hostserver/Sqlite.h"
+#include "platform/Paths.h"
 
 namespace hostserver {
 namespace {
@@ -69,8 +70,8 @@ void creaPraticaVuota(const std::filesystem::path& percorso)
 {
     // A journal left beside an old file would be replayed into the new one.
     for (const char* suffisso : { "", "-journal", "-wal", "-shm" })
-        std::filesystem::remove(percorso.string() + suffisso);
-    DatabaseSqlite db(percorso.string(), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
+        std::filesystem::remove(platform::percorsoDaUtf8(platform::percorsoUtf8(percorso) + suffisso));
+    DatabaseSqlite db(platform::percorsoUtf8(percorso), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     // A new file that a crash leaves half made is simply made again.
     db.esegui("PRAGMA synchronous = OFF");
     creaSchema(db.get());

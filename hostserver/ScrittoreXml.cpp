@@ -5,6 +5,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "platform/Paths.h"
+
 namespace hostserver {
 namespace {
 
@@ -107,10 +109,11 @@ void appendiTestoXml(std::string& uscita, std::string_view testo, bool inAttribu
 
 ScrittoreXml::ScrittoreXml(const std::filesystem::path& percorso)
     : percorso_(percorso)
-    , file_(std::fopen(percorso.c_str(), "wb"))
+    , file_(platform::apriFile(percorso, "wb"))
 {
     if (!file_)
-        throw std::runtime_error("Impossibile creare il file " + percorso.string() + ": " + std::strerror(errno));
+        throw std::runtime_error(
+            "Impossibile creare il file " + platform::percorsoUtf8(percorso) + ": " + std::strerror(errno));
     buffer_.reserve(kSoglia + 4096);
 }
 
@@ -154,7 +157,8 @@ void ScrittoreXml::foglia(std::string_view nome, std::string_view testo)
 void ScrittoreXml::scarica()
 {
     if (!buffer_.empty() && std::fwrite(buffer_.data(), 1, buffer_.size(), file_.get()) != buffer_.size())
-        throw std::runtime_error("Impossibile scrivere il file " + percorso_.string() + ": " + std::strerror(errno));
+        throw std::runtime_error(
+            "Impossibile scrivere il file " + platform::percorsoUtf8(percorso_) + ": " + std::strerror(errno));
     buffer_.clear();
 }
 
@@ -165,7 +169,8 @@ void ScrittoreXml::termina()
     scarica();
     std::FILE* file = file_.release();
     if (std::fclose(file) != 0)
-        throw std::runtime_error("Impossibile scrivere il file " + percorso_.string() + ": " + std::strerror(errno));
+        throw std::runtime_error(
+            "Impossibile scrivere il file " + platform::percorsoUtf8(percorso_) + ": " + std::strerror(errno));
 }
 
 } // namespace hostserver

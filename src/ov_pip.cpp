@@ -5,7 +5,7 @@
 #include "app/Interfaccia.h"
 #include "app/Logo.h"
 #include "app/RigaDiComando.h"
-#include "hostserver/OrvellaServer.h"
+#include "app/ServerProgramma.h"
 #include "platform/MessageBox.h"
 
 int main(int argc, char* argv[])
@@ -18,7 +18,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("ov_pip"));
     QApplication::setWindowIcon(iconaProgramma());
     platform::setMessageBoxHandler(mostraMessaggioQt);
-    registraServerOrvella();
+    registraServerProgramma();
 
     TfrmLogin finestra;
     finestra.show();

@@ -5,6 +5,7 @@
 #include <charconv>
 #include <map>
 
+#include "host/ClassiSistema.h"
 #include "tools/Cp1252.h"
 
 namespace host {
@@ -47,7 +48,7 @@ std::unique_ptr<AutomationObject> createAutomationObject(const std::string& iden
 {
     const auto trovata = registroClassi().find(identificatore);
     if (trovata == registroClassi().end())
-        throw AutomationError(u"Invalid class string: " + utf8ToUtf16(identificatore));
+        return creaOggettoDiSistema(identificatore);
     std::unique_ptr<AutomationObject> oggetto = trovata->second();
     if (!oggetto)
         throw AutomationError(u"Server execution failed: " + utf8ToUtf16(identificatore));

@@ -37,15 +37,17 @@ public:
     virtual Variant invoke(std::string_view metodo, const Arguments& argomenti) = 0;
 };
 
-// The class registry that stands in for the system's object registry: identifiers such as
-// "Orvella.Server" resolve to factories that create a new instance on every call.
+// The process's own class registry, in front of the system's object registry (COM on Windows):
+// identifiers such as "Orvella.Server" resolve to factories that create a new instance on every
+// call; an identifier registered here hides the system's class of that name.
 using AutomationFactory = std::function<std::unique_ptr<AutomationObject>()>;
 
 void registerAutomationClass(const std::string& identificatore, AutomationFactory fabbrica);
 void unregisterAutomationClass(const std::string& identificatore);
 
-// A new instance of the registered class; throws AutomationError for an unknown identifier
-// or when the factory gives nothing. What the factory itself raises passes on unchanged.
+// A new instance of the registered class, else of the system's class of that name; throws
+// AutomationError for an unknown identifier or when the factory gives nothing. What the factory
+// itself raises passes on unchanged.
 std::unique_ptr<AutomationObject> createAutomationObject(const std::string& identificatore);
 
 // The conversions of the session wrapper: empty gives "", null or another kind raises.

@@ -10,6 +10,7 @@
 
 #include <libxml/parser.h>
 
+#include "host/CodificaXml.h"
 #include "host/IndiceEstratto.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
@@ -218,6 +219,7 @@ void erroreSilenzioso(void*, xmlError*) { }
 DocumentoXml::DocumentoXml()
 {
     xmlInitParser();
+    registraCodificaWindows1252();
 }
 
 DocumentoXml::~DocumentoXml()

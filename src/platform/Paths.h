@@ -1,15 +1,22 @@
 #pragma once
 
+#include <cstdio>
 #include <filesystem>
-#include <memory>
 #include <string>
-
-class QTemporaryDir;
+#include <string_view>
 
 namespace platform {
 
-// The program builds its paths as Windows-1252 text; the file system wants UTF-8 names.
+// The program builds its paths as Windows-1252 text; the file system wants its own form of the
+// name (UTF-8 bytes here, UTF-16 on Windows).
 std::filesystem::path percorsoNativo(const std::string& percorso);
+
+// The same for a path held as UTF-8 text (the stand-in server's and SQLite's form), and back.
+std::filesystem::path percorsoDaUtf8(std::string_view percorso);
+std::string percorsoUtf8(const std::filesystem::path& percorso);
+
+// std::fopen for a path in the file system's form, whatever characters the name holds.
+std::FILE* apriFile(const std::filesystem::path& percorso, const char* modo);
 
 // Whether something stands at the path the program built; an unreadable path counts as absent.
 bool esiste(const std::string& percorso);
@@ -45,11 +52,14 @@ public:
     const std::string& percorso() const { return percorso_; }
 
 private:
-    std::unique_ptr<QTemporaryDir> cartella_;
     std::string percorso_;
 };
 
+// Makes a new folder under sDirBase that only this user may enter, under a name nobody chose
+// before; its path with a trailing separator, or the empty text when it cannot be made.
+std::string creaCartellaPrivata(const std::string& sDirBase);
+
 // The separator of the paths the program builds.
-inline constexpr char separatore = '/';
+extern const char separatore;
 
 } // namespace platform

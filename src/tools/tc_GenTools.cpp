@@ -3,7 +3,7 @@
 #include <limits>
 #include <utility>
 
-#include "platform/RegistryFile.h"
+#include "platform/Registro.h"
 #include "tools/Cp1252.h"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
 #include "platform/MessageBox.h"
+#include "platform/Paths.h"
 #include "support/ScriptedAutomation.h"
 #include "support/TestSupport.h"
 #include "tools/Cp1252.h"
@@ -131,6 +132,15 @@ struct Cartelle {
     }
     std::string output(const std::string& nome) const { return sDirOutput + nome; }
 };
+
+// Besides the export files, a debug run leaves the log and the history folder in the output
+// folder, and the copy of the extract where the platform keeps it there.
+std::vector<std::string> fileDiDebug(const Cartelle& cartelle)
+{
+    if (percorsoCopiaDebug(cartelle.sDirOutput) == cartelle.output("karv.xml"))
+        return { "karv.xml", "karv_log.txt", "storico" };
+    return { "karv_log.txt", "storico" };
+}
 
 std::vector<std::string> fileIn(const std::string& cartella)
 {
@@ -325,23 +335,24 @@ TEST_F(EsportazioneTracciatoTest, HostCallsAndLogLinesOfARun)
         "Codice regionale = 4711",
         "Contratto = MMG",
         "Filtro data -> dal 2024-01-01 al 2024-01-31",
-        "Lista pipp salvata in " + cartelle.output("karv.xml"),
+        "Lista pipp salvata in " + percorsoCopiaDebug(cartelle.sDirOutput),
         "--- Pazienti 1 ---",
     };
     ASSERT_GE(righe.size(), attese.size());
     EXPECT_EQ(std::vector<std::string>(righe.begin(), righe.begin() + static_cast<long>(attese.size())), attese);
     EXPECT_EQ(righe.back(), "Procedura terminata");
-    // The debug copy of the extract stays in the output folder.
-    EXPECT_EQ(readFile(cartelle.output("karv.xml")), *xml);
+    EXPECT_EQ(readFile(platform::percorsoNativo(percorsoCopiaDebug(cartelle.sDirOutput))), *xml);
 }
 
 TEST_F(EsportazioneTracciatoTest, OutsideDebugModeNoLogAndNoCopy)
 {
     log.setDebug(false);
+    const fs::path copia = platform::percorsoNativo(percorsoCopiaDebug(cartelle.sDirOutput));
+    fs::remove(copia); // where the copy lies outside the test's folder, an earlier run's
     xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "VISITA ADP" } } } });
     esegui();
     EXPECT_FALSE(fs::exists(unita.sFileLog));
-    EXPECT_FALSE(fs::exists(cartelle.output("karv.xml")));
+    EXPECT_FALSE(fs::exists(copia));
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
     EXPECT_TRUE(fs::exists(cartelle.output("ACCESSI.DAT")));
 }
@@ -398,7 +409,7 @@ TEST_F(EsportazioneTracciatoTest, ListWithoutChildrenLogsMinusOneAndWritesNothin
     esegui();
     const std::vector<std::string> righe = logMessages(unita.sFileLog);
     EXPECT_TRUE(contiene(righe, "--- Pazienti -1 ---"));
-    EXPECT_EQ(fileIn(cartelle.sDirOutput), (std::vector<std::string> { "karv.xml", "karv_log.txt", "storico" }));
+    EXPECT_EQ(fileIn(cartelle.sDirOutput), fileDiDebug(cartelle));
     EXPECT_EQ(finestra.memo1,
         sommario("MMG",
             "\r\nVisite: nessuna visita trovata nel periodo selezionato"
@@ -489,7 +500,7 @@ TEST_F(EsportazioneTracciatoTest, UnusableExtractIsAnErrorNotAnEmptyMonth)
         EXPECT_EQ(std::count(righe.begin(), righe.end(), messaggio), 1);
         EXPECT_FALSE(contiene(righe, "--- Nessun record ppip trovato ---"));
         EXPECT_FALSE(contiene(righe, "Procedura terminata"));
-        EXPECT_EQ(fileIn(cartelle.sDirOutput), (std::vector<std::string> { "karv.xml", "karv_log.txt", "storico" }));
+        EXPECT_EQ(fileIn(cartelle.sDirOutput), fileDiDebug(cartelle));
         EXPECT_EQ(server.callCount("carica"), 0);
         EXPECT_EQ(server.callCount("new_object"), 0);
         EXPECT_TRUE(fs::is_empty(cartelle.sDirTemporanea));
@@ -754,6 +765,8 @@ INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, AvvisiTest,
 TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
 {
     const testing_support::ScopedTimeZone utc("UTC");
+    if (!utc.available())
+        GTEST_SKIP() << "local time follows the system's zone only";
     const auto istante = file_clock::from_sys(sys_days { 2024y / May / 17 } + 14h + 30min + 5s);
     for (const char* nome : { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" }) {
         writeFile(cartelle.output(nome), std::string("vecchio ") + nome);
@@ -770,7 +783,7 @@ TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
             "2024-05-17 14.30_BILSALU.DAT",
         }));
     EXPECT_EQ(readFile(cartelle.sDirStorico + "2024-05-17 14.30.04_PPIP.DAT"), "vecchio PPIP.DAT");
-    EXPECT_EQ(fileIn(cartelle.sDirOutput), (std::vector<std::string> { "karv.xml", "karv_log.txt", "storico" }));
+    EXPECT_EQ(fileIn(cartelle.sDirOutput), fileDiDebug(cartelle));
 }
 
 TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBeforeTheExtraction)
@@ -1063,7 +1076,7 @@ TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
         const fs::path db = cartelle.radice / "pratica.sqlite";
         hostserver::creaPraticaVuota(db);
         sqlite3* altroProgramma = nullptr;
-        ASSERT_EQ(sqlite3_open(db.c_str(), &altroProgramma), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(platform::percorsoUtf8(db).c_str(), &altroProgramma), SQLITE_OK);
         esegui(altroProgramma, "INSERT INTO utenti VALUES ('rossi', 'altra', 'M01', 'T', '815', 'MMG');");
         if (!conTabellaGuasti)
             esegui(altroProgramma, "DROP TABLE guasti;");
@@ -1095,7 +1108,7 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
     hostserver::creaPraticaVuota(db);
     {
         sqlite3* connessione = nullptr;
-        ASSERT_EQ(sqlite3_open(db.c_str(), &connessione), SQLITE_OK);
+        ASSERT_EQ(sqlite3_open(platform::percorsoUtf8(db).c_str(), &connessione), SQLITE_OK);
         esegui(connessione, R"(
             INSERT INTO utenti VALUES ('bianchi', 'segreta', 'P01', 'T', '4711', 'PLS');
             INSERT INTO utenti VALUES ('rossi', 'altra', 'M01', 'T', '815', 'MMG');

@@ -112,6 +112,8 @@ TEST(ComponiTimbro, ExactlyMidnightIsTheDateAlone)
 
 TEST(TimbroLog, UsesTheEnvironmentLocaleShortDate)
 {
+    if (!testing_support::localeFromEnvironment())
+        GTEST_SKIP() << "the user's regional settings, not the environment, give the forms here";
     const ScopedEnv locale { "LC_ALL", "C" };
     const platform::LocalTime momento = local_days { year { 2026 } / December / 6 } + ora(16, 11, 24);
 

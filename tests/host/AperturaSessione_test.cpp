@@ -43,7 +43,7 @@ protected:
         registro("\"karv_debug\"=\"0\"");
     }
 
-    void registro(const std::string& valore) { testing_support::writeFile(dir / "registry.reg", fileRegistro(valore)); }
+    void registro(const std::string& valore) { impostazioni.write(fileRegistro(valore)); }
 
     bool apri()
     {
@@ -69,8 +69,7 @@ protected:
 
     MessageRecorder messaggi;
     ScriptedAutomation server;
-    TempDir dir;
-    ScopedEnv percorsoRegistro { "OV_PIP_REGISTRY", (dir / "registry.reg").string() };
+    testing_support::ScopedRegistry impostazioni;
 
     bool bDebug = true;
     std::unique_ptr<Torvapat> oOrvapat;
@@ -294,9 +293,9 @@ INSTANTIATE_TEST_SUITE_P(AperturaSessione, InterruttoreDebug,
         ValoreDebug { "DwordOne", R"("karv_debug"=dword:00000001)", false }),
     [](const auto& caso) { return std::string(caso.param.nome); });
 
-TEST_F(AperturaSessioneTest, MissingRegistryFileLeavesDebugOff)
+TEST_F(AperturaSessioneTest, MissingSettingsLeaveDebugOff)
 {
-    ScopedEnv altrove { "OV_PIP_REGISTRY", (dir / "assente.reg").string() };
+    impostazioni.clear();
 
     EXPECT_TRUE(apri());
 

@@ -28,8 +28,9 @@ std::string estratto(const std::string& corpo)
 TEST(DocumentoXml, LoadsFileByWindows1252PathAndFindsTheList)
 {
     TempDir cartella;
-    // "à" in the program's Windows-1252 path, UTF-8 on disk.
-    writeFile(cartella / "estratto_\xC3\xA0.xml", estratto("<P io_id_paziente=\"1\"/>\n<P io_id_paziente=\"2\"/>\n"));
+    // "à" in the program's Windows-1252 path, the file system's own form of it on disk.
+    writeFile(
+        cartella.path() / u8"estratto_\u00E0.xml", estratto("<P io_id_paziente=\"1\"/>\n<P io_id_paziente=\"2\"/>\n"));
     DocumentoXml doc;
     ASSERT_TRUE(doc.load(cartella.path().string() + "/estratto_\xE0.xml"));
     EXPECT_FALSE(doc.vuoto());
@@ -222,6 +223,12 @@ TEST(DocumentoXml, Windows1252OnlyCharactersAndUnrepresentableOnes)
     DocumentoXml doc;
     ASSERT_TRUE(doc.loadXml("<?xml version=\"1.0\" encoding=\"windows-1252\"?><R><a>\x80 \x9C \x8A</a></R>"));
     EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x80 \x9C \x8A");
+
+    // The five bytes that Windows-1252 leaves undefined come through unchanged, as Windows reads them.
+    ASSERT_TRUE(doc.loadXml("<?xml version=\"1.0\" encoding=\"windows-1252\"?><R><a>\x81\x8D\x8F\x90\x9D</a></R>"));
+    EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x81\x8D\x8F\x90\x9D");
+    ASSERT_TRUE(doc.loadXml("<?xml version=\"1.0\" encoding=\"CP1252\"?><R><a>\x80\x81</a></R>"));
+    EXPECT_EQ(doc.leggiNodo(doc.selezionaNodo("/R"), "a"), "\x80\x81");
 
     // Euro sign, a Polish L with stroke and a CJK ideograph: the last two have no Windows-1252 byte.
     ASSERT_TRUE(doc.loadXml("<R><a>\xE2\x82\xAC\xC5\x81\xE4\xB8\xAD</a><b>&#x20AC;&#x141;</b></R>"));

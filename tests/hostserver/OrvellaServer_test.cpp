@@ -681,8 +681,8 @@ TEST_F(CreazioneServerTest, IlRegistroApreIlDatabaseIndicatoDallAmbiente)
 TEST_F(CreazioneServerTest, SenzaVariabileIlDatabaseStaAccantoAlProgramma)
 {
     ScopedEnv ambiente("ORVELLA_SERVER_DB", "");
-    EXPECT_EQ(std::filesystem::path(ServerOrvella::percorsoDbPredefinito()),
-        std::filesystem::read_symlink("/proc/self/exe").parent_path() / "ambulatorio.sqlite");
+    const std::filesystem::path db = platform::percorsoDaUtf8(ServerOrvella::percorsoDbPredefinito());
+    EXPECT_EQ(db, platform::percorsoNativo(platform::cartellaProgramma()) / "ambulatorio.sqlite");
 }
 
 TEST_F(CreazioneServerTest, DatabaseMancanteOIlleggibileFaFallireLaCreazione)

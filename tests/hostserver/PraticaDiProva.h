@@ -19,6 +19,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
 #include "hostserver/Sqlite.h"
+#include "platform/Paths.h"
 #include "support/TestSupport.h"
 #include "tools/Cp1252.h"
 
@@ -31,7 +32,7 @@ public:
     PraticaDiProva()
     {
         hostserver::creaPraticaVuota(percorso());
-        db_ = std::make_unique<hostserver::DatabaseSqlite>(percorso().string(), SQLITE_OPEN_READWRITE);
+        db_ = std::make_unique<hostserver::DatabaseSqlite>(platform::percorsoUtf8(percorso()), SQLITE_OPEN_READWRITE);
         // Every row is its own transaction; a test has no use for them reaching the disk.
         db_->esegui("PRAGMA synchronous = OFF");
     }
@@ -127,7 +128,7 @@ inline std::string erroreDi(
 class DocumentoXml {
 public:
     explicit DocumentoXml(const std::filesystem::path& percorso)
-        : doc_(xmlReadFile(percorso.c_str(), nullptr, XML_PARSE_NONET))
+        : doc_(xmlReadFile(platform::percorsoUtf8(percorso).c_str(), nullptr, XML_PARSE_NONET))
     {
         if (doc_)
             contesto_.reset(xmlXPathNewContext(doc_.get()));

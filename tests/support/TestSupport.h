@@ -57,36 +57,42 @@ private:
 };
 
 // Sets TZ for the object's lifetime, e.g. "UTC" or "CET-1CEST,M3.5.0,M10.5.0/3", and makes the C
-// library read it again on the way in and out.
+// library read it again on the way in and out. available() is false on Windows, whose local time
+// follows the system's zone only: the test then skips.
 class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const std::string& tz);
     ~ScopedTimeZone();
     ScopedTimeZone(const ScopedTimeZone&) = delete;
     ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
+    bool available() const { return available_; }
 
 private:
     std::optional<ScopedEnv> tz_;
+    bool available_ = false;
 };
 
 // Caps the size of any file this process writes, as a full disk would, for the object's lifetime.
-// SIGXFSZ is ignored meanwhile, so that a write past the cap fails with EFBIG.
+// SIGXFSZ is ignored meanwhile, so that a write past the cap fails with EFBIG. available() is
+// false on Windows, which has no such cap: the test then skips.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(std::uint64_t byte);
     ~FileSizeLimit();
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+    bool available() const { return available_; }
 
 private:
     std::uint64_t precedenteCur_ = 0;
     std::uint64_t precedenteMax_ = 0;
     void (*segnalePrecedente_)(int) = nullptr;
+    bool available_ = false;
 };
 
 // Compiles a glibc locale (e.g. "it_IT", UTF-8) into a folder of its own and, for the object's
 // lifetime, points LOCPATH there and LC_ALL at it. available() is false where the machine has no
-// locale sources or localedef: the test then skips.
+// locale sources or localedef, and on Windows: the test then skips.
 class ScopedLocale {
 public:
     explicit ScopedLocale(const std::string& nome);
@@ -116,6 +122,31 @@ private:
     platform::Istante ora_ { std::chrono::hours { 1 } };
     std::chrono::nanoseconds passo_;
 };
+
+// The settings store for the object's lifetime: empty at first, then holding what the last
+// regedit export given to write() holds. Elsewhere it is a registry file named by OV_PIP_REGISTRY;
+// on Windows it is the registry itself: the export is imported with "reg import", and the key
+// HKEY_LOCAL_MACHINE\SOFTWARE\Corvitel-Amberlo is removed on the way in, before each write and
+// on the way out.
+class ScopedRegistry {
+public:
+    ScopedRegistry();
+    ~ScopedRegistry();
+    ScopedRegistry(const ScopedRegistry&) = delete;
+    ScopedRegistry& operator=(const ScopedRegistry&) = delete;
+
+    void write(const std::string& esportazione);
+    // Back to no settings at all.
+    void clear();
+
+private:
+    TempDir cartella_;
+    std::optional<ScopedEnv> file_;
+};
+
+// Whether the user's date and time conventions come from the environment (LC_ALL, LANG), as they
+// do everywhere but on Windows, whose regional settings are the user's own.
+bool localeFromEnvironment();
 
 // The messages of a run log file without their time stamps, one per line.
 std::vector<std::string> logMessages(const std::filesystem::path& file);

@@ -1,4 +1,4 @@
-#include "platform/RegistryFile.h"
+#include "platform/linux/RegistryFile.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "platform/RegistryFile.h"
+#include "platform/linux/RegistryFile.h"
 
 #include <gtest/gtest.h>
 

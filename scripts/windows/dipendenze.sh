@@ -1,0 +1,153 @@
+#!/usr/bin/env bash
+# Installs the cross compiler and Wine, then builds libxml2, SQLite and GoogleTest for 64-bit
+# Windows from Debian's own sources with the same toolchain. Each library is built once per
+# version and compiler into a cache outside the clone, so a fresh clone on this machine reuses it.
+# Prints the folder that holds them (the prefix for the cross build) as its last line.
+set -euo pipefail
+
+QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+TOOLCHAIN="$QUI/mingw-w64.cmake"
+PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest)
+
+if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
+
+installato() {
+  dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
+}
+
+mancanti=()
+for pacchetto in "${PACCHETTI[@]}"; do
+  installato "$pacchetto" || mancanti+=("$pacchetto")
+done
+if [ ${#mancanti[@]} -gt 0 ]; then
+  echo "Installing: ${mancanti[*]}" >&2
+  if ! { "${SUDO[@]}" apt-get update >&2 \
+      && "${SUDO[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 install -y \
+        --no-install-recommends "${mancanti[@]}" >&2; }; then
+    echo "ERROR: cannot install the MinGW-w64 cross compiler and Wine (${mancanti[*]}): the Windows build and its tests cannot run." >&2
+    exit 1
+  fi
+fi
+
+versione() {
+  dpkg-query -W -f='${Version}' "$1"
+}
+COMPILATORE="gcc$(x86_64-w64-mingw32-gcc-posix -dumpfullversion)"
+CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/ov_pip/mingw-w64"
+mkdir -p "$CACHE"
+
+# One build at a time on this machine: two clones may share the cache.
+exec 9>"$CACHE/.lock"
+flock 9
+
+LAVORO=""
+pulisci() { [ -z "$LAVORO" ] || rm -rf "$LAVORO"; }
+trap pulisci EXIT
+cartella_lavoro() {
+  if [ -z "$LAVORO" ]; then
+    LAVORO="$(mktemp -d)"
+    chmod 755 "$LAVORO" # apt-get source drops privileges to _apt when it can
+  fi
+}
+
+# apt-get source needs a deb-src entry; derive it from the machine's own sources.
+sorgenti_debian() {
+  if apt-cache showsrc libxml2 2>/dev/null | grep -q '^Package:'; then
+    return
+  fi
+  local voce=/etc/apt/sources.list.d/ov_pip-deb-src
+  if [ -f /etc/apt/sources.list.d/debian.sources ]; then
+    sed 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources | "${SUDO[@]}" tee "$voce.sources" >/dev/null
+  else
+    grep -h '^deb ' /etc/apt/sources.list 2>/dev/null | sed 's/^deb /deb-src /' | "${SUDO[@]}" tee "$voce.list" >/dev/null
+  fi
+  "${SUDO[@]}" apt-get update >&2
+}
+
+# Unpacks Debian's source of the package at the version installed here; prints its folder.
+# The work folder must exist: this runs in a subshell, where it could not be recorded for removal.
+sorgente() {
+  local pacchetto="$1" versione="$2"
+  (cd "$LAVORO" && apt-get source -q "$pacchetto=$versione" >&2)
+  find "$LAVORO" -mindepth 1 -maxdepth 1 -type d -name "$pacchetto-*" | head -1
+}
+
+cmake_windows() {
+  cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release "$@" >&2
+}
+
+# --- libxml2 -------------------------------------------------------------------------------
+LIBXML2="$CACHE/libxml2-$(versione libxml2-dev)-$COMPILATORE"
+if [ ! -f "$LIBXML2/.completo" ]; then
+  echo "Building libxml2 for Windows into $LIBXML2" >&2
+  rm -rf "$LIBXML2"
+  sorgenti_debian
+  cartella_lavoro
+  sorgente_xml="$(sorgente libxml2 "$(versione libxml2-dev)")"
+  # No iconv on Windows: the program registers its own Windows-1252 handler.
+  cmake_windows -S "$sorgente_xml" -B "$LAVORO/libxml2-build" -DCMAKE_INSTALL_PREFIX="$LIBXML2" \
+    -DBUILD_SHARED_LIBS=OFF -DLIBXML2_WITH_ICONV=OFF -DLIBXML2_WITH_LZMA=OFF -DLIBXML2_WITH_ZLIB=OFF \
+    -DLIBXML2_WITH_PYTHON=OFF -DLIBXML2_WITH_HTTP=OFF -DLIBXML2_WITH_FTP=OFF -DLIBXML2_WITH_TESTS=OFF \
+    -DLIBXML2_WITH_PROGRAMS=OFF
+  cmake --build "$LAVORO/libxml2-build" --parallel >&2
+  cmake --install "$LAVORO/libxml2-build" >&2
+  touch "$LIBXML2/.completo"
+fi
+
+# --- SQLite: Debian ships the full tree; its single-file form is generated with tclsh -------
+SQLITE="$CACHE/sqlite3-$(versione libsqlite3-dev)-$COMPILATORE"
+if [ ! -f "$SQLITE/.completo" ]; then
+  echo "Building SQLite for Windows into $SQLITE" >&2
+  rm -rf "$SQLITE"
+  sorgenti_debian
+  cartella_lavoro
+  sorgente_sqlite="$(sorgente sqlite3 "$(versione libsqlite3-dev)")"
+  mkdir -p "$LAVORO/sqlite-build"
+  (cd "$LAVORO/sqlite-build" && "$sorgente_sqlite/configure" --disable-tcl >&2 && make sqlite3.c >&2)
+  mkdir -p "$SQLITE/include" "$SQLITE/lib"
+  x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA \
+    -c "$LAVORO/sqlite-build/sqlite3.c" -o "$LAVORO/sqlite-build/sqlite3.o"
+  x86_64-w64-mingw32-ar rcs "$SQLITE/lib/libsqlite3.a" "$LAVORO/sqlite-build/sqlite3.o"
+  cp "$LAVORO/sqlite-build/sqlite3.h" "$sorgente_sqlite/src/sqlite3ext.h" "$SQLITE/include/" 2>/dev/null \
+    || cp "$LAVORO/sqlite-build/sqlite3.h" "$SQLITE/include/"
+  touch "$SQLITE/.completo"
+fi
+
+# --- GoogleTest: the sources that the googletest package installs ---------------------------
+GTEST="$CACHE/googletest-$(versione googletest)-$COMPILATORE"
+if [ ! -f "$GTEST/.completo" ]; then
+  echo "Building GoogleTest for Windows into $GTEST" >&2
+  rm -rf "$GTEST"
+  cartella_lavoro
+  cmake_windows -S /usr/src/googletest -B "$LAVORO/gtest-build" -DCMAKE_INSTALL_PREFIX="$GTEST"
+  cmake --build "$LAVORO/gtest-build" --parallel >&2
+  cmake --install "$LAVORO/gtest-build" >&2
+  touch "$GTEST/.completo"
+fi
+
+# --- What the cross build reads: pkg-config files and an initial CMake cache -----------------
+PREFISSO="$CACHE/prefix-$(basename "$LIBXML2")-$(basename "$SQLITE")-$(basename "$GTEST")"
+if [ ! -f "$PREFISSO/.completo" ]; then
+  rm -rf "$PREFISSO"
+  mkdir -p "$PREFISSO/pkgconfig"
+  cat >"$PREFISSO/pkgconfig/libxml-2.0.pc" <<PC
+Name: libxml-2.0
+Description: libxml2, static, built for Windows
+Version: $(versione libxml2-dev)
+Cflags: -I$LIBXML2/include/libxml2 -DLIBXML_STATIC
+Libs: -L$LIBXML2/lib -lxml2 -lws2_32 -lbcrypt
+PC
+  cat >"$PREFISSO/pkgconfig/sqlite3.pc" <<PC
+Name: sqlite3
+Description: SQLite, static, built for Windows
+Version: $(versione libsqlite3-dev)
+Cflags: -I$SQLITE/include
+Libs: -L$SQLITE/lib -lsqlite3
+PC
+  cat >"$PREFISSO/cache.cmake" <<CM
+set(CMAKE_FIND_ROOT_PATH "$LIBXML2;$SQLITE;$GTEST" CACHE STRING "")
+set(GTest_DIR "$GTEST/lib/cmake/GTest" CACHE PATH "")
+CM
+  touch "$PREFISSO/.completo"
+fi
+echo "$PREFISSO"

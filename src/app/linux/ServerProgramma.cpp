@@ -1,0 +1,8 @@
+#include "app/ServerProgramma.h"
+
+#include "hostserver/OrvellaServer.h"
+
+void registraServerProgramma()
+{
+    registraServerOrvella();
+}

@@ -1,0 +1,123 @@
+#include "host/windows/OggettoCom.h"
+
+#include "host/windows/VariantCom.h"
+#include "platform/windows/TestoWindows.h"
+#include "tools/Cp1252.h"
+
+namespace host {
+namespace {
+
+// COM for the calling thread, from its first use to the thread's end. A thread that someone else
+// has already initialised (the window layer does so for its own) keeps its apartment.
+class ComDelThread {
+public:
+    ComDelThread()
+        : iniziato_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
+    {
+    }
+    ~ComDelThread()
+    {
+        if (iniziato_)
+            CoUninitialize();
+    }
+    ComDelThread(const ComDelThread&) = delete;
+    ComDelThread& operator=(const ComDelThread&) = delete;
+
+private:
+    bool iniziato_;
+};
+
+void inizializzaCom()
+{
+    thread_local ComDelThread com;
+}
+
+std::u16string descrizione(HRESULT esito)
+{
+    return platform::descrizioneSistema(static_cast<DWORD>(esito));
+}
+
+// The text a failing server left for this thread (IErrorInfo), or the empty text.
+std::u16string erroreDelServer()
+{
+    IErrorInfo* informazione = nullptr;
+    if (GetErrorInfo(0, &informazione) != S_OK || !informazione)
+        return {};
+    BSTR testo = nullptr;
+    informazione->GetDescription(&testo);
+    informazione->Release();
+    std::u16string descrizione
+        = testo ? std::u16string(reinterpret_cast<const char16_t*>(testo), SysStringLen(testo)) : u"";
+    SysFreeString(testo);
+    return descrizione;
+}
+
+// The server's own account of a DISP_E_EXCEPTION, or the system's text for its code.
+std::u16string testoEccezione(EXCEPINFO& eccezione)
+{
+    if (eccezione.pfnDeferredFillIn)
+        eccezione.pfnDeferredFillIn(&eccezione);
+    std::u16string testo = eccezione.bstrDescription
+        ? std::u16string(
+            reinterpret_cast<const char16_t*>(eccezione.bstrDescription), SysStringLen(eccezione.bstrDescription))
+        : u"";
+    SysFreeString(eccezione.bstrSource);
+    SysFreeString(eccezione.bstrDescription);
+    SysFreeString(eccezione.bstrHelpFile);
+    if (testo.empty())
+        testo = descrizione(eccezione.scode ? eccezione.scode : DISP_E_EXCEPTION);
+    return testo;
+}
+
+} // namespace
+
+std::unique_ptr<OggettoCom> OggettoCom::crea(const std::string& identificatore)
+{
+    inizializzaCom();
+    const std::u16string progId = utf8ToUtf16(identificatore);
+    CLSID classe {};
+    HRESULT esito = CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &classe);
+    if (FAILED(esito))
+        throw AutomationError(descrizione(esito) + u": " + progId);
+    IDispatch* dispatch = nullptr;
+    esito = CoCreateInstance(classe, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(&dispatch));
+    if (FAILED(esito)) {
+        const std::u16string delServer = erroreDelServer();
+        throw AutomationError(delServer.empty() ? descrizione(esito) + u": " + progId : delServer);
+    }
+    return std::unique_ptr<OggettoCom>(new OggettoCom(dispatch));
+}
+
+OggettoCom::OggettoCom(IDispatch* dispatch)
+    : dispatch_(dispatch)
+{
+}
+
+OggettoCom::~OggettoCom()
+{
+    dispatch_->Release();
+}
+
+Variant OggettoCom::invoke(std::string_view metodo, const Arguments& argomenti)
+{
+    std::u16string nome = utf8ToUtf16(metodo);
+    LPOLESTR nomi[] = { reinterpret_cast<LPOLESTR>(nome.data()) };
+    DISPID membro = DISPID_UNKNOWN;
+    HRESULT esito = dispatch_->GetIDsOfNames(IID_NULL, nomi, 1, LOCALE_USER_DEFAULT, &membro);
+    if (FAILED(esito))
+        throw AutomationError(descrizione(esito) + u": " + nome);
+
+    ArgomentiCom parametri(argomenti);
+    VariantCom risultato;
+    EXCEPINFO eccezione {};
+    UINT argomentoErrato = 0;
+    esito = dispatch_->Invoke(membro, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
+        parametri.parametri(), risultato.get(), &eccezione, &argomentoErrato);
+    if (esito == DISP_E_EXCEPTION)
+        throw AutomationError(testoEccezione(eccezione));
+    if (FAILED(esito))
+        throw AutomationError(descrizione(esito) + u": " + nome);
+    return daVariantCom(*risultato);
+}
+
+} // namespace host

@@ -1,0 +1,66 @@
+#include "support/TestSupport.h"
+
+#include <windows.h>
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace testing_support {
+
+ScopedEnv::ScopedEnv(std::string nome, const std::string& valore)
+    : nome_(std::move(nome))
+{
+    if (const char* vecchio = std::getenv(nome_.c_str())) {
+        aveva_ = true;
+        vecchio_ = vecchio;
+    }
+    _putenv_s(nome_.c_str(), valore.c_str());
+}
+
+ScopedEnv::~ScopedEnv()
+{
+    // An empty value removes the variable.
+    _putenv_s(nome_.c_str(), aveva_ ? vecchio_.c_str() : "");
+}
+
+ScopedTimeZone::ScopedTimeZone(const std::string&) { }
+
+ScopedTimeZone::~ScopedTimeZone() = default;
+
+FileSizeLimit::FileSizeLimit(std::uint64_t) { }
+
+FileSizeLimit::~FileSizeLimit() = default;
+
+ScopedLocale::ScopedLocale(const std::string&) { }
+
+ScopedRegistry::ScopedRegistry()
+{
+    clear();
+}
+
+ScopedRegistry::~ScopedRegistry()
+{
+    clear();
+}
+
+void ScopedRegistry::write(const std::string& esportazione)
+{
+    clear();
+    const std::filesystem::path file = cartella_ / "registro.reg";
+    writeFile(file, esportazione);
+    const std::string comando = "reg import \"" + file.string() + "\" >nul 2>&1";
+    if (std::system(comando.c_str()) != 0)
+        throw std::runtime_error("reg import failed for " + file.string());
+}
+
+void ScopedRegistry::clear()
+{
+    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvitel-Amberlo");
+}
+
+bool localeFromEnvironment()
+{
+    return false;
+}
+
+} // namespace testing_support
