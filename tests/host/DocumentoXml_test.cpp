@@ -436,9 +436,9 @@ TEST(DocumentoXml, ExternalEntitiesAndDtdsAreNeverRead)
     writeFile(cartella / "segreto.dtd", "<!ENTITY segreto \"SEGRETO\">");
     // A DTD that would break the parse if it were read.
     writeFile(cartella / "rotto.dtd", "<!ELEMENT R (#PCDATA)> questo non e' una DTD <<<");
-    const std::string uriSegreto = "file://" + (cartella / "segreto.txt").string();
-    const std::string uriDtdSegreta = "file://" + (cartella / "segreto.dtd").string();
-    const std::string uriDtd = "file://" + (cartella / "rotto.dtd").string();
+    const std::string uriSegreto = testing_support::fileUri(cartella / "segreto.txt");
+    const std::string uriDtdSegreta = testing_support::fileUri(cartella / "segreto.dtd");
+    const std::string uriDtd = testing_support::fileUri(cartella / "rotto.dtd");
     const xmlExternalEntityLoader caricatore = xmlGetExternalEntityLoader();
 
     // Used, an external entity would be text the extract does not hold: the extract is unusable.

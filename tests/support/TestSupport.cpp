@@ -55,6 +55,12 @@ ManualSteadyClock::~ManualSteadyClock()
     platform::setMonotonicClock({});
 }
 
+std::string fileUri(const std::filesystem::path& percorso)
+{
+    const std::string generico = percorso.generic_string();
+    return (generico.starts_with('/') ? "file://" : "file:///") + generico;
+}
+
 std::vector<std::string> logMessages(const std::filesystem::path& file)
 {
     std::vector<std::string> messaggi;

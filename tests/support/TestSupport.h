@@ -148,6 +148,13 @@ private:
 // do everywhere but on Windows, whose regional settings are the user's own.
 bool localeFromEnvironment();
 
+// Whether a folder's owner, group and other permission bits say who may enter it, as they do
+// everywhere but on Windows, whose folders are guarded by their access lists.
+bool folderPermissionBits();
+
+// A file: URI for a local path, valid on every platform (file:///C:/... on Windows).
+std::string fileUri(const std::filesystem::path& percorso);
+
 // The messages of a run log file without their time stamps, one per line.
 std::vector<std::string> logMessages(const std::filesystem::path& file);
 

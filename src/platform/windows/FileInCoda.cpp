@@ -113,8 +113,6 @@ std::string motivo(DWORD errore)
     case ERROR_DISK_FULL:
     case ERROR_HANDLE_DISK_FULL:
         return "spazio su disco esaurito";
-    case ERROR_DISK_QUOTA_EXCEEDED:
-        return "spazio su disco esaurito (quota dell'utente)";
     case ERROR_FILE_TOO_LARGE:
         return "il file ha raggiunto la dimensione massima";
     case ERROR_FILENAME_EXCED_RANGE:

@@ -90,4 +90,9 @@ bool localeFromEnvironment()
     return true;
 }
 
+bool folderPermissionBits()
+{
+    return true;
+}
+
 } // namespace testing_support

@@ -63,4 +63,9 @@ bool localeFromEnvironment()
     return false;
 }
 
+bool folderPermissionBits()
+{
+    return false;
+}
+
 } // namespace testing_support
