@@ -36,10 +36,10 @@ RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave
     // A leading backslash starts the path at the root, as the callers write it.
     const std::string::size_type inizio = chiave.find_first_not_of('\\');
     const std::wstring sottochiave = largoDa1252(inizio == std::string::npos ? "" : chiave.substr(inizio));
-    // Full access, as the settings have always been opened: where it is refused (a user without
-    // the right to change the key), the settings read as missing.
+    // Read access only: the program never writes the settings, and an ordinary user, who may not
+    // change a key of the machine, must still read them.
     HKEY aperta = nullptr;
-    if (RegOpenKeyExW(chiaveRadice(radice), sottochiave.c_str(), 0, KEY_ALL_ACCESS, &aperta) != ERROR_SUCCESS)
+    if (RegOpenKeyExW(chiaveRadice(radice), sottochiave.c_str(), 0, KEY_READ, &aperta) != ERROR_SUCCESS)
         return {};
     const ChiaveAperta chiaveAperta(aperta);
 
