@@ -130,13 +130,7 @@ constexpr std::string UnitaFormMain::*kFileTracciato[] = { &UnitaFormMain::sFile
 
 std::string percorsoCopiaDebug(const std::string& sDirOutput)
 {
-#ifdef _WIN32
-    (void)sDirOutput;
-    return "C:\\karv.xml";
-#else
-    // The file-system root is neither writable nor private here: the copy stays with the output.
-    return sDirOutput + "karv.xml";
-#endif
+    return platform::percorsoCopiaEstratto(sDirOutput);
 }
 
 std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite)

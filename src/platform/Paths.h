@@ -59,6 +59,10 @@ private:
 // before; its path with a trailing separator, or the empty text when it cannot be made.
 std::string creaCartellaPrivata(const std::string& sDirBase);
 
+// Where debug mode keeps a copy of the extract: the fixed "C:\karv.xml" on Windows; elsewhere, where
+// the file-system root is neither writable nor private, beside the output in sDirOutput.
+std::string percorsoCopiaEstratto(const std::string& sDirOutput);
+
 // The separator of the paths the program builds.
 extern const char separatore;
 

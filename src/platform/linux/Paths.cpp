@@ -78,6 +78,11 @@ std::string cartellaTemporanea()
     return conSeparatore(temporanea.percorso);
 }
 
+std::string percorsoCopiaEstratto(const std::string& sDirOutput)
+{
+    return sDirOutput + "karv.xml";
+}
+
 std::string creaCartellaPrivata(const std::string& sDirBase)
 {
     // mkdtemp makes the folder with owner-only access in one step, under a name it picks.

@@ -69,6 +69,11 @@ std::string cartellaTemporanea()
     return temporanea.percorso.back() == separatore ? temporanea.percorso : temporanea.percorso + separatore;
 }
 
+std::string percorsoCopiaEstratto(const std::string&)
+{
+    return "C:\\karv.xml";
+}
+
 std::string creaCartellaPrivata(const std::string& sDirBase)
 {
     // The user's temporary folder is already closed to other users; a name nobody made before
