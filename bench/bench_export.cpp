@@ -450,7 +450,7 @@ Risultati misuraFinestra(const fs::path& db, const fs::path& lavoro, int ripetiz
         fs::create_directories(uscita / "storico");
         FinestraMuta muta;
         const auto inizio = Orologio::now();
-        creaTracciato(unita, tabella, RunLog(), dallaData, kOggi, platform::cartellaProgramma(), muta);
+        creaTracciato(unita, tabella, RunLog(), dallaData, kOggi, platform::cartellaTemporanea(), muta);
         return secondi(Orologio::now() - inizio);
     };
     const auto esecuzioneFinestra = [&] {

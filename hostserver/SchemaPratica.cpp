@@ -70,7 +70,7 @@ void creaPraticaVuota(const std::filesystem::path& percorso)
 {
     // A journal left beside an old file would be replayed into the new one.
     for (const char* suffisso : { "", "-journal", "-wal", "-shm" })
-        std::filesystem::remove(platform::percorsoDaUtf8(platform::percorsoUtf8(percorso) + suffisso));
+        std::filesystem::remove(std::filesystem::path(percorso) += suffisso);
     DatabaseSqlite db(platform::percorsoUtf8(percorso), SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE);
     // A new file that a crash leaves half made is simply made again.
     db.esegui("PRAGMA synchronous = OFF");

@@ -291,8 +291,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 
     DocumentoXml& oXmlDoc = *unita.oXmlDoc;
     const EsitoCaricamento esitoEstratto = oXmlDoc.load(sFileXml);
-    // The host said it wrote the extract: one it cannot be read from is no empty month.
-    if (bEstrattoGenerato && platform::esiste(sFileXml)) {
+    // The host said it wrote the extract (and it is there): one it cannot be read from is no empty month.
+    if (bEstrattoGenerato) {
         if (const std::string motivo = motivoEstrattoInutilizzabile(oXmlDoc, esitoEstratto); !motivo.empty()) {
             const std::string messaggio = "ERRORE: File estrazione xml ppip non utilizzabile: " + motivo + ".";
             errore(log, messaggio);

@@ -97,7 +97,7 @@ int main(int argc, char* argv[])
     const bool aperta = inizializza(
         utf8ToCp1252(argomenti[0]), utf8ToCp1252(argomenti[1]), bDebug, unita.oOrvapat, unita.nPazienti, [&] {
             creaTracciato(unita, tabella, RunLog(bDebug, unita.sFileLog), dallaData, allaData,
-                platform::cartellaProgramma(), finestra);
+                platform::cartellaTemporanea(), finestra);
         });
     const bool riuscita
         = aperta && !finestra.uscitaRichiesta && messaggi == std::vector<std::string> { "Procedura terminata." };
