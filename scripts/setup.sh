@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev libgl-dev fonts-dejavu-core locales
+  qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core locales
   libxml2-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev
 )

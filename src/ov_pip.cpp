@@ -15,6 +15,7 @@ int main(int argc, char* argv[])
         return *esito;
 
     QApplication applicazione(argc, argv);
+    impostaItaliano(applicazione);
     QApplication::setApplicationName(QStringLiteral("ov_pip"));
     QApplication::setWindowIcon(iconaProgramma());
     platform::setMessageBoxHandler(mostraMessaggioQt);

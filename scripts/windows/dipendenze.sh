@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the cross compiler and Wine, then builds libxml2, SQLite and GoogleTest for 64-bit
+# Installs the cross compiler and Wine, then builds libxml2, SQLite, GoogleTest and Qt for 64-bit
 # Windows from Debian's own sources with the same toolchain. Each library is built once per
 # version and compiler into a cache outside the clone, so a fresh clone on this machine reuses it.
 # Prints the folder that holds them (the prefix for the cross build) as its last line.
@@ -7,7 +7,8 @@ set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TOOLCHAIN="$QUI/mingw-w64.cmake"
-PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest)
+PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n)
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
 
@@ -125,8 +126,37 @@ if [ ! -f "$GTEST/.completo" ]; then
   touch "$GTEST/.completo"
 fi
 
+# --- Qt: Core, Gui, Widgets and Test as DLLs, from Debian's qt6-base at the host's version -----
+# The host's Qt serves the cross build as its tool host (moc, rcc, uic). As DLLs beside the
+# program, a user may replace them, as the LGPL asks; the bundled third-party sources of Debian's
+# tarball are used, so nothing else has to be built for Windows.
+QT="$CACHE/qt6-base-$(versione qt6-base-dev)-$COMPILATORE"
+if [ ! -f "$QT/.completo" ]; then
+  echo "Building Qt for Windows into $QT (once per machine: about 20 minutes on two cores)" >&2
+  rm -rf "$QT"
+  sorgenti_debian
+  cartella_lavoro
+  sorgente_qt="$(sorgente qt6-base "$(versione qt6-base-dev)")"
+  # Debian's tarball drops the Wintab sources: no pen tablets. Direct2D must stay on, or the
+  # windows platform plugin misses its DirectWrite font database at link time.
+  cmake_windows -S "$sorgente_qt" -B "$LAVORO/qt-build" -DCMAKE_INSTALL_PREFIX="$QT" \
+    -DQT_HOST_PATH=/usr -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DBUILD_SHARED_LIBS=ON -DFEATURE_pkg_config=OFF -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF \
+    -DFEATURE_system_zlib=OFF -DFEATURE_system_pcre2=OFF -DFEATURE_system_png=OFF \
+    -DFEATURE_system_freetype=OFF -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_doubleconversion=OFF \
+    -DFEATURE_system_textmarkdownreader=OFF -DFEATURE_tabletevent=OFF \
+    -DFEATURE_direct2d=ON -DFEATURE_direct2d1_1=OFF \
+    -DFEATURE_sql=OFF -DFEATURE_network=OFF -DFEATURE_dbus=OFF -DFEATURE_printsupport=OFF \
+    -DFEATURE_concurrent=OFF -DFEATURE_xml=OFF -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
+    -DFEATURE_icu=OFF -DFEATURE_zstd=OFF -DFEATURE_jpeg=OFF
+  cmake --build "$LAVORO/qt-build" --parallel "$(nproc)" >&2
+  cmake --install "$LAVORO/qt-build" >&2
+  rm -rf "$LAVORO/qt-build" # 0.9 GB, no longer needed
+  touch "$QT/.completo"
+fi
+
 # --- What the cross build reads: pkg-config files and an initial CMake cache -----------------
-PREFISSO="$CACHE/prefix-$(basename "$LIBXML2")-$(basename "$SQLITE")-$(basename "$GTEST")"
+PREFISSO="$CACHE/prefix-$(basename "$LIBXML2")-$(basename "$SQLITE")-$(basename "$GTEST")-$(basename "$QT")"
 if [ ! -f "$PREFISSO/.completo" ]; then
   rm -rf "$PREFISSO"
   mkdir -p "$PREFISSO/pkgconfig"
@@ -145,7 +175,10 @@ Cflags: -I$SQLITE/include
 Libs: -L$SQLITE/lib -lsqlite3
 PC
   cat >"$PREFISSO/cache.cmake" <<CM
-set(CMAKE_FIND_ROOT_PATH "$LIBXML2;$SQLITE;$GTEST" CACHE STRING "")
+set(CMAKE_FIND_ROOT_PATH "$LIBXML2;$SQLITE;$GTEST;$QT" CACHE STRING "")
+set(CMAKE_PREFIX_PATH "$QT" CACHE PATH "")
+set(QT_HOST_PATH "/usr" CACHE PATH "")
+set(QT_HOST_PATH_CMAKE_DIR "/usr/lib/x86_64-linux-gnu/cmake" CACHE PATH "")
 set(GTest_DIR "$GTEST/lib/cmake/GTest" CACHE PATH "")
 CM
   touch "$PREFISSO/.completo"

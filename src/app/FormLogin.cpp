@@ -60,12 +60,14 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     scala_.posizionaEtichetta(lblUtente, QPoint(118, 7));
     txtUtente = new QLineEdit(this);
     scala_.posiziona(txtUtente, QRect(117, 24, 169, 21));
+    nominaPerLettoreSchermo(txtUtente, lblUtente);
 
     lblPw = new QLabel(QStringLiteral("Password"), this);
     grassetto(lblPw);
     scala_.posizionaEtichetta(lblPw, QPoint(119, 56));
     txtPw = new QLineEdit(this);
     scala_.posiziona(txtPw, QRect(118, 72, 168, 21));
+    nominaPerLettoreSchermo(txtPw, lblPw);
     auto* stile = new StilePassword;
     stile->setParent(txtPw);
     txtPw->setStyle(stile);
@@ -89,6 +91,7 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     scala_.posiziona(StatusBar1, QRect(0, 159 - 19, 301, 19));
     auto* pannello = new QLabel(QStringLiteral(" Inserire Nome Utente e Password di Orvella"), StatusBar1);
     StatusBar1->addWidget(pannello, 1);
+    StatusBar1->setAccessibleName(pannello->text().trimmed());
 
     setTabOrder(txtUtente, txtPw);
     setTabOrder(txtPw, cmdOK);

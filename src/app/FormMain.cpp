@@ -137,14 +137,17 @@ TfrmMain::TfrmMain(QWidget* parent)
     scala_.posizionaEtichetta(Label1, QPoint(110, 42));
     dtDallaData = new TSelettoreData(this);
     scala_.posiziona(dtDallaData, QRect(168, 39, 104, 21));
+    nominaPerLettoreSchermo(dtDallaData, Label1);
     Label2 = new QLabel(QStringLiteral("Alla data:"), this);
     scala_.posizionaEtichetta(Label2, QPoint(110, 67));
     dtAllaData = new TSelettoreData(this);
     scala_.posiziona(dtAllaData, QRect(167, 65, 105, 21));
+    nominaPerLettoreSchermo(dtAllaData, Label2);
 
     chkVacc = new TCasellaDidascalia(QStringLiteral("Zezavazoza vaccinazioni (PIPP) in tracciato separato"), this);
     scala_.posiziona(chkVacc, QRect(110, 88, 171, 28));
     chkVacc->setChecked(true);
+    chkVacc->setAccessibleName(chkVacc->didascalia()->text());
 
     cmdExit = new QPushButton(QStringLiteral("Uscita"), this);
     scala_.posiziona(cmdExit, QRect(110, 119, 160, 26));
@@ -156,11 +159,13 @@ TfrmMain::TfrmMain(QWidget* parent)
 
     lblLog = new QLabel(QStringLiteral("---"), this);
     lblLog->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    lblLog->setAccessibleName(QStringLiteral("Avanzamento"));
     scala_.posiziona(lblLog, QRect(289, 8, 327, 40));
 
     Memo1 = new QPlainTextEdit(this);
     scala_.posiziona(Memo1, QRect(280, 4, 345, 132));
     Memo1->setReadOnly(true);
+    Memo1->setAccessibleName(QStringLiteral("Riepilogo"));
 
     lblVer = creaEtichettaVersione(this);
 

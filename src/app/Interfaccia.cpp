@@ -5,6 +5,8 @@
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
+#include <QTranslator>
+#include <QLocale>
 #include <cmath>
 
 #include "app/Logo.h"
@@ -28,6 +30,23 @@ QLabel* creaEtichettaVersione(QWidget* parent)
     etichetta->setAttribute(Qt::WA_TranslucentBackground);
     etichetta->setGeometry(82, 130, 20, 10);
     return etichetta;
+}
+
+void nominaPerLettoreSchermo(QWidget* controllo, QLabel* etichetta)
+{
+    QString nome = etichetta->text();
+    if (nome.endsWith(QLatin1Char(':')))
+        nome.chop(1);
+    controllo->setAccessibleName(nome);
+    etichetta->setBuddy(controllo);
+}
+
+void impostaItaliano(QCoreApplication& applicazione)
+{
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    auto* traduzione = new QTranslator(&applicazione);
+    if (traduzione->load(QStringLiteral(":/traduzioni/qtbase_it.qm")))
+        QCoreApplication::installTranslator(traduzione);
 }
 
 void scalaEtichettaVersione(QLabel* etichetta, double fattore)

@@ -4,6 +4,7 @@
 #include <QMessageBox>
 #include <QString>
 
+class QCoreApplication;
 class QLabel;
 class QWidget;
 #include <string>
@@ -25,6 +26,15 @@ QLabel* creaEtichettaVersione(QWidget* parent);
 
 // Places the version mark for a window scaled by fattore, sized to its text.
 void scalaEtichettaVersione(QLabel* etichetta, double fattore);
+
+// The control takes its label's text, without the colon, as the name a screen reader says, and
+// the label points at it.
+void nominaPerLettoreSchermo(QWidget* controllo, QLabel* etichetta);
+
+// Italian throughout, whatever the system's language: dates, month and day names, and Qt's own
+// texts (context menus, standard buttons). Called before any widget is built: a date picker
+// fixes its format when it is made, and popups do not follow a widget's own locale.
+void impostaItaliano(QCoreApplication& applicazione);
 
 // Puts a window in the middle of its screen's free area; called as it is first shown.
 void centraSulloSchermo(QWidget& finestra);

@@ -26,6 +26,8 @@ void disegnaEmblema(QPainter& pittore, QPointF centro, double raggio)
     pittore.drawRoundedRect(QRectF(centro.x() - lungo / 2, centro.y() - corto / 2, lungo, corto), angolo, angolo);
 }
 
+} // namespace
+
 QPixmap disegnaIcona(int lato)
 {
     QPixmap icona(lato, lato);
@@ -38,8 +40,6 @@ QPixmap disegnaIcona(int lato)
     disegnaEmblema(pittore, QPointF(lato / 2.0, lato / 2.0), lato * 0.4);
     return icona;
 }
-
-} // namespace
 
 QPixmap disegnaLogo(double fattore, double devicePixelRatio)
 {
@@ -91,6 +91,7 @@ TOrvaLogo::TOrvaLogo(QWidget* parent)
 {
     setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setScaledContents(false);
+    setAccessibleName(QStringLiteral("Logo"));
     impostaScala(1.0);
 }
 

@@ -8,6 +8,9 @@
 // larger scale it is drawn larger, not stretched; devicePixelRatio gives the screen's own pixels.
 QPixmap disegnaLogo(double fattore = 1.0, double devicePixelRatio = 1.0);
 
+// The emblem on a square of lato pixels: the windows' icon and, on Windows, the program file's.
+QPixmap disegnaIcona(int lato);
+
 // The windows' icon: the logo's emblem on a square, at the sizes window managers ask for.
 QIcon iconaProgramma();
 

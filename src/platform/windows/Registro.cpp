@@ -1,5 +1,6 @@
 #include "platform/Registro.h"
 
+#include <optional>
 #include <vector>
 
 #include "platform/windows/TestoWindows.h"
@@ -29,21 +30,17 @@ private:
     HKEY chiave_;
 };
 
-} // namespace
-
-RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave, const std::string& nome)
+// The value in one view of the registry; nothing when the key or the value is not there.
+std::optional<RegistryValue> leggiInVista(
+    HKEY radice, const std::wstring& sottochiave, const std::wstring& nomeValore, REGSAM vista)
 {
-    // A leading backslash starts the path at the root, as the callers write it.
-    const std::string::size_type inizio = chiave.find_first_not_of('\\');
-    const std::wstring sottochiave = largoDa1252(inizio == std::string::npos ? "" : chiave.substr(inizio));
     // Read access only: the program never writes the settings, and an ordinary user, who may not
     // change a key of the machine, must still read them.
     HKEY aperta = nullptr;
-    if (RegOpenKeyExW(chiaveRadice(radice), sottochiave.c_str(), 0, KEY_READ, &aperta) != ERROR_SUCCESS)
-        return {};
+    if (RegOpenKeyExW(radice, sottochiave.c_str(), 0, KEY_READ | vista, &aperta) != ERROR_SUCCESS)
+        return std::nullopt;
     const ChiaveAperta chiaveAperta(aperta);
 
-    const std::wstring nomeValore = largoDa1252(nome);
     std::vector<BYTE> dati(256);
     DWORD tipo = 0;
     LSTATUS esito = ERROR_MORE_DATA;
@@ -56,7 +53,7 @@ RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave
             dati.resize(byte + sizeof(wchar_t));
     }
     if (esito != ERROR_SUCCESS)
-        return {};
+        return std::nullopt;
 
     RegistryValue valore;
     if (tipo != REG_SZ && tipo != REG_EXPAND_SZ) {
@@ -68,6 +65,23 @@ RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave
     valore.testo
         = daTestoLargo(std::wstring_view(reinterpret_cast<const wchar_t*>(dati.data()), byte / sizeof(wchar_t)));
     return valore;
+}
+
+} // namespace
+
+RegistryValue leggiValoreRegistro(RegistryRoot radice, const std::string& chiave, const std::string& nome)
+{
+    // A leading backslash starts the path at the root, as the callers write it.
+    const std::string::size_type inizio = chiave.find_first_not_of('\\');
+    const std::wstring sottochiave = largoDa1252(inizio == std::string::npos ? "" : chiave.substr(inizio));
+    const std::wstring nomeValore = largoDa1252(nome);
+    // The program that wrote these settings was a 32-bit one: on a 64-bit Windows they are in the
+    // 32-bit view (WOW6432Node). A practice that set them from a 64-bit tool has them in the other.
+    for (const REGSAM vista : { KEY_WOW64_32KEY, KEY_WOW64_64KEY }) {
+        if (auto valore = leggiInVista(chiaveRadice(radice), sottochiave, nomeValore, vista))
+            return *valore;
+    }
+    return {};
 }
 
 } // namespace platform

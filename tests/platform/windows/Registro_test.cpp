@@ -91,6 +91,24 @@ TEST_F(RegistroTest, OtherTypesAreAnInvalidDataTypeError)
     }
 }
 
+TEST_F(RegistroTest, The32BitViewOfAnEarlierProgramComesFirst)
+{
+    HKEY chiave32 = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvitel-Amberlo", 0, nullptr, 0,
+                  KEY_ALL_ACCESS | KEY_WOW64_32KEY, nullptr, &chiave32, nullptr),
+        ERROR_SUCCESS);
+    const std::wstring rossi = L"rossi";
+    RegSetValueExW(chiave32, L"ultimo_utente", 0, REG_SZ, reinterpret_cast<const BYTE*>(rossi.c_str()),
+        static_cast<DWORD>((rossi.size() + 1) * sizeof(wchar_t)));
+    RegCloseKey(chiave32);
+    testo(L"ultimo_utente", L"bianchi");
+    testo(L"karv_debug", L"1");
+
+    EXPECT_EQ(readRegistryString(kMacchina, kChiave, "ultimo_utente"), "rossi");
+    // A value the 32-bit view lacks is still found in the 64-bit one.
+    EXPECT_EQ(readRegistryString(kMacchina, kChiave, "karv_debug"), "1");
+}
+
 TEST_F(RegistroTest, MissingKeyGivesTheEmptyText)
 {
     EXPECT_EQ(readRegistryString(kMacchina, "\\SOFTWARE\\Corvitel-Assente", "karv_debug"), "");

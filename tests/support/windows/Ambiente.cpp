@@ -55,7 +55,14 @@ void ScopedRegistry::write(const std::string& esportazione)
 
 void ScopedRegistry::clear()
 {
-    RegDeleteTreeW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvitel-Amberlo");
+    // Both views: a 32-bit program's settings live apart from a 64-bit one's.
+    for (const REGSAM vista : { KEY_WOW64_64KEY, KEY_WOW64_32KEY }) {
+        HKEY software = nullptr;
+        if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE", 0, KEY_ALL_ACCESS | vista, &software) == ERROR_SUCCESS) {
+            RegDeleteTreeW(software, L"Corvitel-Amberlo");
+            RegCloseKey(software);
+        }
+    }
 }
 
 bool localeFromEnvironment()

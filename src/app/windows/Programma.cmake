@@ -1,0 +1,45 @@
+# The Windows program: a windowed program (no console), with its icon, version information and
+# manifest, and what must lie beside it to run: Qt's DLLs and plugins and the MinGW runtime.
+# "cmake --install" puts all of it into one folder, the one a practice's PC receives.
+
+set(OV_TITOLARE "Corvitel-Amberlo")
+set(OV_DESCRIZIONE "Tracciato Regione Puglia (ACCESSI, PPIP, VACCINI, BILSALU) da Orvella")
+set(OV_VERSIONE_VIRGOLE "${PROJECT_VERSION_MAJOR},0,0,0")
+set(OV_VERSIONE_QUATTRO "${PROJECT_VERSION_MAJOR}.0.0.0")
+set(OV_ICONA ${CMAKE_CURRENT_LIST_DIR}/ov_pip.ico)
+set(OV_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/ov_pip.manifest)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ov_pip.manifest ${OV_MANIFEST} @ONLY)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/ov_pip.rc.in ${CMAKE_CURRENT_BINARY_DIR}/ov_pip.rc @ONLY)
+target_sources(ov_pip PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/ov_pip.rc)
+set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/ov_pip.rc PROPERTIES OBJECT_DEPENDS "${OV_ICONA};${OV_MANIFEST}")
+set_target_properties(ov_pip PROPERTIES WIN32_EXECUTABLE TRUE)
+
+# The runtime DLLs that Qt's DLLs and the program share, found where the compiler keeps them.
+set(OV_DLL_RUNTIME)
+foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
+    OUTPUT_VARIABLE percorso OUTPUT_STRIP_TRAILING_WHITESPACE)
+  if(NOT IS_ABSOLUTE "${percorso}" OR NOT EXISTS "${percorso}")
+    message(FATAL_ERROR "${dll} not found beside the MinGW-w64 compiler")
+  endif()
+  get_filename_component(percorso "${percorso}" REALPATH)
+  list(APPEND OV_DLL_RUNTIME ${percorso})
+endforeach()
+
+# Listed by hand: CMake's own runtime-dependency search lower-cases DLL names on Linux and then
+# misses Qt's. These are exactly what the program imports, directly or through Qt.
+install(TARGETS ov_pip RUNTIME DESTINATION .)
+install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6::Widgets> ${OV_DLL_RUNTIME}
+  DESTINATION .)
+install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
+install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
+# The copies that ship carry no symbols (the C++ runtime alone goes from 24 MB to 2 MB).
+install(CODE "
+  file(GLOB_RECURSE ov_dll \"\${CMAKE_INSTALL_PREFIX}/*.dll\")
+  foreach(dll \${ov_dll})
+    execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${dll}\" RESULT_VARIABLE esito)
+    if(esito)
+      message(FATAL_ERROR \"cannot strip \${dll}\")
+    endif()
+  endforeach()
+")
