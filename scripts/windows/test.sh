@@ -1,9 +1,12 @@
 #!/usr/bin/env bash
-# The Windows build, proven under Wine: cross-builds everything but the two windows into
-# build-windows/, registers the stand-in's COM server with regsvr32, runs the unit tests and the
-# COM adapter's tests, then runs the export for a general practitioner and a paediatrician through
-# COM and compares every file byte for byte with the Linux build's run (build/, made first by
-# scripts/setup.sh) of the same practice and range. Headless; Wine's prefix lives in the build.
+# The Windows build, proven under Wine: cross-builds everything, the program with its two windows
+# included, into build-windows/ and installs the program with what it needs into
+# build-windows/ov_pip/; registers the stand-in's COM server with regsvr32; runs the unit tests,
+# the window tests (headless) and the COM adapter's tests; runs the export for a general
+# practitioner and a paediatrician through COM and compares every file byte for byte with the
+# Linux build's run (build/, made first by scripts/setup.sh) of the same practice and range; then
+# does the same through the installed program's real windows on a virtual display
+# (finestra.sh). Wine's prefix lives in the build.
 set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -16,9 +19,14 @@ LANCIATORE=()
 if command -v ccache >/dev/null; then LANCIATORE=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 PKG_CONFIG_LIBDIR="$DIPENDENZE/pkgconfig" cmake -S "$ROOT" -B "$BUILD" -G Ninja \
   -DCMAKE_TOOLCHAIN_FILE="$QUI/mingw-w64.cmake" -C "$DIPENDENZE/cache.cmake" \
-  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOV_PIP_FINESTRE=OFF -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
   "${LANCIATORE[@]}" >/dev/null
 cmake --build "$BUILD" --parallel
+# The folder a practice's PC receives: the program, Qt's DLLs and plugins, the MinGW runtime.
+rm -rf "$BUILD/ov_pip"
+cmake --install "$BUILD" --prefix "$BUILD/ov_pip" >/dev/null
+
+finestre() { winepath -w "$1" 2>/dev/null; }
 
 export WINEPREFIX="$BUILD/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -26,8 +34,23 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX"
   wineboot -i >/dev/null 2>&1
 fi
-
-finestre() { winepath -w "$1" 2>/dev/null; }
+if [ ! -f "$WINEPREFIX/.ov_pip-finestre" ]; then
+  # Qt 6 runs on Windows 10 and later; Wine says 7 unless told.
+  wine winecfg -v win10 >/dev/null 2>&1
+  # Wine passes no QT_* variable to a program; these come from the user's environment instead.
+  # The offscreen platform of the headless tests finds fonts only in a folder of files.
+  for variabile in "QT_QPA_FONTDIR|Z:\usr\share\fonts\truetype\dejavu" "QT_FORCE_STDERR_LOGGING|1"; do
+    wine reg add 'HKCU\Environment' /v "${variabile%%|*}" /t REG_SZ /d "${variabile#*|}" /f >/dev/null 2>&1
+  done
+  # The Desktop of the prefix is a folder of its own, never the Linux user's.
+  DESKTOP="$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')")/Desktop"
+  if [ -L "$DESKTOP" ]; then rm "$DESKTOP" && mkdir -p "$DESKTOP"; fi
+  touch "$WINEPREFIX/.ov_pip-finestre"
+fi
+# The programs with Qt find its DLLs and the MinGW runtime where the build left them.
+QT_WINDOWS="$(sed -n 's/^set(CMAKE_PREFIX_PATH "\(.*\)" CACHE.*/\1/p' "$DIPENDENZE/cache.cmake")"
+WINEPATH="$(finestre "$QT_WINDOWS/bin");$(finestre "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")");$(finestre /usr/x86_64-w64-mingw32/lib)"
+export WINEPATH
 
 DLL="$(finestre "$BUILD/hostserver/com/orvella_server_com.dll")"
 wine regsvr32 /s "$DLL"
@@ -74,4 +97,8 @@ for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.tx
     esito=1
   fi
 done
+
+# --- The same through the installed program's windows ------------------------------------------------
+# Without WINEPATH: the installed folder must hold everything the program needs.
+env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$BUILD/ov_pip/ov_pip.exe")" "$BUILD/finestra" || esito=1
 exit $esito

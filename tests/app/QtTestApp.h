@@ -4,6 +4,7 @@
 #include <QTimer>
 #include <functional>
 
+#include "platform/Paths.h"
 #include "support/TestSupport.h"
 
 // The application object that the widget tests' main creates.
@@ -18,6 +19,26 @@ inline void appenaPossibile(std::function<void()> azione)
     QTimer::singleShot(0, &applicazioneTest(), std::move(azione));
 }
 
+#ifdef _WIN32
+// Windows names the Desktop through the shell, with no variable a test could point elsewhere: the
+// tests use the user's own (under Wine, the test prefix's) and leave no export folder in it.
+class DesktopDiProva {
+public:
+    DesktopDiProva() { pulisci(); }
+    ~DesktopDiProva() { pulisci(); }
+    DesktopDiProva(const DesktopDiProva&) = delete;
+    DesktopDiProva& operator=(const DesktopDiProva&) = delete;
+    std::filesystem::path desktop() const { return platform::percorsoNativo(platform::cartellaDesktop().percorso); }
+    std::filesystem::path output() const { return desktop() / "KARV (ADI-PPiP)"; }
+
+private:
+    void pulisci()
+    {
+        std::error_code ignorato;
+        std::filesystem::remove_all(output(), ignorato);
+    }
+};
+#else
 // A Desktop of the test's own: HOME and the XDG settings point into a temporary folder.
 class DesktopDiProva {
 public:
@@ -34,3 +55,4 @@ private:
     testing_support::ScopedEnv home_;
     testing_support::ScopedEnv config_;
 };
+#endif

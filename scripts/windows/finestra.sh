@@ -1,0 +1,123 @@
+#!/usr/bin/env bash
+# The Windows program through its real windows, under Wine on a virtual X display: signs in as a
+# general practitioner and as a paediatrician, presses "Crea Tracciato", waits for the end of the
+# run, and compares every export file byte for byte with the Linux build's run of the same
+# practice and range (the whole previous month, which the window proposes). A screenshot of the
+# main window after each run is kept in the build folder, for a person to look at.
+#
+#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO
+#
+# Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build.
+set -euo pipefail
+
+PROGRAMMA="$1"
+LAVORO="$2"
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
+ATTESA=120 # seconds for a window to appear or a run to end
+
+finestre() { winepath -w "$1" 2>/dev/null; }
+fallisci() {
+  echo "FAILED: $*"
+  exit 1
+}
+
+rm -rf "$LAVORO"
+mkdir -p "$LAVORO/schermate"
+"$ROOT/build/genera_demo" --seed 20241207 "$LAVORO/ambulatorio.sqlite" >/dev/null
+
+# The range the main window proposes: the whole previous month.
+PRIMO_DEL_MESE="$(date +%Y-%m-01)"
+DAL="$(date -d "$PRIMO_DEL_MESE -1 month" +%F)"
+AL="$(date -d "$PRIMO_DEL_MESE -1 day" +%F)"
+
+# A virtual display of its own; no window manager, as on a bare X server.
+exec 3> "$LAVORO/display"
+Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
+XVFB=$!
+trap 'kill $XVFB 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+for _ in $(seq 50); do [ -s "$LAVORO/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$LAVORO/display")"
+
+# Settings as the program of old left them: in the 32-bit view of the registry; debug mode on, so
+# that the run log tells when the run ends.
+CHIAVE='HKLM\SOFTWARE\Corvitel-Amberlo'
+wine reg add "$CHIAVE" /v karv_debug /t REG_SZ /d 1 /f /reg:32 >/dev/null
+
+DESKTOP="$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')")/Desktop"
+OUTPUT="$DESKTOP/KARV (ADI-PPiP)"
+
+# Waits for a visible window of exactly that title; prints its id.
+aspetta_finestra() {
+  local id
+  id="$(timeout "$ATTESA" xdotool search --sync --onlyvisible --name "^$1\$" 2>/dev/null | head -1)" \
+    || fallisci "no window \"$1\" within $ATTESA s"
+  echo "$id"
+}
+
+esito=0
+# user, the files that the run must make
+for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
+  "bianchi|BILSALU.DAT PPIP.DAT trx_sconosciuti.txt"; do
+  IFS='|' read -r utente attesi <<<"$caso"
+  opzioni=--vaccini # the box is ticked at start
+  ORVELLA_SERVER_DB="$LAVORO/ambulatorio.sqlite" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" \
+    "$ROOT/build/tests/esporta_pratica" --stand-in $opzioni "$utente" demo "$DAL" "$AL" "$LAVORO/linux/$utente" \
+    >/dev/null
+
+  # The last user is proposed at sign-in; the other is typed over it.
+  wine reg add "$CHIAVE" /v ultimo_utente /t REG_SZ /d rossi /f /reg:32 >/dev/null
+  rm -rf "$OUTPUT"
+  ORVELLA_SERVER_DB="$(finestre "$LAVORO/ambulatorio.sqlite")" wine "$PROGRAMMA" >"$LAVORO/$utente.out" 2>&1 &
+  programma=$!
+
+  accesso="$(aspetta_finestra 'Orva-Zezavazoza Puglia')"
+  xdotool windowfocus --sync "$accesso"
+  sleep 1
+  if [ "$utente" != rossi ]; then
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$utente"
+  fi
+  xdotool key Tab
+  xdotool type --delay 20 demo
+  xdotool key Return
+
+  principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')"
+  xdotool windowfocus --sync "$principale"
+  sleep 1
+  # "Crea Tracciato" has the focus and is the default button.
+  xdotool key Return
+  for _ in $(seq "$ATTESA"); do
+    grep -q "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null && break
+    sleep 1
+  done
+  grep -q "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null || fallisci "the run of $utente did not end within $ATTESA s"
+  # The box "Procedura terminata." goes with Enter; the summary stays in the main window.
+  box="$(aspetta_finestra 'ov_pip')" || true
+  xdotool windowfocus --sync "$box" key Return 2>/dev/null || xdotool key Return
+  sleep 1
+  xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente.png"
+  echo "Screenshot of the main window after the run of $utente: $LAVORO/schermate/$utente.png"
+  # Closing the main window ends the program.
+  xdotool windowfocus --sync "$principale" key alt+F4
+  for _ in $(seq 30); do kill -0 "$programma" 2>/dev/null || break; sleep 1; done
+  if kill -0 "$programma" 2>/dev/null; then
+    echo "FAILED: the program of $utente did not end when its main window was closed"
+    esito=1
+    wineserver -k
+  fi
+
+  mkdir -p "$LAVORO/windows/$utente"
+  for file in ACCESSI.DAT PPIP.DAT VACCINI.DAT BILSALU.DAT trx_sconosciuti.txt; do
+    [ -f "$OUTPUT/$file" ] && cp "$OUTPUT/$file" "$LAVORO/windows/$utente/"
+  done
+  for file in $attesi; do
+    [ -s "$LAVORO/windows/$utente/$file" ] || { echo "FAILED: the window run of $utente made no $file"; esito=1; }
+  done
+  if diff -r "$LAVORO/linux/$utente" "$LAVORO/windows/$utente"; then
+    echo "Windows program ($utente, $DAL to $AL): files identical to the Linux run: $(cd "$LAVORO/windows/$utente" && echo *)"
+  else
+    echo "FAILED: the files of the Windows program's run of $utente differ from the Linux ones"
+    esito=1
+  fi
+done
+exit $esito
