@@ -23,10 +23,9 @@ class FormLoginTest : public ::testing::Test {
 protected:
     void SetUp() override { applicazioneTest(); }
 
-    void registro(const std::string& contenuto) { writeFile(registro_.path() / "registry.reg", contenuto); }
+    void registro(const std::string& contenuto) { registro_.write(contenuto); }
 
-    TempDir registro_;
-    ScopedEnv env_ { "OV_PIP_REGISTRY", (registro_.path() / "registry.reg").string() };
+    testing_support::ScopedRegistry registro_; // the settings store of the platform, empty to start with
     DesktopDiProva desktop_;
     MessageRecorder messaggi_;
 };

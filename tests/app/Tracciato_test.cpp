@@ -126,7 +126,7 @@ TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
     EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "karv_log.txt"));
     EXPECT_FALSE(std::filesystem::exists(platform::percorsoNativo(platform::cartellaProgramma() + "zzz_xml.tmp")));
 
-    const std::string output = desktop_.output().string() + "/";
+    const std::string output = desktop_.output().string() + platform::separatore;
     EXPECT_EQ(memo,
         "Operazione completata.       Tipo (MMG)\n"
         "\n"
@@ -253,6 +253,7 @@ TEST_F(TracciatoTest, ExtractGoesIntoAPrivateFolderOfTheTemporaryFolder)
     // The program's own folder may be read-only once installed; the extract never goes there.
     TempDir temporanea;
     const ScopedEnv tmpdir("TMPDIR", temporanea.path().string());
+    const ScopedEnv tmp("TMP", temporanea.path().string()); // Windows' own
     std::vector<std::filesystem::path> conEstratto;
     std::filesystem::perms permessi {};
     accediEd([&](TfrmMain& finestra) {
@@ -268,7 +269,9 @@ TEST_F(TracciatoTest, ExtractGoesIntoAPrivateFolderOfTheTemporaryFolder)
         finestra.cmdCreaTracciato->click();
     });
     ASSERT_EQ(conEstratto.size(), 1u);
-    EXPECT_EQ(permessi, std::filesystem::perms::owner_all);
+    if (testing_support::folderPermissionBits()) {
+        EXPECT_EQ(permessi, std::filesystem::perms::owner_all);
+    }
     EXPECT_FALSE(std::filesystem::exists(conEstratto[0]));
     EXPECT_EQ(file("ACCESSI.DAT"),
         "DMCRSO70B41A662Z00012330/11/202600012\r\n"
@@ -278,6 +281,9 @@ TEST_F(TracciatoTest, ExtractGoesIntoAPrivateFolderOfTheTemporaryFolder)
 
 TEST_F(TracciatoTest, DesktopNamedInAnotherScriptIsRefusedBeforeAnythingIsWritten)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the shell names the Desktop; the Windows platform layer's own tests cover its spelling";
+#endif
     // The user's folder is named in Cyrillic: a "?" spelling of it would be another folder.
     TempDir radice;
     const std::filesystem::path utente = radice / "\xD0\x9F\xD1\x91\xD1\x82\xD1\x80";

@@ -33,9 +33,10 @@ install(FILES $<TARGET_FILE:Qt6::Core> $<TARGET_FILE:Qt6::Gui> $<TARGET_FILE:Qt6
   DESTINATION .)
 install(FILES $<TARGET_FILE:Qt6::QWindowsIntegrationPlugin> DESTINATION platforms)
 install(FILES $<TARGET_FILE:Qt6::QWindowsVistaStylePlugin> DESTINATION styles)
-# The copies that ship carry no symbols (the C++ runtime alone goes from 24 MB to 2 MB).
+# The copies that ship carry no symbols (the C++ runtime alone goes from 24 MB to 2 MB, the
+# program from 20 MB to 3 MB); the build folder keeps them for debugging.
 install(CODE "
-  file(GLOB_RECURSE ov_dll \"\${CMAKE_INSTALL_PREFIX}/*.dll\")
+  file(GLOB_RECURSE ov_dll \"\${CMAKE_INSTALL_PREFIX}/*.dll\" \"\${CMAKE_INSTALL_PREFIX}/*.exe\")
   foreach(dll \${ov_dll})
     execute_process(COMMAND \"${CMAKE_STRIP}\" --strip-unneeded \"\${dll}\" RESULT_VARIABLE esito)
     if(esito)

@@ -47,7 +47,13 @@ void ScopedRegistry::write(const std::string& esportazione)
 {
     clear();
     const std::filesystem::path file = cartella_ / "registro.reg";
-    writeFile(file, esportazione);
+    // An export of regedit's is UTF-16 with a byte-order mark; the text comes as UTF-8.
+    std::wstring testo(esportazione.size(), L'\0');
+    testo.resize(static_cast<std::size_t>(MultiByteToWideChar(CP_UTF8, 0, esportazione.data(),
+        static_cast<int>(esportazione.size()), testo.data(), static_cast<int>(testo.size()))));
+    std::string byte = "\xFF\xFE";
+    byte.append(reinterpret_cast<const char*>(testo.data()), testo.size() * sizeof(wchar_t));
+    writeFile(file, byte);
     const std::string comando = "reg import \"" + file.string() + "\" >nul 2>&1";
     if (std::system(comando.c_str()) != 0)
         throw std::runtime_error("reg import failed for " + file.string());
