@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Installs the cross compiler and Wine, then builds libxml2, SQLite, GoogleTest and Qt for 64-bit
+# Installs the cross compiler, Wine and what drives a window on a virtual display, then builds libxml2, SQLite, GoogleTest and Qt for 64-bit
 # Windows from Debian's own sources with the same toolchain. Each library is built once per
 # version and compiler into a cache outside the clone, so a fresh clone on this machine reuses it.
 # Prints the folder that holds them (the prefix for the cross build) as its last line.
@@ -8,7 +8,7 @@ set -euo pipefail
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TOOLCHAIN="$QUI/mingw-w64.cmake"
 PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n)
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n xvfb xdotool x11-apps netpbm)
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
 
