@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Installs the cross compiler, Wine and what drives a window on a virtual display, then builds
 # libxml2, SQLite, GoogleTest and Qt for 64-bit Windows from Debian's own sources with the same
-# toolchain. Each library is built once per
-# version and compiler into a cache outside the clone, so a fresh clone on this machine reuses it.
+# toolchain. Each library is built once per version and compiler into a cache outside the clone,
+# so a fresh clone on this machine reuses it.
 # Prints the folder that holds them (the prefix for the cross build) as its last line.
 set -euo pipefail
 
