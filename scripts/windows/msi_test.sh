@@ -51,7 +51,9 @@ MENU_TUTTI="$(unix '%ProgramData%')/Microsoft/Windows/Start Menu/Programs"
 DATI_COMUNI="$(unix '%ProgramData%')"
 PROGRAMMI_64="$(dirname "$INSTALLATO")"
 PROGRAMMI_32="$(unix '%ProgramFiles(x86)%')"
-for cartella in "$INSTALLATO" "$MENU_UTENTE" "$MENU_TUTTI" "$PROGRAMMI_32"; do
+# The installer's cache: the package and the icons of its shortcuts and of "Programs and Features".
+CACHE_INSTALLER="$(unix '%windir%')/Installer"
+for cartella in "$INSTALLATO" "$MENU_UTENTE" "$MENU_TUTTI" "$PROGRAMMI_32" "$CACHE_INSTALLER"; do
   [[ "$cartella" == "$WINEPREFIX"/?* ]] || { echo "ERROR: Wine in $WINEPREFIX names no folder for $cartella" >&2; exit 1; }
 done
 
@@ -70,7 +72,7 @@ voci() {
 }
 # What installing and uninstalling may change, and what they must leave as it was.
 fotografia() {
-  find "$PROGRAMMI_64" "$PROGRAMMI_32" "$DATI_COMUNI" "$MENU_UTENTE" | sort
+  find "$PROGRAMMI_64" "$PROGRAMMI_32" "$DATI_COMUNI" "$MENU_UTENTE" "$CACHE_INSTALLER" 2>/dev/null | sort
   wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' | grep '^HKEY' || true
   voci
 }
@@ -101,8 +103,13 @@ controlla_installazione() { # VERSION FOLDER [signed]
   fi
   while read -r file; do
     if [ "$file" = ./ov_pip.exe ] && [ -n "$firmato" ]; then
+      # Signed, and without its signature the very program of the folder.
+      rm -f "$LAVORO/senza_firma.exe"
       osslsigncode verify -CAfile "$LAVORO/certificato.pem" -in "$INSTALLATO/$file" >/dev/null 2>&1 \
         || sbaglia "the installed ov_pip.exe carries no valid signature"
+      osslsigncode remove-signature -in "$INSTALLATO/$file" -out "$LAVORO/senza_firma.exe" >/dev/null 2>&1 \
+        && cmp -s "$origine/$file" "$LAVORO/senza_firma.exe" \
+        || sbaglia "the installed ov_pip.exe, its signature taken off, is not the program folder's"
     elif ! cmp -s "$origine/$file" "$INSTALLATO/$file"; then
       sbaglia "the installed $file differs from the program folder's"
     fi
@@ -114,13 +121,14 @@ controlla_installazione() { # VERSION FOLDER [signed]
     sbaglia "the Start-menu shortcut does not start C:\\Program Files\\ov_pip\\ov_pip.exe"
   else
     icona="$(strings -a -el "$collegamenti" | grep -oE '[A-Z]:\\.*\.ico$' | head -1 || true)"
-    [ -n "$icona" ] && cmp -s "$(winepath -u "$icona")" "$QUI/../../src/app/windows/ov_pip.ico" \
-      || sbaglia "the Start-menu shortcut has not the program's icon (${icona:-none})"
+    icona_del_programma "$icona" || sbaglia "the Start-menu shortcut has not the program's icon (${icona:-none})"
   fi
   icona="$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' \
     | awk -F '    ' '$2 == "ProductIcon" { i = $4 } $2 == "ProductName" && $4 == "ov_pip" { print i; i = "" }')"
-  [ -n "$icona" ] && cmp -s "$(winepath -u "$icona")" "$QUI/../../src/app/windows/ov_pip.ico" \
-    || sbaglia "\"Programs and Features\" has not the program's icon (${icona:-none})"
+  icona_del_programma "$icona" || sbaglia "\"Programs and Features\" has not the program's icon (${icona:-none})"
+}
+icona_del_programma() { # WINDOWS_PATH
+  [ -n "$1" ] && cmp -s "$(winepath -u "$1" 2>/dev/null)" "$QUI/../../src/app/windows/ov_pip.ico"
 }
 
 # Anything of an earlier run goes first, so that the prefix is as a practice's PC before.
@@ -201,7 +209,7 @@ inizio="$(ora)"
 wine msiexec /x "$(winepath -w "$LAVORO/ov_pip-nuovo.msi")" /qn || sbaglia "msiexec /x ov_pip-nuovo.msi /qn failed"
 echo "Measured: uninstalled in $(durata "$inizio")"
 if ! diff <(echo "$PRIMA") <(fotografia); then
-  sbaglia "uninstalling left Program Files, ProgramData, the Start menus or the product registry not as before"
+  sbaglia "uninstalling left Program Files, ProgramData, the Start menus, the installer's cache or its registry not as before"
 fi
 [ "$(impostazioni)" = "$IMPOSTAZIONI_PRIMA" ] || sbaglia "uninstalling changed HKLM\\SOFTWARE\\Corvitel-Amberlo"
 
