@@ -103,13 +103,9 @@ controlla_installazione() { # VERSION FOLDER [signed]
   fi
   while read -r file; do
     if [ "$file" = ./ov_pip.exe ] && [ -n "$firmato" ]; then
-      # Signed, and without its signature the very program of the folder.
-      rm -f "$LAVORO/senza_firma.exe"
-      osslsigncode verify -CAfile "$LAVORO/certificato.pem" -in "$INSTALLATO/$file" >/dev/null 2>&1 \
-        || sbaglia "the installed ov_pip.exe carries no valid signature"
-      osslsigncode remove-signature -in "$INSTALLATO/$file" -out "$LAVORO/senza_firma.exe" >/dev/null 2>&1 \
-        && cmp -s "$origine/$file" "$LAVORO/senza_firma.exe" \
-        || sbaglia "the installed ov_pip.exe, its signature taken off, is not the program folder's"
+      verifica "$INSTALLATO/$file" || sbaglia "the installed ov_pip.exe carries no valid signature"
+      [ "$(impronta "$INSTALLATO/$file")" = "$IMPRONTA_PROGRAMMA" ] \
+        || sbaglia "the installed ov_pip.exe, its signature aside, is not the program folder's"
     elif ! cmp -s "$origine/$file" "$INSTALLATO/$file"; then
       sbaglia "the installed $file differs from the program folder's"
     fi
@@ -162,6 +158,13 @@ fi
 unset OV_PIP_CERTIFICATO OV_PIP_CERTIFICATO_PASSWORD
 
 verifica() { osslsigncode verify -CAfile "$LAVORO/certificato.pem" -in "$1" >/dev/null 2>&1; }
+# The digest of a signed program, which leaves out the signature and the header's checksum: the
+# installed signed program must have the one of the build's program signed here.
+impronta() { osslsigncode verify -CAfile "$LAVORO/certificato.pem" -in "$1" 2>/dev/null | sed -n 's/^Calculated message digest *: *//p'; }
+osslsigncode sign -pkcs12 "$LAVORO/certificato.p12" -pass prova-firma -n ov_pip -h sha256 \
+  -in "$PROGRAMMA/ov_pip.exe" -out "$LAVORO/ov_pip-firmato.exe" >/dev/null
+IMPRONTA_PROGRAMMA="$(impronta "$LAVORO/ov_pip-firmato.exe")"
+[ -n "$IMPRONTA_PROGRAMMA" ] || { echo "ERROR: osslsigncode gives no digest of the signed ov_pip.exe" >&2; exit 1; }
 for pacchetto in ov_pip-firmato.msi ov_pip-nuovo.msi; do
   verifica "$LAVORO/$pacchetto" || sbaglia "the signature of $pacchetto does not verify"
 done
@@ -198,6 +201,8 @@ controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
 
 # --- The installed program, alone: no build folder on the DLL path ----------------------------
 if [ "$FINESTRA" = 1 ]; then
+  # Wine's desktop, started without a display by the silent installs, would refuse the windows.
+  wineserver -k 2>/dev/null || true
   env -u WINEPATH "$QUI/finestra.sh" "$(winepath -w "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra" || esito=1
 else
   echo "The end-to-end window test through the installed program was left out (--senza-finestra)"
