@@ -48,6 +48,7 @@ SUCCESSIVA="$maggiore.$minore.$((build + 1))"
 
 # --- The folder must hold exactly the files the package names --------------------------------
 # A file the install gains and the package lacks would be missed only on the practice's PC.
+# shellcheck disable=SC2016 # wixl's variable, written out as it is in the .wxs
 nominati="$(grep -o 'Source="$(var.Sorgente)/[^"]*"' "$WXS" | sed 's|^Source="$(var.Sorgente)/||; s|"$||' | sort)"
 presenti="$(cd "$PROGRAMMA" && find . -type f | sed 's|^\./||' | sort)"
 if [ "$nominati" != "$presenti" ]; then
