@@ -1,0 +1,224 @@
+#!/usr/bin/env bash
+# The package a practice installs, proven under Wine. Builds it (msi.sh) from the installed program
+# folder of the Windows build; installs it silently and checks the files in Program Files, the
+# Start-menu shortcut and the one entry in "Programs and Features"; installs over it a rebuild of
+# the same version, signed with a throwaway certificate, then a newer version, and checks that one
+# copy remains, the newer one, and that an older package refuses to go over it; runs the
+# end-to-end window test (finestra.sh) through the installed program; uninstalls silently and
+# checks that Program Files, ProgramData and both Start menus are as before. Checks the signatures,
+# and that a changed byte or a wrong password fails. The settings key is the administrator's:
+# neither installing nor uninstalling may touch it.
+#
+#   msi_test.sh BUILD_WINDOWS [--senza-finestra]
+#
+# BUILD_WINDOWS holds the installed program folder ov_pip/; the packages and the test's files go
+# into BUILD_WINDOWS/msi. Needs WINEPREFIX (64-bit, Windows 10) and, for finestra.sh, the stand-in
+# COM server registered in it and the Linux build in build/, as scripts/windows/test.sh leaves
+# them. --senza-finestra leaves the window test out, for a program folder of stand-in files.
+set -euo pipefail
+
+QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+if [ $# -lt 1 ] || [ $# -gt 2 ] || { [ $# = 2 ] && [ "$2" != --senza-finestra ]; }; then
+  echo "usage: $0 BUILD_WINDOWS [--senza-finestra]" >&2
+  exit 2
+fi
+BUILD="$(cd "$1" && pwd)"
+FINESTRA=1
+[ "${2:-}" = --senza-finestra ] && FINESTRA=0
+: "${WINEPREFIX:?WINEPREFIX must name the Wine prefix}"
+WINEPREFIX="$(cd "$WINEPREFIX" && pwd)"
+export WINEPREFIX WINEDEBUG="${WINEDEBUG:--all}"
+# Wine would copy the Start-menu shortcut into the Linux user's menu.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:+$WINEDLLOVERRIDES;}winemenubuilder.exe=d"
+
+PROGRAMMA="$BUILD/ov_pip"
+LAVORO="$BUILD/msi"
+rm -rf "$LAVORO"
+mkdir -p "$LAVORO"
+
+esito=0
+sbaglia() {
+  echo "FAILED: $*"
+  esito=1
+}
+ora() { date +%s.%N; }
+durata() { awk -v da="$1" -v a="$(ora)" 'BEGIN { printf "%.1f s", a - da }'; }
+
+unix() { winepath -u "$(wine cmd /c "echo $1" 2>/dev/null | tr -d '\r')" 2>/dev/null; }
+INSTALLATO="$(unix '%ProgramW6432%')/ov_pip"
+MENU_UTENTE="$(unix '%APPDATA%')/Microsoft/Windows/Start Menu/Programs"
+MENU_TUTTI="$(unix '%ProgramData%')/Microsoft/Windows/Start Menu/Programs"
+DATI_COMUNI="$(unix '%ProgramData%')"
+PROGRAMMI_64="$(dirname "$INSTALLATO")"
+PROGRAMMI_32="$(unix '%ProgramFiles(x86)%')"
+# The installer's cache: the package and the icons of its shortcuts and of "Programs and Features".
+CACHE_INSTALLER="$(unix '%windir%')/Installer"
+for cartella in "$INSTALLATO" "$MENU_UTENTE" "$MENU_TUTTI" "$PROGRAMMI_32" "$CACHE_INSTALLER"; do
+  [[ "$cartella" == "$WINEPREFIX"/?* ]] || { echo "ERROR: Wine in $WINEPREFIX names no folder for $cartella" >&2; exit 1; }
+done
+
+# "key|name|version|publisher" for every entry of "Programs and Features" named ov_pip, in both
+# views of the registry.
+voci() {
+  for vista in 64 32; do
+    wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:$vista 2>/dev/null || true
+  done | tr -d '\r' | awk -F '    ' '
+    function stampa() { if (nome == "ov_pip") print chiave "|" nome "|" versione "|" editore }
+    /^HKEY/ { stampa(); chiave = $0; nome = versione = editore = ""; next }
+    $2 == "DisplayName" { nome = $4 }
+    $2 == "DisplayVersion" { versione = $4 }
+    $2 == "Publisher" { editore = $4 }
+    END { stampa() }'
+}
+# What installing and uninstalling may change, and what they must leave as it was.
+fotografia() {
+  find "$PROGRAMMI_64" "$PROGRAMMI_32" "$DATI_COMUNI" "$MENU_UTENTE" "$CACHE_INSTALLER" 2>/dev/null | sort
+  wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' | grep '^HKEY' || true
+  voci
+}
+impostazioni() {
+  for vista in 32 64; do
+    wine reg query 'HKLM\SOFTWARE\Corvitel-Amberlo' /s /reg:$vista 2>/dev/null | tr -d '\r' || true
+  done
+}
+installa() { # MSI: prints how long it took
+  local inizio
+  inizio="$(ora)"
+  wine msiexec /i "$(winepath -w "$1")" /qn >&2 || return 1
+  durata "$inizio"
+}
+
+# One copy, of that version and publisher; the files of that folder, the exe perhaps signed; the
+# shortcut and the icon of "Programs and Features".
+controlla_installazione() { # VERSION FOLDER [signed]
+  local versione="$1" origine="$2" firmato="${3:-}" elenco file collegamenti icona
+  elenco="$(voci)"
+  if [ "$(grep -c . <<<"$elenco")" -ne 1 ]; then
+    sbaglia "$(grep -c . <<<"$elenco") entries of ov_pip in \"Programs and Features\", not one:"$'\n'"$elenco"
+  fi
+  [[ "$elenco" == *"|ov_pip|$versione|Corvitel-Amberlo" ]] \
+    || sbaglia "the entry in \"Programs and Features\" is not ov_pip $versione by Corvitel-Amberlo: $elenco"
+  if ! diff <(cd "$origine" && find . | sort) <(cd "$INSTALLATO" 2>/dev/null && find . | sort); then
+    sbaglia "$INSTALLATO does not hold exactly the files of $origine"
+  fi
+  while read -r file; do
+    if [ "$file" = ./ov_pip.exe ] && [ -n "$firmato" ]; then
+      verifica "$INSTALLATO/$file" || sbaglia "the installed ov_pip.exe carries no valid signature"
+      [ "$(impronta "$INSTALLATO/$file")" = "$IMPRONTA_PROGRAMMA" ] \
+        || sbaglia "the installed ov_pip.exe, its signature aside, is not the program folder's"
+    elif ! cmp -s "$origine/$file" "$INSTALLATO/$file"; then
+      sbaglia "the installed $file differs from the program folder's"
+    fi
+  done < <(cd "$origine" && find . -type f)
+  collegamenti="$(find "$MENU_UTENTE" "$MENU_TUTTI" -maxdepth 1 -name 'ov_pip.lnk')"
+  if [ "$(grep -c . <<<"$collegamenti")" -ne 1 ]; then
+    sbaglia "not one Start-menu shortcut: ${collegamenti:-none}"
+  elif ! grep -qaF 'C:\Program Files\ov_pip\ov_pip.exe' "$collegamenti"; then
+    sbaglia "the Start-menu shortcut does not start C:\\Program Files\\ov_pip\\ov_pip.exe"
+  else
+    icona="$(strings -a -el "$collegamenti" | grep -oE '[A-Z]:\\.*\.ico$' | head -1 || true)"
+    icona_del_programma "$icona" || sbaglia "the Start-menu shortcut has not the program's icon (${icona:-none})"
+  fi
+  icona="$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' \
+    | awk -F '    ' '$2 == "ProductIcon" { i = $4 } $2 == "ProductName" && $4 == "ov_pip" { print i; i = "" }')"
+  icona_del_programma "$icona" || sbaglia "\"Programs and Features\" has not the program's icon (${icona:-none})"
+}
+icona_del_programma() { # WINDOWS_PATH
+  [ -n "$1" ] && cmp -s "$(winepath -u "$1" 2>/dev/null)" "$QUI/../../src/app/windows/ov_pip.ico"
+}
+
+# Anything of an earlier run goes first, so that the prefix is as a practice's PC before.
+while IFS='|' read -r chiave _; do
+  [ -z "$chiave" ] || wine msiexec /x "${chiave##*\\}" /qn || true
+done < <(voci)
+rm -rf "$INSTALLATO" "$MENU_UTENTE/ov_pip.lnk" "$MENU_TUTTI/ov_pip.lnk"
+
+# --- The packages ----------------------------------------------------------------------------
+inizio="$(ora)"
+riga="$(env -u OV_PIP_CERTIFICATO "$QUI/msi.sh" "$PROGRAMMA" "$LAVORO/ov_pip.msi")"
+echo "$riga"
+echo "Measured: the package built in $(durata "$inizio")"
+VERSIONE="$(sed -n 's/^ov_pip \([0-9.]*\): .*/\1/p' <<<"$riga")"
+NUOVA="$((${VERSIONE%%.*} + 1)).0.0"
+[[ "$riga" == *"NOT signed"* ]] || sbaglia "the build without a certificate does not say that the package is not signed"
+
+# A throwaway code-signing certificate of its own, trusted for the verification only.
+openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj "/CN=ov_pip prova/O=Corvitel-Amberlo" \
+  -addext extendedKeyUsage=codeSigning -addext keyUsage=critical,digitalSignature \
+  -keyout "$LAVORO/chiave.pem" -out "$LAVORO/certificato.pem" 2>/dev/null
+openssl pkcs12 -export -inkey "$LAVORO/chiave.pem" -in "$LAVORO/certificato.pem" -passout pass:prova-firma \
+  -out "$LAVORO/certificato.p12"
+export OV_PIP_CERTIFICATO="$LAVORO/certificato.p12" OV_PIP_CERTIFICATO_PASSWORD=prova-firma
+"$QUI/msi.sh" "$PROGRAMMA" "$LAVORO/ov_pip-firmato.msi"
+"$QUI/msi.sh" "$PROGRAMMA" "$LAVORO/ov_pip-nuovo.msi" "$NUOVA"
+if OV_PIP_CERTIFICATO_PASSWORD=sbagliata "$QUI/msi.sh" "$PROGRAMMA" "$LAVORO/password-sbagliata.msi" 2>/dev/null \
+  || [ -e "$LAVORO/password-sbagliata.msi" ]; then
+  sbaglia "a wrong certificate password still made a package"
+fi
+unset OV_PIP_CERTIFICATO OV_PIP_CERTIFICATO_PASSWORD
+
+verifica() { osslsigncode verify -CAfile "$LAVORO/certificato.pem" -in "$1" >/dev/null 2>&1; }
+# The digest of a signed program, which leaves out the signature and the header's checksum: the
+# installed signed program must have the one of the build's program signed here.
+impronta() { osslsigncode verify -CAfile "$LAVORO/certificato.pem" -in "$1" 2>/dev/null | sed -n 's/^Calculated message digest *: *//p'; }
+osslsigncode sign -pkcs12 "$LAVORO/certificato.p12" -pass prova-firma -n ov_pip -h sha256 \
+  -in "$PROGRAMMA/ov_pip.exe" -out "$LAVORO/ov_pip-firmato.exe" >/dev/null
+IMPRONTA_PROGRAMMA="$(impronta "$LAVORO/ov_pip-firmato.exe")"
+[ -n "$IMPRONTA_PROGRAMMA" ] || { echo "ERROR: osslsigncode gives no digest of the signed ov_pip.exe" >&2; exit 1; }
+for pacchetto in ov_pip-firmato.msi ov_pip-nuovo.msi; do
+  verifica "$LAVORO/$pacchetto" || sbaglia "the signature of $pacchetto does not verify"
+done
+verifica "$LAVORO/ov_pip.msi" && sbaglia "the unsigned package passes as signed"
+# A byte of the cabinet (the program files) changed after signing.
+cp "$LAVORO/ov_pip-firmato.msi" "$LAVORO/alterato.msi"
+cabinet="$(grep -obUa MSCF "$LAVORO/alterato.msi" | head -1 | cut -d: -f1)"
+printf '\x5a' | dd of="$LAVORO/alterato.msi" bs=1 seek=$((cabinet + 300)) conv=notrunc 2>/dev/null
+cmp -s "$LAVORO/ov_pip-firmato.msi" "$LAVORO/alterato.msi" && printf '\xa5' \
+  | dd of="$LAVORO/alterato.msi" bs=1 seek=$((cabinet + 300)) conv=notrunc 2>/dev/null
+verifica "$LAVORO/alterato.msi" && sbaglia "a package changed after signing still verifies"
+
+# --- Install, reinstall, upgrade, refused downgrade ------------------------------------------
+PRIMA="$(fotografia)"
+IMPOSTAZIONI_PRIMA="$(impostazioni)"
+tempo="$(installa "$LAVORO/ov_pip.msi")" || { sbaglia "msiexec /i ov_pip.msi /qn failed"; exit 1; }
+echo "Measured: installed in $tempo"
+controlla_installazione "$VERSIONE" "$PROGRAMMA"
+echo "Installed: $(cd "$INSTALLATO" && find . -type f | wc -l) files, $(du -sb "$INSTALLATO" | cut -f1) bytes in $(winepath -w "$INSTALLATO")"
+
+tempo="$(installa "$LAVORO/ov_pip-firmato.msi")" || sbaglia "msiexec /i of a rebuild of $VERSIONE failed"
+echo "Measured: a rebuild of the same version installed over it in $tempo"
+controlla_installazione "$VERSIONE" "$PROGRAMMA" firmato
+
+tempo="$(installa "$LAVORO/ov_pip-nuovo.msi")" || sbaglia "msiexec /i of version $NUOVA over $VERSIONE failed"
+echo "Measured: version $NUOVA installed over $VERSIONE in $tempo"
+controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
+
+if installa "$LAVORO/ov_pip.msi" >/dev/null 2>&1; then
+  sbaglia "version $VERSIONE installed over the newer $NUOVA"
+fi
+controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
+[ "$(impostazioni)" = "$IMPOSTAZIONI_PRIMA" ] || sbaglia "installing changed HKLM\\SOFTWARE\\Corvitel-Amberlo"
+
+# --- The installed program, alone: no build folder on the DLL path ----------------------------
+if [ "$FINESTRA" = 1 ]; then
+  # Wine's desktop, started without a display by the silent installs, would refuse the windows.
+  wineserver -k 2>/dev/null || true
+  env -u WINEPATH "$QUI/finestra.sh" "$(winepath -w "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra" || esito=1
+else
+  echo "The end-to-end window test through the installed program was left out (--senza-finestra)"
+fi
+
+# --- Uninstall -------------------------------------------------------------------------------
+IMPOSTAZIONI_PRIMA="$(impostazioni)"
+inizio="$(ora)"
+wine msiexec /x "$(winepath -w "$LAVORO/ov_pip-nuovo.msi")" /qn || sbaglia "msiexec /x ov_pip-nuovo.msi /qn failed"
+echo "Measured: uninstalled in $(durata "$inizio")"
+if ! diff <(echo "$PRIMA") <(fotografia); then
+  sbaglia "uninstalling left Program Files, ProgramData, the Start menus, the installer's cache or its registry not as before"
+fi
+[ "$(impostazioni)" = "$IMPOSTAZIONI_PRIMA" ] || sbaglia "uninstalling changed HKLM\\SOFTWARE\\Corvitel-Amberlo"
+
+if [ "$esito" = 0 ]; then
+  echo "The package installs, upgrades and uninstalls cleanly: $(stat -c %s "$LAVORO/ov_pip.msi") bytes unsigned, $(stat -c %s "$LAVORO/ov_pip-firmato.msi") signed"
+fi
+exit $esito
