@@ -28,6 +28,15 @@ void elimina(const std::string& sFile)
     fs::remove(platform::percorsoNativo(sFile), ignorato);
 }
 
+// The folder, made with its parents when missing; false when it cannot be.
+bool cartellaPronta(const std::string& sDir)
+{
+    const fs::path cartella = platform::percorsoNativo(sDir);
+    std::error_code errore;
+    fs::create_directories(cartella, errore);
+    return fs::is_directory(cartella, errore);
+}
+
 // Shown and logged: the run's own refusals.
 void errore(const RunLog& log, const std::string& messaggio)
 {
@@ -195,9 +204,16 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const UnaSegnalazionePerFile unaSegnalazionePerFile;
 
     finestra.cursoreOccupato();
+    finestra.nascondiMemo1();
+    // A doctor may have removed the folder since the window opened: it is made again, as the
+    // history folder is, before the run's log or files go into it. One that cannot be made
+    // cannot hold the log either, so the refusal is only shown.
+    if (unita.sDirOutput.empty() || !cartellaPronta(unita.sDirOutput)) {
+        platform::mostraMessaggio("ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
+        return true;
+    }
     log.suLog("ov_pipp versione ver. 6");
     log.suLog("Inizio creazione tracciato...");
-    finestra.nascondiMemo1();
 
     // Main-window creation can stop before the document is made, and without a session there is
     // no host to ask: stop before any previous file is moved.
@@ -207,10 +223,6 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     }
     if (!unita.oOrvapat) {
         errore(log, "ERRORE: Sessione Orvella non disponibile, impossibile creare il tracciato.");
-        return true;
-    }
-    if (unita.sDirOutput.empty()) {
-        errore(log, "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
         return true;
     }
     Torvapat& oOrvapat = *unita.oOrvapat;

@@ -825,19 +825,55 @@ TEST_F(EsportazioneTracciatoTest, HistoryFolderRemovedWhileOpenIsMadeAgain)
 
 // --- Output and temporary folders ---
 
+TEST_F(EsportazioneTracciatoTest, OutputFolderRemovedWhileOpenIsMadeAgainAndTheExportIsWhole)
+{
+    // The doctor tidied the Desktop with the window open.
+    fs::remove_all(cartelle.sDirOutput);
+    xml = estratto({ { "1", "abcdef12g34h567i",
+        { { "0000023", "2024-01-31", "V" }, { "0000001", "2024-01-10", "M" }, { "0000019", "2024-01-15", "I" },
+            { "9999999", "2024-01-20", "?" } } } });
+
+    esegui();
+
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "ABCDEF12G34H567I00471100810/01/202400001\r\n");
+    EXPECT_EQ(readFile(cartelle.output("VACCINI.DAT")), "ABCDEF12G34H567I00471101615/01/202400001\r\n");
+    EXPECT_TRUE(fs::exists(cartelle.output("trx_sconosciuti.txt")));
+    EXPECT_EQ(logMessages(unita.sFileLog).front(), "ov_pipp versione ver. 6");
+    EXPECT_TRUE(finestra.memo1.value_or("").starts_with("Operazione completata.")) << finestra.memo1.value_or("");
+}
+
 TEST_F(EsportazioneTracciatoTest, WithoutOutputFolderTheRunRefusesBeforeAnyHostCall)
 {
-    // Main-window creation leaves the folders empty when the Desktop's name cannot be spelled.
-    unita.sDirOutput.clear();
-    unita.sDirStorico.clear();
-    unita.sFileLog.clear();
-    log = RunLog(true, "");
-    EXPECT_TRUE(esegui());
-    EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> { "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato." }));
-    EXPECT_TRUE(server.calls().empty());
-    EXPECT_FALSE(finestra.memo1.has_value());
-    EXPECT_EQ(finestra.eventi.back(), "cursore normale");
+    const std::pair<const char*, std::function<void()>> senzaCartella[] = {
+        // Its log would be in it too: no box for the log.
+        { "a file holds the folder's name",
+            [this] {
+                fs::remove_all(cartelle.sDirOutput);
+                writeFile(cartelle.sDirOutput.substr(0, cartelle.sDirOutput.size() - 1), "non una cartella");
+            } },
+        // Main-window creation leaves the folders empty when the Desktop's name cannot be spelled.
+        { "no folder named",
+            [this] {
+                unita.sDirOutput.clear();
+                unita.sDirStorico.clear();
+                unita.sFileLog.clear();
+                log = RunLog(true, "");
+            } },
+    };
+    for (const auto& [caso, prepara] : senzaCartella) {
+        prepara();
+        finestra.messaggi.clear();
+        EXPECT_TRUE(esegui());
+        EXPECT_EQ(finestra.messaggi,
+            (std::vector<std::string> {
+                "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato." }))
+            << caso;
+        EXPECT_TRUE(server.calls().empty()) << caso;
+        EXPECT_FALSE(finestra.memo1.has_value()) << caso;
+        EXPECT_EQ(finestra.eventi.back(), "cursore normale") << caso;
+    }
 }
 
 TEST_F(EsportazioneTracciatoTest, ExtractGoesIntoAPrivateFolderOfTheRunThatGoesWithIt)
