@@ -8,7 +8,7 @@
 
 #include "export/BilanciSalute.h"
 #include "export/Classificazione.h"
-#include "export/LarghezzaRecord.h"
+#include "export/ControlloRecord.h"
 #include "export/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/MessageBox.h"
@@ -332,7 +332,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     concludiProgresso(classificazione);
 
     finestra.mostraMemo1(avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, sContratto)
-        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio) + avvisiLarghezza(unita));
+        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio)
+        + avvisiRecord(unita, Periodo { dallaData, allaData }));
     elimina(sFileXml);
     log.suLog("Procedura terminata");
     platform::mostraMessaggio("Procedura terminata.");

@@ -946,12 +946,37 @@ TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryA
     const std::string memo = finestra.memo1.value_or("");
     const std::string avvisi = "\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n"
         + cartelle.output("trx_sconosciuti.txt")
-        + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non sono di 37 caratteri (righe 1, 2, 3 e altre): il file non "
-          "\xE8 conforme al tracciato."
-          "\r\nATTENZIONE: 1 riga di PPIP.DAT non \xE8 di 40 caratteri (riga 1): il file non \xE8 conforme al "
-          "tracciato.";
+        + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non conformi al tracciato: lunghezza diversa da 37 caratteri "
+          "(righe 1, 2, 3 e altre 2)."
+          "\r\nATTENZIONE: 1 riga di PPIP.DAT non conforme al tracciato: lunghezza diversa da 40 caratteri (riga 1).";
     EXPECT_TRUE(memo.ends_with(avvisi)) << memo;
     EXPECT_TRUE(memo.starts_with("Operazione completata.")) << memo;
+}
+
+TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
+{
+    xml = estratto({ { "1", "", { { "0000001", "2024-01-10", "M" } } },
+        { "2", "bcdefg12g34h567i",
+            { { "0000001", "2023-12-31", "M" }, { "0000001", "2024-02-30", "M" }, { "0000001", "2024-01-15", "M" },
+                { "0000001", "2026-02-30", "M" }, { "0000023", "", "V" } } } });
+
+    esegui();
+
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")),
+        "                00471100810/01/202400001\r\n"
+        "BCDEFG12G34H567I00471100831/12/202300001\r\n"
+        "BCDEFG12G34H567I00471100830/02/202400001\r\n"
+        "BCDEFG12G34H567I00471100815/01/202400001\r\n"
+        "BCDEFG12G34H567I00471100830/02/202600001\r\n");
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "BCDEFG12G34H567I004711//        00011\r\n");
+    EXPECT_EQ(finestra.memo1,
+        sommario("MMG",
+            "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT") + "\r\n\r\nPrestazioni: creato file "
+                + cartelle.output("PPIP.DAT")
+                + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\n\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data non valida (riga 1)."
+                  "\r\nATTENZIONE: 4 righe di PPIP.DAT non conformi al tracciato: codice fiscale vuoto (riga 1), data "
+                  "non valida (righe 3, 5), data fuori dal periodo scelto (riga 2)."));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
