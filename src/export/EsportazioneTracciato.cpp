@@ -6,7 +6,6 @@
 #include <unordered_set>
 #include <utility>
 
-#include "export/BilanciSalute.h"
 #include "export/Classificazione.h"
 #include "export/ControlloRecord.h"
 #include "export/Storico.h"
@@ -178,12 +177,15 @@ std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sC
     return riepilogo;
 }
 
-std::string avvisiTracciato(std::int32_t nChiamateNonRiuscite, const std::string& sContratto)
+std::string avvisiTracciato(
+    std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati, const std::string& sContratto)
 {
     std::string avvisi;
     if (nChiamateNonRiuscite > 0)
         avvisi += "ATTENZIONE: " + std::to_string(nChiamateNonRiuscite)
             + " chiamate al gestionale non riuscite, il tracciato non \xE8 completo." + kCrLf;
+    if (const std::string avviso = avvisoBilanciTralasciati(tralasciati); !avviso.empty())
+        avvisi += avviso + kCrLf;
     if (sContratto != "MMG" && sContratto != "PLS")
         avvisi += "ATTENZIONE: il contratto letto da Orvella (\"" + sContratto
             + "\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni sono state scartate." + kCrLf;
@@ -314,6 +316,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     }
 
     auto progresso = [&finestra](const std::string& testo) { finestra.progresso(testo); };
+    BilanciTralasciati tralasciati;
     if (sContratto == "PLS") {
         // Reloaded on every run, so that each walk starts from the first patient.
         const std::int32_t nChiamateNonRiusciteAlCarica = oOrvapat.chiamateNonRiuscite();
@@ -322,7 +325,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAlCarica)
             unita.nPazienti = 0;
         const ContestoBilanci bilanci { oOrvapat, unita.nPazienti, unita.sFileBilsalu, log, progresso };
-        faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
+        tralasciati = faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
     }
 
     ContestoClassificazione classificazione { oXmlDoc, tabella, log, unita.sFileAccessi, unita.sFilePpip,
@@ -331,7 +334,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     classificaEstratto(classificazione, sCodiceRegionale, sContratto);
     concludiProgresso(classificazione);
 
-    finestra.mostraMemo1(avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, sContratto)
+    finestra.mostraMemo1(
+        avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)
         + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio)
         + avvisiRecord(unita, Periodo { dallaData, allaData }));
     elimina(sFileXml);

@@ -196,9 +196,66 @@ protected:
     TabellaCodici tabella;
     UnitaFormMain unita;
     RunLog log;
+    // A paediatrician's practice as the host shows it: carica starts the patient list again, skip
+    // moves on, and each patient's health checks are read through an i_accertamento object.
+    // Past the end of the list a patient has no fiscal code and no checks.
+    struct EsamePls {
+        std::u16string data;
+        std::u16string codice;
+    };
+    struct PazientePls {
+        std::u16string codiceFiscale;
+        std::vector<EsamePls> esami;
+        std::optional<std::u16string> rowcount {}; // the host's answer, instead of the number of checks
+    };
+    void praticaPls(std::vector<PazientePls> pazienti)
+    {
+        pazientiPls = std::move(pazienti);
+        server.answerWith("carica", [this](const host::Arguments&) {
+            pazienteCorrente = 0;
+            return host::Variant { static_cast<std::int32_t>(pazientiPls.size()) };
+        });
+        server.answerWith("skip", [this](const host::Arguments&) {
+            ++pazienteCorrente;
+            return host::Variant {};
+        });
+        server.answerWith("leggi_attributo", [this](const host::Arguments& argomenti) {
+            const auto& nome = std::get<std::u16string>(argomenti.at(0));
+            if (nome == u"codice_fiscale")
+                return host::Variant { corrente() ? corrente()->codiceFiscale : std::u16string() };
+            if (nome == u"userid_utente")
+                return host::Variant { std::u16string(u"M7") };
+            return host::Variant { std::u16string(u"4711") };
+        });
+        server.answer("new_object", u"h");
+        server.answerWith("call_method_pipe", [this](const host::Arguments& argomenti) {
+            const auto& metodo = std::get<std::u16string>(argomenti.at(1));
+            const auto& parametro = std::get<std::u16string>(argomenti.at(2));
+            const std::u16string esami = cp1252ToUtf16(std::to_string(corrente() ? corrente()->esami.size() : 0));
+            if (metodo == u"carica")
+                return host::Variant { esami };
+            if (metodo == u"rowcount")
+                return host::Variant { corrente() && corrente()->rowcount ? *corrente()->rowcount : esami };
+            if (metodo == u"setrow")
+                rigaPls = std::stoul(utf16ToUtf8(parametro));
+            if (metodo == u"leggi_attributo") {
+                const EsamePls& esame = corrente()->esami.at(rigaPls - 1);
+                return host::Variant { parametro == u"data_esecuzione" ? esame.data : esame.codice };
+            }
+            return host::Variant {};
+        });
+    }
+    const PazientePls* corrente() const
+    {
+        return pazienteCorrente < pazientiPls.size() ? &pazientiPls[pazienteCorrente] : nullptr;
+    }
+
     std::string contratto = "MMG";
     std::optional<std::string> xml = estratto(std::string());
     std::string percorsoXml; // where the host was asked to write the extract
+    std::vector<PazientePls> pazientiPls;
+    std::size_t pazienteCorrente = 0;
+    std::size_t rigaPls = 0;
 };
 
 // --- The summary ---
@@ -997,42 +1054,13 @@ TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
 TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheFirst)
 {
     contratto = "PLS";
-    // Three patients with one health check each; carica starts the list again, skip moves on.
-    const std::vector<std::u16string> codiciFiscali = { u"aaaaaa00a00a000a", u"bbbbbb00b00b000b", u"cccccc00c00c000c" };
-    std::size_t corrente = 0;
-    std::size_t riga = 0;
-    server.answerWith("carica", [&](const host::Arguments&) {
-        corrente = 0;
-        return host::Variant { std::int32_t { 3 } };
-    });
-    server.answerWith("skip", [&](const host::Arguments&) {
-        ++corrente;
-        return host::Variant {};
-    });
-    server.answerWith("leggi_attributo", [&](const host::Arguments& argomenti) {
-        const auto& nome = std::get<std::u16string>(argomenti.at(0));
-        if (nome == u"codice_fiscale")
-            return host::Variant { corrente < codiciFiscali.size() ? codiciFiscali[corrente] : std::u16string() };
-        if (nome == u"userid_utente")
-            return host::Variant { std::u16string(u"M7") };
-        return host::Variant { std::u16string(u"4711") };
-    });
-    server.answer("new_object", u"h");
-    server.answerWith("call_method_pipe", [&](const host::Arguments& argomenti) {
-        const auto& metodo = std::get<std::u16string>(argomenti.at(1));
-        const auto& parametro = std::get<std::u16string>(argomenti.at(2));
-        if (metodo == u"carica" || metodo == u"rowcount")
-            return host::Variant { std::u16string(corrente < codiciFiscali.size() ? u"1" : u"0") };
-        if (metodo == u"setrow")
-            riga = std::stoul(utf16ToUtf8(parametro));
-        if (metodo == u"leggi_attributo")
-            return host::Variant { std::u16string(parametro == u"data_esecuzione" ? u"2024-01-0" : u"352")
-                + static_cast<char16_t>((parametro == u"data_esecuzione" ? u'1' : u'2') + corrente) };
-        return host::Variant {};
-    });
+    // Three patients with one health check each.
+    praticaPls({ { u"aaaaaa00a00a000a", { { u"2024-01-01", u"3522" } } },
+        { u"bbbbbb00b00b000b", { { u"2024-01-02", u"3523" } } },
+        { u"cccccc00c00c000c", { { u"2024-01-03", u"3524" } } } });
     // Session opening left the list somewhere in the middle, with a stale count.
     unita.nPazienti = 1;
-    corrente = 2;
+    pazienteCorrente = 2;
 
     esegui();
     const std::string righe = "aaaaaa00a00a000a00471101/01/202401\r\n"
@@ -1057,6 +1085,32 @@ TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheF
     esegui();
     EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), righe);
     EXPECT_EQ(fileIn(cartelle.sDirStorico).size(), 1u);
+}
+
+TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFileIsIncomplete)
+{
+    contratto = "PLS";
+    // Four patients: the count, the fiscal code and one date come back empty; the last is sound.
+    praticaPls({ { u"aaaaaa00a00a000a", { { u"2024-01-02", u"3522" } }, u"" },
+        { u"", { { u"2024-01-03", u"3522" }, { u"2024-01-04", u"3522" } } },
+        { u"cccccc00c00c000c", { { u"", u"3522" }, { u"2024-01-05", u"3522" } } },
+        { u"dddddd00d00d000d", { { u"2024-01-06", u"3522" } } } });
+
+    esegui();
+
+    EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")),
+        "cccccc00c00c000c00471105/01/202401\r\n"
+        "dddddd00d00d000d00471106/01/202401\r\n");
+    EXPECT_EQ(finestra.memo1,
+        "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n"
+        "ATTENZIONE: 3 bilanci di salute non inseriti in BILSALU.DAT (2 di pazienti senza codice fiscale, 1 senza "
+        "data dell'esame), il tracciato non \xE8 completo.\r\n\r\n"
+            + sommario("PLS",
+                "\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
+                    + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
+                      "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+                      "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, ContractOtherThanPlsMakesNoHealthChecks)
