@@ -283,25 +283,6 @@ TEST(ControlloRecord, RecordsAcrossTheReadingBlocksAreCheckedWhole)
     EXPECT_EQ(righeCon(righe, Difetto::NumeroNonValido).prime, std::vector<std::int32_t> { 1681 });
 }
 
-TEST(ControlloRecord, RecordsWithSeveralFaultsAreCountedOnceAndUnderEachFault)
-{
-    TempDir cartella;
-    const std::string file = (cartella / "PPIP.DAT").string();
-    const std::string vuotoInPeriodo = unisci({ kCfVuoto, "004711", "008", "10/01/2024", "00003" });
-    const std::string buono = unisci({ kCf, "004711", "008", "10/01/2024", "00003" });
-    writeFile(file,
-        vuotoInPeriodo + "\r\n" + buono + "\r\n" + buono + "\r\n"
-            + unisci({ kCfVuoto, "004711", "008", "10/05/2024", "00003" }) + "\r\n" + vuotoInPeriodo + "\r\n"
-            + vuotoInPeriodo + "\r\n" + unisci({ kCf, "004711", "008", "10/05/2024", "00003" }) + "\r\n");
-    const RigheDifettose righe = righeDifettose(file, kTracciatoPpip, kPrimoTrimestre);
-    EXPECT_EQ(righe.n, 5);
-    EXPECT_EQ(righeCon(righe, Difetto::CodiceFiscaleVuoto).n, 4);
-    EXPECT_EQ(righeCon(righe, Difetto::CodiceFiscaleVuoto).prime, (std::vector<std::int32_t> { 1, 4, 5 }));
-    EXPECT_EQ(righeCon(righe, Difetto::DataFuoriPeriodo).n, 2);
-    EXPECT_EQ(righeCon(righe, Difetto::DataFuoriPeriodo).prime, (std::vector<std::int32_t> { 4, 7 }));
-    EXPECT_EQ(righeCon(righe, Difetto::DataNonValida).n, 0);
-}
-
 TEST(ControlloRecord, WarningNamesTheFileTheLinesAndEachFaultWithItsFirstLines)
 {
     const auto con = [](std::int32_t n, std::vector<std::pair<Difetto, RigheDifettose::Righe>> perDifetto) {

@@ -1012,7 +1012,8 @@ TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryA
 
 TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
 {
-    xml = estratto({ { "1", "", { { "0000001", "2024-01-10", "M" } } },
+    // A line with two faults counts once among the lines, and under each fault.
+    xml = estratto({ { "1", "", { { "0000001", "2023-12-30", "M" } } },
         { "2", "bcdefg12g34h567i",
             { { "0000001", "2023-12-31", "M" }, { "0000001", "2024-02-30", "M" }, { "0000001", "2024-01-15", "M" },
                 { "0000001", "2026-02-30", "M" }, { "0000023", "", "V" } } } });
@@ -1020,7 +1021,7 @@ TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
     esegui();
 
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")),
-        "                00471100810/01/202400001\r\n"
+        "                00471100830/12/202300001\r\n"
         "BCDEFG12G34H567I00471100831/12/202300001\r\n"
         "BCDEFG12G34H567I00471100830/02/202400001\r\n"
         "BCDEFG12G34H567I00471100815/01/202400001\r\n"
@@ -1033,7 +1034,7 @@ TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
                 + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
                   "\r\n\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data non valida (riga 1)."
                   "\r\nATTENZIONE: 4 righe di PPIP.DAT non conformi al tracciato: codice fiscale vuoto (riga 1), data "
-                  "non valida (righe 3, 5), data fuori dal periodo scelto (riga 2)."));
+                  "non valida (righe 3, 5), data fuori dal periodo scelto (righe 1, 2)."));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
