@@ -28,6 +28,9 @@ int codiceBilancio(const std::vector<std::string>& codici, const std::string& co
 // A count as the host writes it, or nothing when it is not a decimal number.
 std::optional<std::int32_t> conteggio(const std::u16string& risposta)
 {
+    // The conversion takes the empty text for 0; an empty answer is no answer.
+    if (risposta.empty())
+        return std::nullopt;
     lastToolsError();
     const std::int32_t numero = string2int(risposta, 10);
     if (!lastToolsError().empty())
@@ -46,9 +49,10 @@ std::optional<std::int32_t> righeDaLeggere(const std::u16string& caricate, const
 }
 
 // One patient's lines. A failed call spoils what is built from its answer: such a line is not
-// written, and a patient whose count or fiscal code could not be read gives none.
+// written, and a patient whose count or fiscal code could not be read gives none. Neither does an
+// empty fiscal code or date; those checks are counted as left out.
 void bilanciPaziente(const ContestoBilanci& contesto, const std::u16string& h, const std::u16string& filtro,
-    const std::vector<std::string>& codici, const std::string& sCodiceRegionale)
+    const std::vector<std::string>& codici, const std::string& sCodiceRegionale, BilanciTralasciati& tralasciati)
 {
     Torvapat& oOrvapat = contesto.oOrvapat;
     const std::int32_t nNonRiusciteAllInizio = oOrvapat.chiamateNonRiuscite();
@@ -65,6 +69,11 @@ void bilanciPaziente(const ContestoBilanci& contesto, const std::u16string& h, c
         return;
     }
     const std::string sRighe = std::to_string(*righe);
+    if (*righe > 0 && campoVuoto(cf)) {
+        tralasciati.senzaCodiceFiscale += *righe;
+        contesto.log.suLog("->Non inseriti in BILSALU.DAT, codice fiscale vuoto, righe:" + sRighe);
+        return;
+    }
     for (std::int32_t i = 1; i <= *righe; ++i) {
         const std::int32_t nNonRiusciteDellaRiga = oOrvapat.chiamateNonRiuscite();
         oOrvapat.call_method_pipe(h, u"setrow", cp1252ToUtf16(std::to_string(i)));
@@ -73,6 +82,11 @@ void bilanciPaziente(const ContestoBilanci& contesto, const std::u16string& h, c
             = utf16ToCp1252(oOrvapat.call_method_pipe(h, u"leggi_attributo", u"codice_accertamento"));
         if (oOrvapat.chiamateNonRiuscite() != nNonRiusciteDellaRiga)
             continue;
+        if (campoVuoto(data)) {
+            ++tralasciati.senzaData;
+            contesto.log.suLog("->Non inserito in BILSALU.DAT, data vuota, Codice_ov: " + codice + " riga:" + sRighe);
+            continue;
+        }
         suFile(recordBilsalu(cf, sCodiceRegionale, data, codiceBilancio(codici, codice)), contesto.sFileBilsalu);
         contesto.log.suLog("->Inserito in BILSALU.DAT, Codice_ov: " + codice + " riga:" + sRighe);
         contesto.log.suLog(".");
@@ -88,15 +102,31 @@ std::string filtroBilanci(const std::string& sDallaData, const std::string& sAll
         + "|ordinamento=ordine_data_desc";
 }
 
-void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData, const std::string& sAllaData,
-    const std::string& sCodiceRegionale)
+std::string avvisoBilanciTralasciati(const BilanciTralasciati& tralasciati)
+{
+    const std::int32_t n = tralasciati.senzaCodiceFiscale + tralasciati.senzaData;
+    if (n == 0)
+        return {};
+    std::string perche;
+    if (tralasciati.senzaCodiceFiscale > 0)
+        perche += std::to_string(tralasciati.senzaCodiceFiscale) + " di pazienti senza codice fiscale";
+    if (tralasciati.senzaData > 0)
+        perche += (perche.empty() ? "" : ", ") + std::to_string(tralasciati.senzaData) + " senza data dell'esame";
+    return "ATTENZIONE: " + std::to_string(n)
+        + (n == 1 ? " bilancio di salute non inserito" : " bilanci di salute non inseriti") + " in BILSALU.DAT ("
+        + perche + "), il tracciato non \xE8 completo.";
+}
+
+BilanciTralasciati faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData,
+    const std::string& sAllaData, const std::string& sCodiceRegionale)
 {
     Torvapat& oOrvapat = contesto.oOrvapat;
     const std::u16string filtro = cp1252ToUtf16(filtroBilanci(sDallaData, sAllaData));
     std::vector<std::string> codici;
     string2list(kCodiciBilancio, " ", codici);
+    BilanciTralasciati tralasciati;
     if (contesto.nPazienti <= 0)
-        return;
+        return tralasciati;
 
     const std::string totale = std::to_string(contesto.nPazienti);
     const auto testoProgresso
@@ -110,7 +140,7 @@ void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDal
         const bool bOggetto = oOrvapat.chiamateNonRiuscite() == nNonRiusciteAllaCreazione;
         try {
             if (bOggetto)
-                bilanciPaziente(contesto, h, filtro, codici, sCodiceRegionale);
+                bilanciPaziente(contesto, h, filtro, codici, sCodiceRegionale, tralasciati);
             kUltimo = k;
             progresso.avanza([&] { return testoProgresso(k); });
         } catch (const std::exception& errore) {
@@ -124,4 +154,5 @@ void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDal
             break;
     }
     progresso.concludi([&] { return testoProgresso(kUltimo); });
+    return tralasciati;
 }

@@ -25,7 +25,17 @@ inline constexpr const char* kCodiciBilancio = "3522 3523 3524 3526 3527 4145 41
 // The host filter of one patient's health-check results in the period.
 std::string filtroBilanci(const std::string& sDallaData, const std::string& sAllaData);
 
+// The health checks of a walk that got no line: a line without the patient's fiscal code or
+// the examination's date would be read by the region as nobody's, or as of no day.
+struct BilanciTralasciati {
+    std::int32_t senzaCodiceFiscale = 0; // checks of patients whose fiscal code came back empty or blank
+    std::int32_t senzaData = 0; // checks whose date came back empty or blank
+};
+
 // Walks nPazienti rows of the session's patient list and appends one BILSALU.DAT line per
 // health-check result. A failure while a patient is handled is shown and the walk goes on.
-void faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData, const std::string& sAllaData,
-    const std::string& sCodiceRegionale);
+BilanciTralasciati faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData,
+    const std::string& sAllaData, const std::string& sCodiceRegionale);
+
+// The summary's "ATTENZIONE: " line for the checks left out; the empty text when there are none.
+std::string avvisoBilanciTralasciati(const BilanciTralasciati& tralasciati);

@@ -6,9 +6,8 @@
 #include <unordered_set>
 #include <utility>
 
-#include "export/BilanciSalute.h"
 #include "export/Classificazione.h"
-#include "export/LarghezzaRecord.h"
+#include "export/ControlloRecord.h"
 #include "export/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/MessageBox.h"
@@ -26,6 +25,15 @@ void elimina(const std::string& sFile)
 {
     std::error_code ignorato;
     fs::remove(platform::percorsoNativo(sFile), ignorato);
+}
+
+// The folder, made with its parents when missing; false when it cannot be.
+bool cartellaPronta(const std::string& sDir)
+{
+    const fs::path cartella = platform::percorsoNativo(sDir);
+    std::error_code errore;
+    fs::create_directories(cartella, errore);
+    return fs::is_directory(cartella, errore);
 }
 
 // Shown and logged: the run's own refusals.
@@ -169,12 +177,15 @@ std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sC
     return riepilogo;
 }
 
-std::string avvisiTracciato(std::int32_t nChiamateNonRiuscite, const std::string& sContratto)
+std::string avvisiTracciato(
+    std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati, const std::string& sContratto)
 {
     std::string avvisi;
     if (nChiamateNonRiuscite > 0)
         avvisi += "ATTENZIONE: " + std::to_string(nChiamateNonRiuscite)
             + " chiamate al gestionale non riuscite, il tracciato non \xE8 completo." + kCrLf;
+    if (const std::string avviso = avvisoBilanciTralasciati(tralasciati); !avviso.empty())
+        avvisi += avviso + kCrLf;
     if (sContratto != "MMG" && sContratto != "PLS")
         avvisi += "ATTENZIONE: il contratto letto da Orvella (\"" + sContratto
             + "\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni sono state scartate." + kCrLf;
@@ -195,9 +206,16 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const UnaSegnalazionePerFile unaSegnalazionePerFile;
 
     finestra.cursoreOccupato();
+    finestra.nascondiMemo1();
+    // A doctor may have removed the folder since the window opened: it is made again, as the
+    // history folder is, before the run's log or files go into it. One that cannot be made
+    // cannot hold the log either, so the refusal is only shown.
+    if (unita.sDirOutput.empty() || !cartellaPronta(unita.sDirOutput)) {
+        platform::mostraMessaggio("ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
+        return true;
+    }
     log.suLog("ov_pipp versione ver. 6");
     log.suLog("Inizio creazione tracciato...");
-    finestra.nascondiMemo1();
 
     // Main-window creation can stop before the document is made, and without a session there is
     // no host to ask: stop before any previous file is moved.
@@ -207,10 +225,6 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     }
     if (!unita.oOrvapat) {
         errore(log, "ERRORE: Sessione Orvella non disponibile, impossibile creare il tracciato.");
-        return true;
-    }
-    if (unita.sDirOutput.empty()) {
-        errore(log, "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
         return true;
     }
     Torvapat& oOrvapat = *unita.oOrvapat;
@@ -302,6 +316,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     }
 
     auto progresso = [&finestra](const std::string& testo) { finestra.progresso(testo); };
+    BilanciTralasciati tralasciati;
     if (sContratto == "PLS") {
         // Reloaded on every run, so that each walk starts from the first patient.
         const std::int32_t nChiamateNonRiusciteAlCarica = oOrvapat.chiamateNonRiuscite();
@@ -310,7 +325,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAlCarica)
             unita.nPazienti = 0;
         const ContestoBilanci bilanci { oOrvapat, unita.nPazienti, unita.sFileBilsalu, log, progresso };
-        faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
+        tralasciati = faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
     }
 
     ContestoClassificazione classificazione { oXmlDoc, tabella, log, unita.sFileAccessi, unita.sFilePpip,
@@ -319,8 +334,10 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     classificaEstratto(classificazione, sCodiceRegionale, sContratto);
     concludiProgresso(classificazione);
 
-    finestra.mostraMemo1(avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, sContratto)
-        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio) + avvisiLarghezza(unita));
+    finestra.mostraMemo1(
+        avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)
+        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio)
+        + avvisiRecord(unita, Periodo { dallaData, allaData }));
     elimina(sFileXml);
     log.suLog("Procedura terminata");
     platform::mostraMessaggio("Procedura terminata.");

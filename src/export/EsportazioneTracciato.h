@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "export/BilanciSalute.h"
 #include "export/FileExport.h"
 #include "export/TabellaCodici.h"
 #include "export/UnitaFormMain.h"
@@ -44,9 +45,10 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite);
 
 // What the summary must say before anything else, each on its own line and then an empty one:
-// host calls that failed during the run, and a contract type that lets no service through.
-// Empty when there is nothing to say.
-std::string avvisiTracciato(std::int32_t nChiamateNonRiuscite, const std::string& sContratto);
+// host calls that failed during the run, health checks left out of BILSALU.DAT, and a contract
+// type that lets no service through. Empty when there is nothing to say.
+std::string avvisiTracciato(
+    std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati, const std::string& sContratto);
 
 // Where debug mode keeps a copy of the extract.
 std::string percorsoCopiaDebug(const std::string& sDirOutput);

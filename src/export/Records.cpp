@@ -1,5 +1,7 @@
 #include "export/Records.h"
 
+#include <algorithm>
+
 #include "tools/tc_GenTools.h"
 
 std::string maiuscoloAscii(std::string_view testo)
@@ -10,6 +12,11 @@ std::string maiuscoloAscii(std::string_view testo)
             c = static_cast<char>(c - 'a' + 'A');
     }
     return maiuscolo;
+}
+
+bool campoVuoto(std::string_view testo)
+{
+    return std::all_of(testo.begin(), testo.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
 std::string dataRecord(std::string_view data)

@@ -15,6 +15,27 @@ inline constexpr std::size_t kLarghezzaAccessi = 37;
 inline constexpr std::size_t kLarghezzaPpip = 40; // VACCINI.DAT too
 inline constexpr std::size_t kLarghezzaBilsalu = 34;
 
+// Where a layout's checked fields stand, counted from 0. The fiscal code is 16 characters and the
+// date 10 (DD/MM/YYYY) in every layout; BILSALU.DAT has no count (its last two digits are the
+// codice bilancio).
+struct TracciatoRecord {
+    const char* nome;
+    std::size_t larghezza;
+    std::size_t posCodiceFiscale;
+    std::size_t posData;
+    std::size_t posNumero;
+    std::size_t larghezzaNumero; // 0: no count
+};
+inline constexpr std::size_t kLarghezzaCodiceFiscale = 16;
+inline constexpr std::size_t kLarghezzaData = 10;
+inline constexpr TracciatoRecord kTracciatoAccessi { "ACCESSI.DAT", kLarghezzaAccessi, 0, 22, 32, 4 };
+inline constexpr TracciatoRecord kTracciatoPpip { "PPIP.DAT", kLarghezzaPpip, 0, 25, 35, 5 };
+inline constexpr TracciatoRecord kTracciatoVaccini { "VACCINI.DAT", kLarghezzaPpip, 0, 25, 35, 5 };
+inline constexpr TracciatoRecord kTracciatoBilsalu { "BILSALU.DAT", kLarghezzaBilsalu, 0, 22, 0, 0 };
+
+// Blanks and control characters do not fill a field: a host answer made only of them is none.
+bool campoVuoto(std::string_view testo);
+
 // Only a-z change: the fiscal code keeps every other byte as it is.
 std::string maiuscoloAscii(std::string_view testo);
 

@@ -119,7 +119,7 @@ protected:
         server.clearCalls();
     }
 
-    void cammina(std::int32_t nPazienti, const std::string& sCodiceRegionale = "4711")
+    BilanciTralasciati cammina(std::int32_t nPazienti, const std::string& sCodiceRegionale = "4711")
     {
         const ContestoBilanci contesto { oOrvapat, nPazienti, sFileBilsalu, log,
             [this](const std::string& testoLblLog) {
@@ -127,7 +127,7 @@ protected:
                 if (progressoFallisce)
                     progressoFallisce(testoLblLog);
             } };
-        faiSingoloPaziente(contesto, "2024-01-01", "2024-03-31", sCodiceRegionale);
+        return faiSingoloPaziente(contesto, "2024-01-01", "2024-03-31", sCodiceRegionale);
     }
 
     std::string bilsalu() const { return testing_support::readFile(cartella / "BILSALU.DAT"); }
@@ -191,10 +191,11 @@ TEST_F(BilanciSaluteTest, CodiceBilancioIsThePlaceInTheListAndZeroOutsideIt)
 
 TEST_F(BilanciSaluteTest, FiscalCodeKeptAsGivenAndLongValuesWidenTheLine)
 {
-    avvia({ { u"", { { u"2024-03-10", u"3522" } } }, { u"abcdef12g34h567iXY", { { u"2024-03-10", u"3523" } } } });
+    avvia({ { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" } } },
+        { u"abcdef12g34h567iXY", { { u"2024-03-10", u"3523" } } } });
     cammina(2, "12345678");
     EXPECT_EQ(bilsalu(),
-        "                1234567810/03/202401\r\n"
+        "abcdef12g34h567i1234567810/03/202401\r\n"
         "abcdef12g34h567iXY1234567810/03/202402\r\n");
 }
 
@@ -440,4 +441,73 @@ TEST_F(BilanciSaluteTest, ReloadingThePatientListUsesTheDoctorsUserId)
             R"(leggi_attributo("userid_utente"))",
             R"(carica("codice_medico =M7|tipo_di_convenzione=S", "alfabetico"))",
         }));
+}
+
+// --- Empty answers ---
+
+struct RispostaVuota {
+    const char* nome; // the fault it would catch
+    Paziente primo; // the second patient is always sound
+    std::optional<std::u16string> rowcount; // for the first patient, instead of its number of rows
+    std::string bilsalu;
+    std::int32_t nonRiuscite;
+    std::int32_t senzaCodiceFiscale;
+    std::int32_t senzaData;
+};
+
+class RispostaVuotaTest : public BilanciSaluteTest, public ::testing::WithParamInterface<RispostaVuota> { };
+
+TEST_P(RispostaVuotaTest, GivesNoLineAndIsCounted)
+{
+    const RispostaVuota& caso = GetParam();
+    avvia({ caso.primo, { u"zyxwvu98t76s543r", { { u"2024-02-02", u"3524" } } } });
+    pratica().rowcount = caso.rowcount;
+
+    const BilanciTralasciati tralasciati = cammina(2);
+
+    EXPECT_EQ(bilsalu(), caso.bilsalu + kLineaSecondo);
+    EXPECT_EQ(oOrvapat.chiamateNonRiuscite(), caso.nonRiuscite);
+    EXPECT_EQ(tralasciati.senzaCodiceFiscale, caso.senzaCodiceFiscale);
+    EXPECT_EQ(tralasciati.senzaData, caso.senzaData);
+    // Nothing to close for an answer that was merely empty: the summary tells.
+    EXPECT_TRUE(messaggi.messaggi().empty());
+    EXPECT_EQ(server.callCount("skip"), 2);
+}
+
+const std::vector<Esame> kDueEsami = { { u"2024-03-10", u"3522" }, { u"2024-01-05", u"4148" } };
+
+INSTANTIATE_TEST_SUITE_P(BilanciSalute, RispostaVuotaTest,
+    ::testing::Values(RispostaVuota { "SoundAnswersLeftOut", { u"abcdef12g34h567i", kDueEsami }, std::nullopt,
+                          kLineaPrimoA + kLineaPrimoB, 0, 0, 0 },
+        // Read as 0 rows, it would drop the patient's checks without a word.
+        RispostaVuota { "EmptyRowCountTakenForNone", { u"abcdef12g34h567i", kDueEsami }, u"", "", 1, 0, 0 },
+        RispostaVuota { "EmptyFiscalCodeWritten", { u"", kDueEsami }, std::nullopt, "", 0, 2, 0 },
+        RispostaVuota { "BlankFiscalCodeWritten", { u"                ", kDueEsami }, std::nullopt, "", 0, 2, 0 },
+        RispostaVuota { "FiscalCodeOfControlCharactersWritten", { u"\t\r", kDueEsami }, std::nullopt, "", 0, 2, 0 },
+        RispostaVuota { "PatientWithoutChecksCounted", { u"", {} }, std::nullopt, "", 0, 0, 0 },
+        RispostaVuota { "EmptyDateWritten", { u"abcdef12g34h567i", { { u"", u"3522" }, { u"2024-01-05", u"4148" } } },
+            std::nullopt, kLineaPrimoB, 0, 0, 1 },
+        RispostaVuota { "BlankDateWritten",
+            { u"abcdef12g34h567i", { { u"2024-03-10", u"3522" }, { u"          ", u"4148" } } }, std::nullopt,
+            kLineaPrimoA, 0, 0, 1 },
+        RispostaVuota { "EveryDateEmptyWritten", { u"abcdef12g34h567i", { { u"", u"3522" }, { u"", u"4148" } } },
+            std::nullopt, "", 0, 0, 2 }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+TEST(BilanciSaluteAvviso, SaysHowManyChecksWereLeftOutAndWhy)
+{
+    const std::pair<BilanciTralasciati, std::string> casi[] = {
+        { {}, "" },
+        { { 1, 0 },
+            "ATTENZIONE: 1 bilancio di salute non inserito in BILSALU.DAT (1 di pazienti senza codice fiscale), il "
+            "tracciato non \xE8 completo." },
+        { { 0, 2 },
+            "ATTENZIONE: 2 bilanci di salute non inseriti in BILSALU.DAT (2 senza data dell'esame), il tracciato non "
+            "\xE8 completo." },
+        { { 3, 1 },
+            "ATTENZIONE: 4 bilanci di salute non inseriti in BILSALU.DAT (3 di pazienti senza codice fiscale, 1 senza "
+            "data dell'esame), il tracciato non \xE8 completo." },
+    };
+    for (const auto& [tralasciati, atteso] : casi)
+        EXPECT_EQ(avvisoBilanciTralasciati(tralasciati), atteso);
 }

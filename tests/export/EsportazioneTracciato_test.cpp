@@ -196,9 +196,66 @@ protected:
     TabellaCodici tabella;
     UnitaFormMain unita;
     RunLog log;
+    // A paediatrician's practice as the host shows it: carica starts the patient list again, skip
+    // moves on, and each patient's health checks are read through an i_accertamento object.
+    // Past the end of the list a patient has no fiscal code and no checks.
+    struct EsamePls {
+        std::u16string data;
+        std::u16string codice;
+    };
+    struct PazientePls {
+        std::u16string codiceFiscale;
+        std::vector<EsamePls> esami;
+        std::optional<std::u16string> rowcount {}; // the host's answer, instead of the number of checks
+    };
+    void praticaPls(std::vector<PazientePls> pazienti)
+    {
+        pazientiPls = std::move(pazienti);
+        server.answerWith("carica", [this](const host::Arguments&) {
+            pazienteCorrente = 0;
+            return host::Variant { static_cast<std::int32_t>(pazientiPls.size()) };
+        });
+        server.answerWith("skip", [this](const host::Arguments&) {
+            ++pazienteCorrente;
+            return host::Variant {};
+        });
+        server.answerWith("leggi_attributo", [this](const host::Arguments& argomenti) {
+            const auto& nome = std::get<std::u16string>(argomenti.at(0));
+            if (nome == u"codice_fiscale")
+                return host::Variant { corrente() ? corrente()->codiceFiscale : std::u16string() };
+            if (nome == u"userid_utente")
+                return host::Variant { std::u16string(u"M7") };
+            return host::Variant { std::u16string(u"4711") };
+        });
+        server.answer("new_object", u"h");
+        server.answerWith("call_method_pipe", [this](const host::Arguments& argomenti) {
+            const auto& metodo = std::get<std::u16string>(argomenti.at(1));
+            const auto& parametro = std::get<std::u16string>(argomenti.at(2));
+            const std::u16string esami = cp1252ToUtf16(std::to_string(corrente() ? corrente()->esami.size() : 0));
+            if (metodo == u"carica")
+                return host::Variant { esami };
+            if (metodo == u"rowcount")
+                return host::Variant { corrente() && corrente()->rowcount ? *corrente()->rowcount : esami };
+            if (metodo == u"setrow")
+                rigaPls = std::stoul(utf16ToUtf8(parametro));
+            if (metodo == u"leggi_attributo") {
+                const EsamePls& esame = corrente()->esami.at(rigaPls - 1);
+                return host::Variant { parametro == u"data_esecuzione" ? esame.data : esame.codice };
+            }
+            return host::Variant {};
+        });
+    }
+    const PazientePls* corrente() const
+    {
+        return pazienteCorrente < pazientiPls.size() ? &pazientiPls[pazienteCorrente] : nullptr;
+    }
+
     std::string contratto = "MMG";
     std::optional<std::string> xml = estratto(std::string());
     std::string percorsoXml; // where the host was asked to write the extract
+    std::vector<PazientePls> pazientiPls;
+    std::size_t pazienteCorrente = 0;
+    std::size_t rigaPls = 0;
 };
 
 // --- The summary ---
@@ -825,19 +882,55 @@ TEST_F(EsportazioneTracciatoTest, HistoryFolderRemovedWhileOpenIsMadeAgain)
 
 // --- Output and temporary folders ---
 
+TEST_F(EsportazioneTracciatoTest, OutputFolderRemovedWhileOpenIsMadeAgainAndTheExportIsWhole)
+{
+    // The doctor tidied the Desktop with the window open.
+    fs::remove_all(cartelle.sDirOutput);
+    xml = estratto({ { "1", "abcdef12g34h567i",
+        { { "0000023", "2024-01-31", "V" }, { "0000001", "2024-01-10", "M" }, { "0000019", "2024-01-15", "I" },
+            { "9999999", "2024-01-20", "?" } } } });
+
+    esegui();
+
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "ABCDEF12G34H567I00471100810/01/202400001\r\n");
+    EXPECT_EQ(readFile(cartelle.output("VACCINI.DAT")), "ABCDEF12G34H567I00471101615/01/202400001\r\n");
+    EXPECT_TRUE(fs::exists(cartelle.output("trx_sconosciuti.txt")));
+    EXPECT_EQ(logMessages(unita.sFileLog).front(), "ov_pipp versione ver. 6");
+    EXPECT_TRUE(finestra.memo1.value_or("").starts_with("Operazione completata.")) << finestra.memo1.value_or("");
+}
+
 TEST_F(EsportazioneTracciatoTest, WithoutOutputFolderTheRunRefusesBeforeAnyHostCall)
 {
-    // Main-window creation leaves the folders empty when the Desktop's name cannot be spelled.
-    unita.sDirOutput.clear();
-    unita.sDirStorico.clear();
-    unita.sFileLog.clear();
-    log = RunLog(true, "");
-    EXPECT_TRUE(esegui());
-    EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> { "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato." }));
-    EXPECT_TRUE(server.calls().empty());
-    EXPECT_FALSE(finestra.memo1.has_value());
-    EXPECT_EQ(finestra.eventi.back(), "cursore normale");
+    const std::pair<const char*, std::function<void()>> senzaCartella[] = {
+        // Its log would be in it too: no box for the log.
+        { "a file holds the folder's name",
+            [this] {
+                fs::remove_all(cartelle.sDirOutput);
+                writeFile(cartelle.sDirOutput.substr(0, cartelle.sDirOutput.size() - 1), "non una cartella");
+            } },
+        // Main-window creation leaves the folders empty when the Desktop's name cannot be spelled.
+        { "no folder named",
+            [this] {
+                unita.sDirOutput.clear();
+                unita.sDirStorico.clear();
+                unita.sFileLog.clear();
+                log = RunLog(true, "");
+            } },
+    };
+    for (const auto& [caso, prepara] : senzaCartella) {
+        prepara();
+        finestra.messaggi.clear();
+        EXPECT_TRUE(esegui());
+        EXPECT_EQ(finestra.messaggi,
+            (std::vector<std::string> {
+                "ERRORE: Cartella di output non disponibile, impossibile creare il tracciato." }))
+            << caso;
+        EXPECT_TRUE(server.calls().empty()) << caso;
+        EXPECT_FALSE(finestra.memo1.has_value()) << caso;
+        EXPECT_EQ(finestra.eventi.back(), "cursore normale") << caso;
+    }
 }
 
 TEST_F(EsportazioneTracciatoTest, ExtractGoesIntoAPrivateFolderOfTheRunThatGoesWithIt)
@@ -910,12 +1003,38 @@ TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryA
     const std::string memo = finestra.memo1.value_or("");
     const std::string avvisi = "\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n"
         + cartelle.output("trx_sconosciuti.txt")
-        + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non sono di 37 caratteri (righe 1, 2, 3 e altre): il file non "
-          "\xE8 conforme al tracciato."
-          "\r\nATTENZIONE: 1 riga di PPIP.DAT non \xE8 di 40 caratteri (riga 1): il file non \xE8 conforme al "
-          "tracciato.";
+        + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non conformi al tracciato: lunghezza diversa da 37 caratteri "
+          "(righe 1, 2, 3 e altre 2)."
+          "\r\nATTENZIONE: 1 riga di PPIP.DAT non conforme al tracciato: lunghezza diversa da 40 caratteri (riga 1).";
     EXPECT_TRUE(memo.ends_with(avvisi)) << memo;
     EXPECT_TRUE(memo.starts_with("Operazione completata.")) << memo;
+}
+
+TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
+{
+    // A line with two faults counts once among the lines, and under each fault.
+    xml = estratto({ { "1", "", { { "0000001", "2023-12-30", "M" } } },
+        { "2", "bcdefg12g34h567i",
+            { { "0000001", "2023-12-31", "M" }, { "0000001", "2024-02-30", "M" }, { "0000001", "2024-01-15", "M" },
+                { "0000001", "2026-02-30", "M" }, { "0000023", "", "V" } } } });
+
+    esegui();
+
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")),
+        "                00471100830/12/202300001\r\n"
+        "BCDEFG12G34H567I00471100831/12/202300001\r\n"
+        "BCDEFG12G34H567I00471100830/02/202400001\r\n"
+        "BCDEFG12G34H567I00471100815/01/202400001\r\n"
+        "BCDEFG12G34H567I00471100830/02/202600001\r\n");
+    EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "BCDEFG12G34H567I004711//        00011\r\n");
+    EXPECT_EQ(finestra.memo1,
+        sommario("MMG",
+            "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT") + "\r\n\r\nPrestazioni: creato file "
+                + cartelle.output("PPIP.DAT")
+                + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\n\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data non valida (riga 1)."
+                  "\r\nATTENZIONE: 4 righe di PPIP.DAT non conformi al tracciato: codice fiscale vuoto (riga 1), data "
+                  "non valida (righe 3, 5), data fuori dal periodo scelto (righe 1, 2)."));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
@@ -936,42 +1055,13 @@ TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
 TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheFirst)
 {
     contratto = "PLS";
-    // Three patients with one health check each; carica starts the list again, skip moves on.
-    const std::vector<std::u16string> codiciFiscali = { u"aaaaaa00a00a000a", u"bbbbbb00b00b000b", u"cccccc00c00c000c" };
-    std::size_t corrente = 0;
-    std::size_t riga = 0;
-    server.answerWith("carica", [&](const host::Arguments&) {
-        corrente = 0;
-        return host::Variant { std::int32_t { 3 } };
-    });
-    server.answerWith("skip", [&](const host::Arguments&) {
-        ++corrente;
-        return host::Variant {};
-    });
-    server.answerWith("leggi_attributo", [&](const host::Arguments& argomenti) {
-        const auto& nome = std::get<std::u16string>(argomenti.at(0));
-        if (nome == u"codice_fiscale")
-            return host::Variant { corrente < codiciFiscali.size() ? codiciFiscali[corrente] : std::u16string() };
-        if (nome == u"userid_utente")
-            return host::Variant { std::u16string(u"M7") };
-        return host::Variant { std::u16string(u"4711") };
-    });
-    server.answer("new_object", u"h");
-    server.answerWith("call_method_pipe", [&](const host::Arguments& argomenti) {
-        const auto& metodo = std::get<std::u16string>(argomenti.at(1));
-        const auto& parametro = std::get<std::u16string>(argomenti.at(2));
-        if (metodo == u"carica" || metodo == u"rowcount")
-            return host::Variant { std::u16string(corrente < codiciFiscali.size() ? u"1" : u"0") };
-        if (metodo == u"setrow")
-            riga = std::stoul(utf16ToUtf8(parametro));
-        if (metodo == u"leggi_attributo")
-            return host::Variant { std::u16string(parametro == u"data_esecuzione" ? u"2024-01-0" : u"352")
-                + static_cast<char16_t>((parametro == u"data_esecuzione" ? u'1' : u'2') + corrente) };
-        return host::Variant {};
-    });
+    // Three patients with one health check each.
+    praticaPls({ { u"aaaaaa00a00a000a", { { u"2024-01-01", u"3522" } } },
+        { u"bbbbbb00b00b000b", { { u"2024-01-02", u"3523" } } },
+        { u"cccccc00c00c000c", { { u"2024-01-03", u"3524" } } } });
     // Session opening left the list somewhere in the middle, with a stale count.
     unita.nPazienti = 1;
-    corrente = 2;
+    pazienteCorrente = 2;
 
     esegui();
     const std::string righe = "aaaaaa00a00a000a00471101/01/202401\r\n"
@@ -996,6 +1086,32 @@ TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheF
     esegui();
     EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), righe);
     EXPECT_EQ(fileIn(cartelle.sDirStorico).size(), 1u);
+}
+
+TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFileIsIncomplete)
+{
+    contratto = "PLS";
+    // Four patients: the count, the fiscal code and one date come back empty; the last is sound.
+    praticaPls({ { u"aaaaaa00a00a000a", { { u"2024-01-02", u"3522" } }, u"" },
+        { u"", { { u"2024-01-03", u"3522" }, { u"2024-01-04", u"3522" } } },
+        { u"cccccc00c00c000c", { { u"", u"3522" }, { u"2024-01-05", u"3522" } } },
+        { u"dddddd00d00d000d", { { u"2024-01-06", u"3522" } } } });
+
+    esegui();
+
+    EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")),
+        "cccccc00c00c000c00471105/01/202401\r\n"
+        "dddddd00d00d000d00471106/01/202401\r\n");
+    EXPECT_EQ(finestra.memo1,
+        "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n"
+        "ATTENZIONE: 3 bilanci di salute non inseriti in BILSALU.DAT (2 di pazienti senza codice fiscale, 1 senza "
+        "data dell'esame), il tracciato non \xE8 completo.\r\n\r\n"
+            + sommario("PLS",
+                "\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
+                    + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
+                      "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+                      "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, ContractOtherThanPlsMakesNoHealthChecks)

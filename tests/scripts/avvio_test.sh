@@ -71,12 +71,13 @@ costruzione="$(grep -- "--build" "$LAVORO/chiamate")"
 [ "$costruzione" = "cmake --build $ROOT/build --parallel" ] || fallito "test.sh builds: $costruzione"
 
 # --- the README's user section explains the files and summary lines the program really writes ---
+# Read once: a pipe into grep -q would kill sed with SIGPIPE once the section outgrows one write.
+sezione="$(sed -n '/^## Using the program/,/^## Configuration/p' "$ROOT/README.md")"
 for testo in "ACCESSI.DAT" "PPIP.DAT" "VACCINI.DAT" "BILSALU.DAT" "trx_sconosciuti.txt" "karv_log.txt" \
   "Operazione completata." "Visite: creato file" "Prestazioni: creato file" "Vaccini: creato file" \
   "Bilanci: creato file" "[Sono state scartate" "ATTENZIONE:" "Procedura terminata."; do
   grep -rqF -- "$testo" "$ROOT/src" || fallito "the program no longer writes \"$testo\""
-  sed -n '/^## Using the program/,/^## Configuration/p' "$ROOT/README.md" | grep -qF -- "$testo" \
-    || fallito "README's user section does not explain \"$testo\""
+  grep -qF -- "$testo" <<<"$sezione" || fallito "README's user section does not explain \"$testo\""
 done
 
 [ "$errori" -eq 0 ] && echo "All checks passed."

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <array>
+#include <bitset>
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "export/Records.h"
+#include "export/UnitaFormMain.h"
+
+// The region reads the export files by position and pays what it can read. After the run the
+// files are read back, record by record, and every fault is named in the summary before they are
+// sent; their bytes stay as written, and the doctor decides knowing what is in them.
+
+enum class Difetto {
+    Larghezza, // not the layout's width: a field grew and shifted the ones after it
+    CodiceFiscaleVuoto,
+    DataNonValida, // not DD/MM/YYYY, or a day no calendar has
+    DataFuoriPeriodo,
+    NumeroNonValido, // the count is not a number of at least 1
+};
+inline constexpr std::size_t kDifetti = 5;
+using Difetti = std::bitset<kDifetti>;
+
+// The dates the doctor chose, both included.
+struct Periodo {
+    std::chrono::year_month_day dallaData;
+    std::chrono::year_month_day allaData;
+};
+
+// The faults of one record, without its line end. A record of another width has that fault
+// alone: its fields no longer stand where the layout puts them.
+Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato, const Periodo& periodo);
+
+struct RigheDifettose {
+    struct Righe {
+        std::int32_t n = 0;
+        std::vector<std::int32_t> prime; // the line numbers, from 1, of the first three
+    };
+    std::int32_t n = 0; // lines with at least one fault
+    std::array<Righe, kDifetti> perDifetto;
+};
+
+// The faulty records of the file, each ending in CR LF; a last record without its line end is
+// not of the layout's width. Read piece by piece; a file that cannot be read has none.
+RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& tracciato, const Periodo& periodo);
+
+// The summary's "ATTENZIONE: " line for one file; the empty text when every record is sound.
+std::string avvisoRecord(const TracciatoRecord& tracciato, const RigheDifettose& righe);
+
+// The warnings for the fixed-width files of the run (BILSALU.DAT, ACCESSI.DAT, PPIP.DAT and
+// VACCINI.DAT), to go at the end of the summary; the empty text when every record is sound.
+std::string avvisiRecord(const UnitaFormMain& unita, const Periodo& periodo);
