@@ -9,7 +9,8 @@ set -euo pipefail
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 TOOLCHAIN="$QUI/mingw-w64.cmake"
 PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n xvfb xdotool x11-apps netpbm)
+  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n xvfb xdotool x11-apps netpbm
+  wixl osslsigncode openssl)
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
 

@@ -178,6 +178,8 @@ cmp -s "$LAVORO/ov_pip-firmato.msi" "$LAVORO/alterato.msi" && printf '\xa5' \
 verifica "$LAVORO/alterato.msi" && sbaglia "a package changed after signing still verifies"
 
 # --- Install, reinstall, upgrade, refused downgrade ------------------------------------------
+# Every Windows has the installer's cache folder; a fresh Wine prefix makes it at the first install.
+mkdir -p "$CACHE_INSTALLER"
 PRIMA="$(fotografia)"
 IMPOSTAZIONI_PRIMA="$(impostazioni)"
 tempo="$(installa "$LAVORO/ov_pip.msi")" || { sbaglia "msiexec /i ov_pip.msi /qn failed"; exit 1; }

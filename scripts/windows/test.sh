@@ -5,8 +5,9 @@
 # the window tests (headless) and the COM adapter's tests; runs the export for a general
 # practitioner and a paediatrician through COM and compares every file byte for byte with the
 # Linux build's run (build/, made first by scripts/setup.sh) of the same practice and range; then
-# does the same through the installed program's real windows on a virtual display
-# (finestra.sh). Wine's prefix lives in the build.
+# builds the MSI, installs it, runs the same export through the installed program's real windows
+# on a virtual display (finestra.sh), upgrades and uninstalls it (msi_test.sh). Wine's prefix
+# lives in the build.
 set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -25,6 +26,9 @@ cmake --build "$BUILD" --parallel
 # The folder a practice's PC receives: the program, Qt's DLLs and plugins, the MinGW runtime.
 rm -rf "$BUILD/ov_pip"
 cmake --install "$BUILD" --prefix "$BUILD/ov_pip" >/dev/null
+# The package for the practices, signed when a certificate is given (see msi.sh).
+VERSIONE="$(sed -n 's/^project(ov_pip VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
+"$QUI/msi.sh" "$BUILD/ov_pip" "$BUILD/ov_pip-$VERSIONE-x64.msi"
 
 finestre() { winepath -w "$1" 2>/dev/null; }
 
@@ -98,7 +102,7 @@ for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.tx
   fi
 done
 
-# --- The same through the installed program's windows ------------------------------------------------
-# Without WINEPATH: the installed folder must hold everything the program needs.
-env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$BUILD/ov_pip/ov_pip.exe")" "$BUILD/finestra" || esito=1
+# --- The package a practice installs: install, the run through the installed program's real windows
+# (finestra.sh), upgrade and uninstall. Without WINEPATH: the installed folder must hold everything.
+env -u WINEPATH "$QUI/msi_test.sh" "$BUILD" || esito=1
 exit $esito
