@@ -15,7 +15,8 @@ LAVORO="$2"
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 ATTESA=120 # seconds for a window to appear or a run to end
 
-finestre() { winepath -w "$1" 2>/dev/null; }
+# shellcheck source=percorsi_wine.sh
+. "$(dirname "${BASH_SOURCE[0]}")/percorsi_wine.sh"
 fallisci() {
   echo "FAILED: $*"
   exit 1
@@ -47,7 +48,7 @@ export DISPLAY=":$(head -1 "$LAVORO/display")"
 CHIAVE='HKLM\SOFTWARE\Corvitel-Amberlo'
 wine reg add "$CHIAVE" /v karv_debug /t REG_SZ /d 1 /f /reg:32 >/dev/null
 
-DESKTOP="$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')")/Desktop"
+DESKTOP="$(cartella_wine '%USERPROFILE%')/Desktop"
 OUTPUT="$DESKTOP/KARV (ADI-PPiP)"
 
 # Waits for a visible window of exactly that title; prints its id, or fails the test.

@@ -44,15 +44,16 @@ sbaglia() {
 ora() { date +%s.%N; }
 durata() { awk -v da="$1" -v a="$(ora)" 'BEGIN { printf "%.1f s", a - da }'; }
 
-unix() { winepath -u "$(wine cmd /c "echo $1" 2>/dev/null | tr -d '\r')" 2>/dev/null; }
-INSTALLATO="$(unix '%ProgramW6432%')/ov_pip"
-MENU_UTENTE="$(unix '%APPDATA%')/Microsoft/Windows/Start Menu/Programs"
-MENU_TUTTI="$(unix '%ProgramData%')/Microsoft/Windows/Start Menu/Programs"
-DATI_COMUNI="$(unix '%ProgramData%')"
+# shellcheck source=percorsi_wine.sh
+. "$QUI/percorsi_wine.sh"
+INSTALLATO="$(cartella_wine '%ProgramW6432%')/ov_pip"
+MENU_UTENTE="$(cartella_wine '%APPDATA%')/Microsoft/Windows/Start Menu/Programs"
+MENU_TUTTI="$(cartella_wine '%ProgramData%')/Microsoft/Windows/Start Menu/Programs"
+DATI_COMUNI="$(cartella_wine '%ProgramData%')"
 PROGRAMMI_64="$(dirname "$INSTALLATO")"
-PROGRAMMI_32="$(unix '%ProgramFiles(x86)%')"
+PROGRAMMI_32="$(cartella_wine '%ProgramFiles(x86)%')"
 # The installer's cache: the package and the icons of its shortcuts and of "Programs and Features".
-CACHE_INSTALLER="$(unix '%windir%')/Installer"
+CACHE_INSTALLER="$(cartella_wine '%windir%')/Installer"
 for cartella in "$INSTALLATO" "$MENU_UTENTE" "$MENU_TUTTI" "$PROGRAMMI_32" "$CACHE_INSTALLER"; do
   [[ "$cartella" == "$WINEPREFIX"/?* ]] || { echo "ERROR: Wine in $WINEPREFIX names no folder for $cartella" >&2; exit 1; }
 done
@@ -84,7 +85,7 @@ impostazioni() {
 installa() { # MSI: prints how long it took
   local inizio
   inizio="$(ora)"
-  wine msiexec /i "$(winepath -w "$1")" /qn >&2 || return 1
+  wine msiexec /i "$(finestre "$1")" /qn >&2 || return 1
   durata "$inizio"
 }
 
@@ -185,7 +186,7 @@ IMPOSTAZIONI_PRIMA="$(impostazioni)"
 tempo="$(installa "$LAVORO/ov_pip.msi")" || { sbaglia "msiexec /i ov_pip.msi /qn failed"; exit 1; }
 echo "Measured: installed in $tempo"
 controlla_installazione "$VERSIONE" "$PROGRAMMA"
-echo "Installed: $(cd "$INSTALLATO" && find . -type f | wc -l) files, $(du -sb "$INSTALLATO" | cut -f1) bytes in $(winepath -w "$INSTALLATO")"
+echo "Installed: $(cd "$INSTALLATO" && find . -type f | wc -l) files, $(du -sb "$INSTALLATO" | cut -f1) bytes in $(finestre "$INSTALLATO")"
 
 tempo="$(installa "$LAVORO/ov_pip-firmato.msi")" || sbaglia "msiexec /i of a rebuild of $VERSIONE failed"
 echo "Measured: a rebuild of the same version installed over it in $tempo"
@@ -205,7 +206,7 @@ controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
 if [ "$FINESTRA" = 1 ]; then
   # Wine's desktop, started without a display by the silent installs, would refuse the windows.
   wineserver -k 2>/dev/null || true
-  env -u WINEPATH "$QUI/finestra.sh" "$(winepath -w "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra" || esito=1
+  env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra" || esito=1
 else
   echo "The end-to-end window test through the installed program was left out (--senza-finestra)"
 fi
@@ -213,7 +214,7 @@ fi
 # --- Uninstall -------------------------------------------------------------------------------
 IMPOSTAZIONI_PRIMA="$(impostazioni)"
 inizio="$(ora)"
-wine msiexec /x "$(winepath -w "$LAVORO/ov_pip-nuovo.msi")" /qn || sbaglia "msiexec /x ov_pip-nuovo.msi /qn failed"
+wine msiexec /x "$(finestre "$LAVORO/ov_pip-nuovo.msi")" /qn || sbaglia "msiexec /x ov_pip-nuovo.msi /qn failed"
 echo "Measured: uninstalled in $(durata "$inizio")"
 if ! diff <(echo "$PRIMA") <(fotografia); then
   sbaglia "uninstalling left Program Files, ProgramData, the Start menus, the installer's cache or its registry not as before"

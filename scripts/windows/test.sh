@@ -30,7 +30,8 @@ cmake --install "$BUILD" --prefix "$BUILD/ov_pip" >/dev/null
 VERSIONE="$(sed -n 's/^project(ov_pip VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
 "$QUI/msi.sh" "$BUILD/ov_pip" "$BUILD/ov_pip-$VERSIONE-x64.msi"
 
-finestre() { winepath -w "$1" 2>/dev/null; }
+# shellcheck source=percorsi_wine.sh
+. "$QUI/percorsi_wine.sh"
 
 export WINEPREFIX="$BUILD/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset DISPLAY WAYLAND_DISPLAY
@@ -47,7 +48,7 @@ if [ ! -f "$WINEPREFIX/.ov_pip-finestre" ]; then
     wine reg add 'HKCU\Environment' /v "${variabile%%|*}" /t REG_SZ /d "${variabile#*|}" /f >/dev/null 2>&1
   done
   # The Desktop of the prefix is a folder of its own, never the Linux user's.
-  DESKTOP="$(winepath -u "$(wine cmd /c 'echo %USERPROFILE%' 2>/dev/null | tr -d '\r')")/Desktop"
+  DESKTOP="$(cartella_wine '%USERPROFILE%')/Desktop"
   if [ -L "$DESKTOP" ]; then rm "$DESKTOP" && mkdir -p "$DESKTOP"; fi
   touch "$WINEPREFIX/.ov_pip-finestre"
 fi
