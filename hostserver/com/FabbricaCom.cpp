@@ -2,6 +2,7 @@
 
 #include <oleauto.h>
 
+#include "hostserver/com/FabbricaCom.h"
 #include "hostserver/com/ServerCom.h"
 
 namespace hostserver {
@@ -23,7 +24,6 @@ void lasciaErrore(const std::u16string& testo)
     nuovo->Release();
 }
 
-// One factory for the whole DLL; it lives as long as the DLL.
 class FabbricaServer final : public IClassFactory {
 public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaccia, void** oggetto) override
@@ -47,6 +47,26 @@ public:
         *oggetto = nullptr;
         if (esterno)
             return CLASS_E_NOAGGREGATION;
+        // Held during the creation, so that a program whose only creation failed still ends.
+        if (!trattieniModulo())
+            return CO_E_SERVER_STOPPING;
+        const HRESULT esito = crea(interfaccia, oggetto);
+        rilasciaModulo();
+        return esito;
+    }
+
+    HRESULT STDMETHODCALLTYPE LockServer(BOOL blocca) override
+    {
+        if (!blocca) {
+            rilasciaModulo();
+            return S_OK;
+        }
+        return trattieniModulo() ? S_OK : CO_E_SERVER_STOPPING;
+    }
+
+private:
+    static HRESULT crea(REFIID interfaccia, void** oggetto)
+    {
         try {
             // Each instance opens the practice named at that moment, as the in-process class does.
             auto* server = new ServerCom(std::make_unique<ServerOrvella>(ServerOrvella::percorsoDbPredefinito()));
@@ -62,30 +82,14 @@ public:
             return E_UNEXPECTED;
         }
     }
-
-    HRESULT STDMETHODCALLTYPE LockServer(BOOL blocca) override
-    {
-        oggettiVivi += blocca ? 1 : -1;
-        return S_OK;
-    }
 };
 
-FabbricaServer fabbrica;
-
 } // namespace
+
+IClassFactory& fabbricaServer()
+{
+    static FabbricaServer fabbrica;
+    return fabbrica;
+}
+
 } // namespace hostserver
-
-extern "C" HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID classe, REFIID interfaccia, void** oggetto)
-{
-    if (!oggetto)
-        return E_POINTER;
-    *oggetto = nullptr;
-    if (!IsEqualCLSID(classe, hostserver::kClsidServerOrvella))
-        return CLASS_E_CLASSNOTAVAILABLE;
-    return hostserver::fabbrica.QueryInterface(interfaccia, oggetto);
-}
-
-extern "C" HRESULT STDMETHODCALLTYPE DllCanUnloadNow()
-{
-    return hostserver::oggettiVivi == 0 ? S_OK : S_FALSE;
-}

@@ -1,4 +1,4 @@
-#include <windows.h>
+#include "hostserver/com/RegistrazioneCom.h"
 
 #include <olectl.h>
 
@@ -7,23 +7,25 @@
 
 #include "hostserver/com/ServerCom.h"
 
+namespace hostserver {
 namespace {
 
-constexpr const wchar_t* kProgId = L"Orvella.Server";
+const std::wstring kProgId = L"Orvella.Server";
+const std::wstring kDescrizione = L"Orvella.Server (stand-in)";
 
 std::wstring clsidComeTesto()
 {
     wchar_t testo[64] = {};
-    StringFromGUID2(hostserver::kClsidServerOrvella, testo, 64);
+    StringFromGUID2(kClsidServerOrvella, testo, 64);
     return testo;
 }
 
-// The full name of this DLL, wherever it was loaded from.
-std::wstring questaDll()
+// The full name of this module, the DLL or the program, wherever it was loaded from.
+std::wstring questoModulo()
 {
     HMODULE modulo = nullptr;
     GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
-        reinterpret_cast<LPCWSTR>(&questaDll), &modulo);
+        reinterpret_cast<LPCWSTR>(&questoModulo), &modulo);
     std::vector<wchar_t> nome(MAX_PATH);
     for (;;) {
         const DWORD lunghezza = GetModuleFileNameW(modulo, nome.data(), static_cast<DWORD>(nome.size()));
@@ -35,11 +37,11 @@ std::wstring questaDll()
     }
 }
 
-// Writes one text value under HKEY_CURRENT_USER\Software\Classes, creating the key.
+// Writes one text value under HKEY_LOCAL_MACHINE\Software\Classes, creating the key.
 LSTATUS scrivi(const std::wstring& chiave, const wchar_t* nome, const std::wstring& valore)
 {
     HKEY aperta = nullptr;
-    LSTATUS esito = RegCreateKeyExW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + chiave).c_str(), 0, nullptr, 0,
+    LSTATUS esito = RegCreateKeyExW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + chiave).c_str(), 0, nullptr, 0,
         KEY_SET_VALUE, nullptr, &aperta, nullptr);
     if (esito != ERROR_SUCCESS)
         return esito;
@@ -51,39 +53,47 @@ LSTATUS scrivi(const std::wstring& chiave, const wchar_t* nome, const std::wstri
 
 LSTATUS cancella(const std::wstring& chiave)
 {
-    const LSTATUS esito = RegDeleteTreeW(HKEY_CURRENT_USER, (L"Software\\Classes\\" + chiave).c_str());
+    const LSTATUS esito = RegDeleteTreeW(HKEY_LOCAL_MACHINE, (L"Software\\Classes\\" + chiave).c_str());
     return esito == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : esito;
 }
 
 } // namespace
 
-// Registers for the current user only: no administrator rights needed, as for a test machine.
-extern "C" HRESULT STDMETHODCALLTYPE DllRegisterServer()
+// 64-bit Windows keeps the ProgID in one place for both views and the class in each view apart:
+// clients of either width find the ProgID, and a program's class in either view.
+HRESULT registraServer(ModoServer modo)
 {
-    const std::wstring clsid = clsidComeTesto();
-    const std::wstring dll = questaDll();
-    if (dll.empty())
+    const std::wstring modulo = questoModulo();
+    if (modulo.empty())
         return SELFREG_E_CLASS;
+    const std::wstring clsid = clsidComeTesto();
     const std::wstring classe = L"CLSID\\" + clsid;
-    for (const LSTATUS esito : {
-             scrivi(kProgId, nullptr, L"Orvella.Server (stand-in)"),
-             scrivi(std::wstring(kProgId) + L"\\CLSID", nullptr, clsid),
-             scrivi(classe, nullptr, L"Orvella.Server (stand-in)"),
-             scrivi(classe + L"\\ProgID", nullptr, kProgId),
-             scrivi(classe + L"\\InprocServer32", nullptr, dll),
-             scrivi(classe + L"\\InprocServer32", L"ThreadingModel", L"Apartment"),
-         }) {
-        if (esito != ERROR_SUCCESS)
-            return HRESULT_FROM_WIN32(esito);
+    // The last registration names the only server: an older one of the other kind would win
+    // (in-process first) or linger.
+    LSTATUS esito = cancella(classe);
+    const auto scriviSe = [&esito](const std::wstring& chiave, const wchar_t* nome, const std::wstring& valore) {
+        if (esito == ERROR_SUCCESS)
+            esito = scrivi(chiave, nome, valore);
+    };
+    scriviSe(kProgId, nullptr, kDescrizione);
+    scriviSe(kProgId + L"\\CLSID", nullptr, clsid);
+    scriviSe(classe, nullptr, kDescrizione);
+    scriviSe(classe + L"\\ProgID", nullptr, kProgId);
+    if (modo == ModoServer::Dll) {
+        scriviSe(classe + L"\\InprocServer32", nullptr, modulo);
+        scriviSe(classe + L"\\InprocServer32", L"ThreadingModel", L"Apartment");
+    } else {
+        // Quoted, for COM to start it from a folder with spaces in its name.
+        scriviSe(classe + L"\\LocalServer32", nullptr, L"\"" + modulo + L"\"");
     }
-    return S_OK;
+    return HRESULT_FROM_WIN32(esito);
 }
 
-extern "C" HRESULT STDMETHODCALLTYPE DllUnregisterServer()
+HRESULT cancellaServer()
 {
     const LSTATUS progId = cancella(kProgId);
     const LSTATUS classe = cancella(L"CLSID\\" + clsidComeTesto());
-    if (progId != ERROR_SUCCESS)
-        return HRESULT_FROM_WIN32(progId);
-    return HRESULT_FROM_WIN32(classe);
+    return HRESULT_FROM_WIN32(progId != ERROR_SUCCESS ? progId : classe);
 }
+
+} // namespace hostserver

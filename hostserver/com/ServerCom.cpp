@@ -15,17 +15,16 @@ BSTR copiaBstr(const std::u16string& testo)
 
 } // namespace
 
-std::atomic<long> oggettiVivi { 0 };
-
 ServerCom::ServerCom(std::unique_ptr<ServerOrvella> server)
     : server_(std::move(server))
 {
-    ++oggettiVivi;
+    // Made only while the factory holds the module, which therefore takes it.
+    trattieniModulo();
 }
 
 ServerCom::~ServerCom()
 {
-    --oggettiVivi;
+    rilasciaModulo();
 }
 
 HRESULT STDMETHODCALLTYPE ServerCom::QueryInterface(REFIID interfaccia, void** oggetto)

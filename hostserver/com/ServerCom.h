@@ -17,8 +17,11 @@ namespace hostserver {
 inline constexpr CLSID kClsidServerOrvella
     = { 0x9553412c, 0xf4d8, 0x4b8e, { 0x92, 0x95, 0x1c, 0xb5, 0xc5, 0xc6, 0xe8, 0x94 } };
 
-// Live objects and server locks: the DLL may be unloaded only when both are zero.
-extern std::atomic<long> oggettiVivi;
+// Each module's count of live objects and server locks, defined by the DLL and by the program:
+// the DLL may be unloaded, and the program ends, when it falls to zero. trattieniModulo answers
+// false when the module takes no more objects.
+bool trattieniModulo();
+void rilasciaModulo();
 
 // ServerOrvella behind IDispatch: members are found by name without regard to case, each call is
 // one ServerOrvella call, and a failure comes back as DISP_E_EXCEPTION with the server's message.
