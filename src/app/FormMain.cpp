@@ -240,12 +240,15 @@ void TfrmMain::impostaDatePredefinite()
 bool TfrmMain::inizializza(const std::string& utente, const std::string& password)
 {
     UnitaFormMain& unita = unitaFormMain();
-    return ::inizializza(utente, password, bDebug, unita.oOrvapat, unita.nPazienti, [this] {
-        impostaCursoreOccupato(false);
-        if (frmLogin)
-            frmLogin->hide();
-        exec();
-    });
+    return ::inizializza(
+        utente, password, bDebug, unita.oOrvapat, unita.nPazienti,
+        [this] {
+            impostaCursoreOccupato(false);
+            if (frmLogin)
+                frmLogin->hide();
+            exec();
+        },
+        [this](const std::string& msg) { suLog(msg); });
 }
 
 void TfrmMain::suLog(const std::string& msg) const

@@ -54,7 +54,8 @@ std::int32_t caricaPazientiMedico(Torvapat& oOrvapat)
 }
 
 bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
-    std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale)
+    std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale,
+    const std::function<void(const std::string&)>& suLog)
 {
     bool risultato = false;
     bDebug = leggiDebug(); // before any host call, so it holds when the connection fails
@@ -62,7 +63,11 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
         oOrvapat = std::make_unique<Torvapat>();
         oOrvapat->s_utente = utente;
         oOrvapat->s_password = password;
-        if (oOrvapat->start() && medicoAbilitato(*oOrvapat, nPazienti)) {
+        if (!oOrvapat->start()) {
+            // A server that cannot be created or fails at once: its reason, for the technician.
+            if (suLog && !oOrvapat->ultimoErrore().empty())
+                suLog("ole_orvapat.start(): eccezione: " + oOrvapat->ultimoErrore());
+        } else if (medicoAbilitato(*oOrvapat, nPazienti)) {
             mostraFinestraPrincipale();
             risultato = true;
         }

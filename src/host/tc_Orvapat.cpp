@@ -45,6 +45,11 @@ bool Torvapat::start()
         ole_server->invoke("new", {});
         risposta = host::variantToText(
             ole_server->invoke("connetti", { cp1252ToUtf16(s_utente), cp1252ToUtf16(s_password) }));
+    } catch (const std::exception& errore) {
+        // The box says only that the server failed; the reason stays for the run log.
+        sUltimoErrore_ = host::testoErrore(errore);
+        mostra(u"ole_orvapat.start()" + kEccezione);
+        return false;
     } catch (...) {
         mostra(u"ole_orvapat.start()" + kEccezione);
         return false;

@@ -132,6 +132,19 @@ TEST_F(AperturaSessioneTest, AutomationFailureTextReachesTheCatchAllIn1252)
     sessioneChiusa();
 }
 
+// The box says only "eccezione"; the run log is where a technician finds why.
+TEST_F(AperturaSessioneTest, AServerThatCannotStartLeavesItsReasonInTheRunLogOnly)
+{
+    Righe log;
+    const auto suLog = [&log](const std::string& riga) { log.push_back(riga); };
+    server.failCreation(u"Classe non registrata (0x80040154): Orvella.Server");
+
+    EXPECT_FALSE(inizializza("mario", kPassword, bDebug, oOrvapat, nPazienti, [] {}, suLog));
+    EXPECT_EQ(messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione" });
+    EXPECT_EQ(log, Righe { "ole_orvapat.start(): eccezione: Classe non registrata (0x80040154): Orvella.Server" });
+    sessioneChiusa();
+}
+
 // --- The check order: one box per failure, nothing after the first failed check -----------------
 
 struct Rifiuto {

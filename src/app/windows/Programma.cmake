@@ -13,10 +13,21 @@ configure_file(${CMAKE_CURRENT_LIST_DIR}/ov_pip.rc.in ${CMAKE_CURRENT_BINARY_DIR
 target_sources(ov_pip PRIVATE ${CMAKE_CURRENT_BINARY_DIR}/ov_pip.rc)
 set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/ov_pip.rc PROPERTIES OBJECT_DEPENDS "${OV_ICONA};${OV_MANIFEST}")
 set_target_properties(ov_pip PROPERTIES WIN32_EXECUTABLE TRUE)
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  # A 32-bit program that may use 4 GB on 64-bit Windows, not 2: a large practice's extract is
+  # parsed whole in memory.
+  target_link_options(ov_pip PRIVATE -Wl,--large-address-aware)
+endif()
 
-# The runtime DLLs that Qt's DLLs and the program share, found where the compiler keeps them.
+# The runtime DLLs that Qt's DLLs and the program share, found where the compiler keeps them. The
+# GCC runtime is named after its unwinder: DWARF-2 on 32-bit Windows, SEH on 64-bit.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(OV_DLL_GCC libgcc_s_dw2-1.dll)
+else()
+  set(OV_DLL_GCC libgcc_s_seh-1.dll)
+endif()
 set(OV_DLL_RUNTIME)
-foreach(dll libstdc++-6.dll libgcc_s_seh-1.dll libwinpthread-1.dll)
+foreach(dll libstdc++-6.dll ${OV_DLL_GCC} libwinpthread-1.dll)
   execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${dll}
     OUTPUT_VARIABLE percorso OUTPUT_STRIP_TRAILING_WHITESPACE)
   if(NOT IS_ABSOLUTE "${percorso}" OR NOT EXISTS "${percorso}")

@@ -1,5 +1,7 @@
 #include "host/windows/OggettoCom.h"
 
+#include <cstdio>
+
 #include "host/windows/VariantCom.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -35,6 +37,17 @@ void inizializzaCom()
 std::u16string descrizione(HRESULT esito)
 {
     return platform::descrizioneSistema(static_cast<DWORD>(esito));
+}
+
+// The text with the failure's code beside it, as a technician looks it up: "... (0x80040154)".
+std::u16string conCodice(std::u16string testo, HRESULT esito)
+{
+    char codice[16];
+    std::snprintf(codice, sizeof codice, "0x%08lX", static_cast<unsigned long>(esito));
+    const std::u16string codice16 = cp1252ToUtf16(codice);
+    if (testo.find(codice16) == std::u16string::npos)
+        testo += u" (" + codice16 + u")";
+    return testo;
 }
 
 // The text a failing server left for this thread (IErrorInfo), or the empty text.
@@ -78,12 +91,13 @@ std::unique_ptr<OggettoCom> OggettoCom::crea(const std::string& identificatore)
     CLSID classe {};
     HRESULT esito = CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &classe);
     if (FAILED(esito))
-        throw AutomationError(descrizione(esito) + u": " + progId);
+        throw AutomationError(conCodice(descrizione(esito), esito) + u": " + progId);
     IDispatch* dispatch = nullptr;
     esito = CoCreateInstance(classe, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(&dispatch));
     if (FAILED(esito)) {
         const std::u16string delServer = erroreDelServer();
-        throw AutomationError(delServer.empty() ? descrizione(esito) + u": " + progId : delServer);
+        throw AutomationError(
+            delServer.empty() ? conCodice(descrizione(esito), esito) + u": " + progId : conCodice(delServer, esito));
     }
     return std::unique_ptr<OggettoCom>(new OggettoCom(dispatch));
 }

@@ -1,5 +1,5 @@
 // The Windows program file as Explorer, the installer and Windows itself read it: a windowed
-// program (no console opens beside it), its icon, its version information and its manifest.
+// 32-bit program (no console opens beside it), its icon, its version information and its manifest.
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -34,7 +34,9 @@ std::wstring valoreVersione(const std::vector<BYTE>& dati, const wchar_t* nome)
 
 } // namespace
 
-TEST(ProgrammaWindows, IsAWindowedProgram)
+// A 64-bit program cannot load a host's 32-bit in-process server; without the large-address flag
+// a 32-bit one has only 2 GB for a large practice's extract.
+TEST(ProgrammaWindows, IsAWindowed32BitProgramThatMayUse4GB)
 {
     const Modulo modulo = caricaComeDati();
     ASSERT_TRUE(modulo) << "cannot read the program file";
@@ -43,6 +45,8 @@ TEST(ProgrammaWindows, IsAWindowedProgram)
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
+    EXPECT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_I386);
+    EXPECT_TRUE(nt->FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
 }
 
 TEST(ProgrammaWindows, CarriesItsIconAndManifest)

@@ -16,13 +16,14 @@ namespace {
 
 constexpr const char* kChiave = "\\SOFTWARE\\Corvitel-Amberlo";
 
-// The real registry key, empty at the start of each test and removed at its end.
+// The real registry key in its 64-bit view, empty at the start of each test and removed at its end.
+// The 32-bit program reads it there after its own view, where the earlier program kept it.
 class RegistroTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvitel-Amberlo", 0, nullptr, 0, KEY_ALL_ACCESS,
-                      nullptr, &chiave_, nullptr),
+        ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, L"SOFTWARE\\Corvitel-Amberlo", 0, nullptr, 0,
+                      KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &chiave_, nullptr),
             ERROR_SUCCESS);
     }
     void TearDown() override
