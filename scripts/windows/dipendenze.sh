@@ -1,18 +1,33 @@
 #!/usr/bin/env bash
-# Installs the cross compiler, Wine and what drives a window on a virtual display, then builds
-# libxml2, SQLite, GoogleTest and Qt for 64-bit Windows from Debian's own sources with the same
-# toolchain. Each library is built once per version and compiler into a cache outside the clone,
+# Usage: dipendenze.sh [i686|x86_64]
+# Installs the cross compilers, Wine with its 32-bit part and what drives a window on a virtual
+# display, then builds for Windows, from Debian's own sources with the same toolchain:
+# - i686 (the default): libxml2, SQLite, GoogleTest and Qt, for the 32-bit program and its tests;
+# - x86_64: libxml2, SQLite and GoogleTest, for the 64-bit stand-in servers and their tests.
+# Each library is built once per version, target and compiler into a cache outside the clone,
 # so a fresh clone on this machine reuses it.
 # Prints the folder that holds them (the prefix for the cross build) as its last line.
 set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-TOOLCHAIN="$QUI/mingw-w64.cmake"
-PACCHETTI=(g++-mingw-w64-x86-64-posix wine wine64 tcl dpkg-dev cmake ninja-build libxml2-dev libsqlite3-dev googletest
-  qt6-base-dev qt6-base-dev-tools qt6-translations-l10n xvfb xdotool x11-apps netpbm
-  wixl osslsigncode openssl)
+ARCHITETTURA="${1:-i686}"
+case "$ARCHITETTURA" in
+  i686 | x86_64) ;;
+  *) echo "usage: $0 [i686|x86_64]" >&2; exit 2 ;;
+esac
+TRIPLE="$ARCHITETTURA-w64-mingw32"
+TOOLCHAIN="$QUI/mingw-w64-$ARCHITETTURA.cmake"
+PACCHETTI=(g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix wine wine64 wine32:i386 tcl dpkg-dev cmake ninja-build
+  libxml2-dev libsqlite3-dev googletest qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
+  xvfb xdotool x11-apps netpbm wixl osslsigncode openssl)
 
 if [ "$(id -u)" -eq 0 ]; then SUDO=(); else SUDO=(sudo); fi
+
+# Wine's 32-bit part runs the 32-bit program: Debian's i386 architecture must be known first.
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  echo "Adding Debian's i386 architecture, for Wine's 32-bit part" >&2
+  "${SUDO[@]}" dpkg --add-architecture i386
+fi
 
 installato() {
   dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
@@ -35,12 +50,12 @@ fi
 versione() {
   dpkg-query -W -f='${Version}' "$1"
 }
-COMPILATORE="gcc$(x86_64-w64-mingw32-gcc-posix -dumpfullversion)"
+COMPILATORE="$TRIPLE-gcc$($TRIPLE-gcc-posix -dumpfullversion)"
 CACHE="${XDG_CACHE_HOME:-$HOME/.cache}/ov_pip/mingw-w64"
 mkdir -p "$CACHE"
 
 # One build at a time on this machine: two clones may share the cache.
-exec 9>"$CACHE/.lock"
+exec 9>"$CACHE/.lock-$ARCHITETTURA"
 flock 9
 
 LAVORO=""
@@ -79,6 +94,24 @@ cmake_windows() {
   cmake -G Ninja -DCMAKE_TOOLCHAIN_FILE="$TOOLCHAIN" -DCMAKE_BUILD_TYPE=Release "$@" >&2
 }
 
+# pkg-config files for the static libxml2 and SQLite built here, into $PREFISSO.
+scrivi_pkgconfig() {
+  cat >"$PREFISSO/pkgconfig/libxml-2.0.pc" <<PC
+Name: libxml-2.0
+Description: libxml2, static, built for Windows
+Version: $(versione libxml2-dev)
+Cflags: -I$LIBXML2/include/libxml2 -DLIBXML_STATIC
+Libs: -L$LIBXML2/lib -lxml2 -lws2_32 -lbcrypt
+PC
+  cat >"$PREFISSO/pkgconfig/sqlite3.pc" <<PC
+Name: sqlite3
+Description: SQLite, static, built for Windows
+Version: $(versione libsqlite3-dev)
+Cflags: -I$SQLITE/include
+Libs: -L$SQLITE/lib -lsqlite3
+PC
+}
+
 # --- libxml2 -------------------------------------------------------------------------------
 LIBXML2="$CACHE/libxml2-$(versione libxml2-dev)-$COMPILATORE"
 if [ ! -f "$LIBXML2/.completo" ]; then
@@ -108,9 +141,9 @@ if [ ! -f "$SQLITE/.completo" ]; then
   mkdir -p "$LAVORO/sqlite-build"
   (cd "$LAVORO/sqlite-build" && "$sorgente_sqlite/configure" --disable-tcl >&2 && make sqlite3.c >&2)
   mkdir -p "$SQLITE/include" "$SQLITE/lib"
-  x86_64-w64-mingw32-gcc-posix -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA \
+  "$TRIPLE-gcc-posix" -O2 -DSQLITE_THREADSAFE=1 -DSQLITE_ENABLE_COLUMN_METADATA \
     -c "$LAVORO/sqlite-build/sqlite3.c" -o "$LAVORO/sqlite-build/sqlite3.o"
-  x86_64-w64-mingw32-ar rcs "$SQLITE/lib/libsqlite3.a" "$LAVORO/sqlite-build/sqlite3.o"
+  "$TRIPLE-ar" rcs "$SQLITE/lib/libsqlite3.a" "$LAVORO/sqlite-build/sqlite3.o"
   cp "$LAVORO/sqlite-build/sqlite3.h" "$sorgente_sqlite/src/sqlite3ext.h" "$SQLITE/include/" 2>/dev/null \
     || cp "$LAVORO/sqlite-build/sqlite3.h" "$SQLITE/include/"
   touch "$SQLITE/.completo"
@@ -128,13 +161,46 @@ if [ ! -f "$GTEST/.completo" ]; then
   touch "$GTEST/.completo"
 fi
 
+# --- What the cross build reads: pkg-config files and an initial CMake cache -----------------
+# Names the libraries' folders, Qt last where it is built; prints the folder.
+prefisso() {
+  local cartella radici=""
+  PREFISSO="$CACHE/prefix"
+  for cartella in "$@"; do
+    PREFISSO+="-$(basename "$cartella")"
+    radici+="${radici:+;}$cartella"
+  done
+  if [ ! -f "$PREFISSO/.completo" ]; then
+    rm -rf "$PREFISSO"
+    mkdir -p "$PREFISSO/pkgconfig"
+    scrivi_pkgconfig
+    {
+      echo "set(CMAKE_FIND_ROOT_PATH \"$radici\" CACHE STRING \"\")"
+      echo "set(GTest_DIR \"$GTEST/lib/cmake/GTest\" CACHE PATH \"\")"
+      if [ -n "${QT:-}" ]; then
+        echo "set(CMAKE_PREFIX_PATH \"$QT\" CACHE PATH \"\")"
+        echo "set(QT_HOST_PATH \"/usr\" CACHE PATH \"\")"
+        echo "set(QT_HOST_PATH_CMAKE_DIR \"/usr/lib/x86_64-linux-gnu/cmake\" CACHE PATH \"\")"
+      fi
+    } >"$PREFISSO/cache.cmake"
+    touch "$PREFISSO/.completo"
+  fi
+  echo "$PREFISSO"
+}
+
+# The 64-bit stand-in servers and their tests need no more.
+if [ "$ARCHITETTURA" = x86_64 ]; then
+  prefisso "$LIBXML2" "$SQLITE" "$GTEST"
+  exit 0
+fi
+
 # --- Qt: Core, Gui, Widgets and Test as DLLs, from Debian's qt6-base at the host's version -----
 # The host's Qt serves the cross build as its tool host (moc, rcc, uic). As DLLs beside the
 # program, a user may replace them, as the LGPL asks; the bundled third-party sources of Debian's
 # tarball are used, so nothing else has to be built for Windows.
 QT="$CACHE/qt6-base-$(versione qt6-base-dev)-$COMPILATORE"
 if [ ! -f "$QT/.completo" ]; then
-  echo "Building Qt for Windows into $QT (once per machine: about 20 minutes on two cores)" >&2
+  echo "Building Qt for Windows into $QT (once per machine: about 30 minutes on two cores)" >&2
   rm -rf "$QT"
   sorgenti_debian
   cartella_lavoro
@@ -157,32 +223,4 @@ if [ ! -f "$QT/.completo" ]; then
   touch "$QT/.completo"
 fi
 
-# --- What the cross build reads: pkg-config files and an initial CMake cache -----------------
-PREFISSO="$CACHE/prefix-$(basename "$LIBXML2")-$(basename "$SQLITE")-$(basename "$GTEST")-$(basename "$QT")"
-if [ ! -f "$PREFISSO/.completo" ]; then
-  rm -rf "$PREFISSO"
-  mkdir -p "$PREFISSO/pkgconfig"
-  cat >"$PREFISSO/pkgconfig/libxml-2.0.pc" <<PC
-Name: libxml-2.0
-Description: libxml2, static, built for Windows
-Version: $(versione libxml2-dev)
-Cflags: -I$LIBXML2/include/libxml2 -DLIBXML_STATIC
-Libs: -L$LIBXML2/lib -lxml2 -lws2_32 -lbcrypt
-PC
-  cat >"$PREFISSO/pkgconfig/sqlite3.pc" <<PC
-Name: sqlite3
-Description: SQLite, static, built for Windows
-Version: $(versione libsqlite3-dev)
-Cflags: -I$SQLITE/include
-Libs: -L$SQLITE/lib -lsqlite3
-PC
-  cat >"$PREFISSO/cache.cmake" <<CM
-set(CMAKE_FIND_ROOT_PATH "$LIBXML2;$SQLITE;$GTEST;$QT" CACHE STRING "")
-set(CMAKE_PREFIX_PATH "$QT" CACHE PATH "")
-set(QT_HOST_PATH "/usr" CACHE PATH "")
-set(QT_HOST_PATH_CMAKE_DIR "/usr/lib/x86_64-linux-gnu/cmake" CACHE PATH "")
-set(GTest_DIR "$GTEST/lib/cmake/GTest" CACHE PATH "")
-CM
-  touch "$PREFISSO/.completo"
-fi
-echo "$PREFISSO"
+prefisso "$LIBXML2" "$SQLITE" "$GTEST" "$QT"

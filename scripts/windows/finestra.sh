@@ -4,14 +4,24 @@
 # run, and compares every export file byte for byte with the Linux build's run of the same
 # practice and range (the whole previous month, which the window proposes). A screenshot of the
 # main window after each run is kept in the build folder, for a person to look at.
+# With --avvio-rifiutato, where no server that a 32-bit program can use is registered: signs in
+# once and expects the start() box instead of the main window, a run log that names the system's
+# reason, no export file, and a program that ends when the sign-in window is closed.
 #
-#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO
+#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato]
 #
-# Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build.
+# Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build. The
+# practice is named in the user's environment, as a server that COM starts sees only that.
 set -euo pipefail
 
+if [ $# -lt 2 ] || [ $# -gt 3 ] || { [ $# = 3 ] && [ "$3" != --avvio-rifiutato ]; }; then
+  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato]" >&2
+  exit 2
+fi
 PROGRAMMA="$1"
 LAVORO="$2"
+RIFIUTATO=0
+[ "${3:-}" = --avvio-rifiutato ] && RIFIUTATO=1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 ATTESA=120 # seconds for a window to appear or a run to end
 
@@ -39,9 +49,14 @@ wineserver -w 2>/dev/null || true
 exec 3> "$LAVORO/display"
 Xvfb -displayfd 3 -screen 0 1280x800x24 -nolisten tcp >/dev/null 2>&1 &
 XVFB=$!
-trap 'kill $XVFB 2>/dev/null || true; wineserver -k 2>/dev/null || true' EXIT
+trap 'kill $XVFB 2>/dev/null || true; wineserver -k 2>/dev/null || true
+  wine reg delete "HKCU\\Environment" /v ORVELLA_SERVER_DB /f /reg:64 >/dev/null 2>&1 || true' EXIT
 for _ in $(seq 50); do [ -s "$LAVORO/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$LAVORO/display")"
+# Wine's first program from here on knows the display; the practice is named in the user's
+# environment, where a server that COM starts finds it.
+wine reg add 'HKCU\Environment' /v ORVELLA_SERVER_DB /t REG_SZ /d "$(finestre "$LAVORO/ambulatorio.sqlite")" /f \
+  /reg:64 >/dev/null
 
 # Settings as the program of old left them: in the 32-bit view of the registry; debug mode on, so
 # that the run log tells when the run ends.
@@ -59,6 +74,59 @@ aspetta_finestra() {
   echo "$id"
 }
 
+# Starts the program with rossi, the last user, proposed and signs in as USER with the password
+# demo; sets programma (its process) and accesso (the sign-in window). The output folder goes
+# first, so that what is there afterwards is this run's.
+accedi() { # USER
+  wine reg add "$CHIAVE" /v ultimo_utente /t REG_SZ /d rossi /f /reg:32 >/dev/null
+  rm -rf "$OUTPUT"
+  # Wine's GDI draws no text in Qt's edit fields; Qt's own FreeType engine does, so that the
+  # screenshots show what a doctor sees. The run itself is the same with either engine.
+  wine "$PROGRAMMA" -platform windows:fontengine=freetype >"$LAVORO/$1.out" 2>&1 &
+  programma=$!
+  accesso="$(aspetta_finestra 'Orva-Zezavazoza Puglia')" || exit 1
+  xdotool windowfocus --sync "$accesso"
+  sleep 1
+  if [ "$1" != rossi ]; then
+    xdotool key --clearmodifiers ctrl+a
+    xdotool type --delay 20 "$1"
+  fi
+  xdotool key Tab
+  xdotool type --delay 20 demo
+  xdotool key Return
+}
+
+# Sign-in where COM cannot create the server for this program: the start() box, nothing written.
+if [ "$RIFIUTATO" = 1 ]; then
+  accedi rossi
+  box="$(aspetta_finestra 'ov_pip')" || fallisci "sign-in without a usable server showed no box"
+  sleep 1
+  xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/rifiutato.png"
+  echo "Screenshot of the box at sign-in without a usable server: $LAVORO/schermate/rifiutato.png"
+  xdotool windowfocus --sync "$box"
+  xdotool key Return
+  sleep 2
+  if xdotool search --onlyvisible --name '^Orva-Zezavazoza Tracciato Puglia$' >/dev/null 2>&1; then
+    fallisci "the main window opened without a server"
+  fi
+  # The sign-in window stays for another try; closing it ends the program.
+  xdotool windowfocus --sync "$accesso"
+  xdotool key alt+F4
+  for _ in $(seq 30); do kill -0 "$programma" 2>/dev/null || break; sleep 1; done
+  kill -0 "$programma" 2>/dev/null && fallisci "the program did not end when its sign-in window was closed"
+  stato=0
+  wait "$programma" || stato=$?
+  [ "$stato" = 0 ] || fallisci "the program ended with status $stato"
+  scritti="$(find "$OUTPUT" -type f ! -name karv_log.txt 2>/dev/null)"
+  [ -z "$scritti" ] || fallisci "files written without a server: $scritti"
+  # In debug mode the run log keeps the system's reason, for the technician.
+  motivo="$(grep -a 'ole_orvapat.start(): eccezione' "$OUTPUT/karv_log.txt" 2>/dev/null | tr -d '\r' || true)"
+  [[ "$motivo" == *0x80040154* ]] || fallisci "the run log does not give the reason, class not registered (0x80040154): ${motivo:-no line}"
+  echo "Sign-in without a usable server: the start() box, no file written, the program closed; the run log reads:"
+  echo "  ${motivo#* - }"
+  exit 0
+fi
+
 esito=0
 # user, the files that the run must make
 for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
@@ -70,24 +138,7 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
     >/dev/null 2>"$LAVORO/linux-$utente.err" || { cat "$LAVORO/linux-$utente.err"; fallisci "the Linux run of $utente"; }
 
   # The last user is proposed at sign-in; the other is typed over it.
-  wine reg add "$CHIAVE" /v ultimo_utente /t REG_SZ /d rossi /f /reg:32 >/dev/null
-  rm -rf "$OUTPUT"
-  # Wine's GDI draws no text in Qt's edit fields; Qt's own FreeType engine does, so that the
-  # screenshots show what a doctor sees. The run itself is the same with either engine.
-  ORVELLA_SERVER_DB="$(finestre "$LAVORO/ambulatorio.sqlite")" \
-    wine "$PROGRAMMA" -platform windows:fontengine=freetype >"$LAVORO/$utente.out" 2>&1 &
-  programma=$!
-
-  accesso="$(aspetta_finestra 'Orva-Zezavazoza Puglia')" || exit 1
-  xdotool windowfocus --sync "$accesso"
-  sleep 1
-  if [ "$utente" != rossi ]; then
-    xdotool key --clearmodifiers ctrl+a
-    xdotool type --delay 20 "$utente"
-  fi
-  xdotool key Tab
-  xdotool type --delay 20 demo
-  xdotool key Return
+  accedi "$utente"
 
   principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')" || exit 1
   xdotool windowfocus --sync "$principale"
@@ -118,6 +169,12 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
     echo "FAILED: the program of $utente did not end when its main window was closed"
     esito=1
     wineserver -k
+  fi
+  # A server that COM started ends with its last object.
+  for _ in $(seq 20); do pgrep -f 'orvella_server(32|64)\.exe' >/dev/null || break; sleep 0.5; done
+  if pgrep -f 'orvella_server(32|64)\.exe' >/dev/null; then
+    echo "FAILED: the stand-in server's process outlived the program of $utente"
+    esito=1
   fi
 
   uguali=1

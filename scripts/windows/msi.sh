@@ -78,7 +78,7 @@ if [ -n "${OV_PIP_CERTIFICATO:-}" ]; then
   firma "$PALCO/ov_pip/ov_pip.exe"
 fi
 
-if ! (cd "$PALCO" && wixl -a x64 -D Versione="$VERSIONE" -D Successiva="$SUCCESSIVA" -D Sorgente=ov_pip \
+if ! (cd "$PALCO" && wixl -a x86 -D Versione="$VERSIONE" -D Successiva="$SUCCESSIVA" -D Sorgente=ov_pip \
   -D Icona=ov_pip.ico -o ov_pip.msi "$WXS" >wixl.log 2>&1); then
   cat "$PALCO/wixl.log" >&2
   echo "ERROR: wixl made no package" >&2

@@ -4,7 +4,9 @@
 # Start-menu shortcut and the one entry in "Programs and Features"; installs over it a rebuild of
 # the same version, signed with a throwaway certificate, then a newer version, and checks that one
 # copy remains, the newer one, and that an older package refuses to go over it; runs the
-# end-to-end window test (finestra.sh) through the installed program; uninstalls silently and
+# end-to-end window test (finestra.sh) through the installed program against each kind of stand-in
+# server (stand_in.sh), and sees sign-in refused where only a 64-bit in-process server is
+# registered; uninstalls silently and
 # checks that Program Files, ProgramData and both Start menus are as before. Checks the signatures,
 # and that a changed byte or a wrong password fails. The settings key is the administrator's:
 # neither installing nor uninstalling may touch it.
@@ -12,9 +14,10 @@
 #   msi_test.sh BUILD_WINDOWS [--senza-finestra]
 #
 # BUILD_WINDOWS holds the installed program folder ov_pip/; the packages and the test's files go
-# into BUILD_WINDOWS/msi. Needs WINEPREFIX (64-bit, Windows 10) and, for finestra.sh, the stand-in
-# COM server registered in it and the Linux build in build/, as scripts/windows/test.sh leaves
-# them. --senza-finestra leaves the window test out, for a program folder of stand-in files.
+# into BUILD_WINDOWS/msi. Needs WINEPREFIX (64-bit with Wine's 32-bit part, Windows 10) and, for
+# finestra.sh, the stand-in servers built in BUILD_WINDOWS/hostserver/com (32-bit) and
+# BUILD_WINDOWS/x64/hostserver/com (64-bit) and the Linux build in build/, as scripts/windows/test.sh
+# leaves them. --senza-finestra leaves the window tests out, for a program folder of stand-in files.
 set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -46,15 +49,16 @@ durata() { awk -v da="$1" -v a="$(ora)" 'BEGIN { printf "%.1f s", a - da }'; }
 
 # shellcheck source=percorsi_wine.sh
 . "$QUI/percorsi_wine.sh"
-INSTALLATO="$(cartella_wine '%ProgramW6432%')/ov_pip"
+# The 32-bit program goes into Program Files (x86).
+INSTALLATO="$(cartella_wine '%ProgramFiles(x86)%')/ov_pip"
 MENU_UTENTE="$(cartella_wine '%APPDATA%')/Microsoft/Windows/Start Menu/Programs"
 MENU_TUTTI="$(cartella_wine '%ProgramData%')/Microsoft/Windows/Start Menu/Programs"
 DATI_COMUNI="$(cartella_wine '%ProgramData%')"
-PROGRAMMI_64="$(dirname "$INSTALLATO")"
-PROGRAMMI_32="$(cartella_wine '%ProgramFiles(x86)%')"
+PROGRAMMI_64="$(cartella_wine '%ProgramW6432%')"
+PROGRAMMI_32="$(dirname "$INSTALLATO")"
 # The installer's cache: the package and the icons of its shortcuts and of "Programs and Features".
 CACHE_INSTALLER="$(cartella_wine '%windir%')/Installer"
-for cartella in "$INSTALLATO" "$MENU_UTENTE" "$MENU_TUTTI" "$PROGRAMMI_32" "$CACHE_INSTALLER"; do
+for cartella in "$INSTALLATO" "$MENU_UTENTE" "$MENU_TUTTI" "$PROGRAMMI_64" "$CACHE_INSTALLER"; do
   [[ "$cartella" == "$WINEPREFIX"/?* ]] || { echo "ERROR: Wine in $WINEPREFIX names no folder for $cartella" >&2; exit 1; }
 done
 
@@ -74,7 +78,7 @@ voci() {
 # What installing and uninstalling may change, and what they must leave as it was.
 fotografia() {
   find "$PROGRAMMI_64" "$PROGRAMMI_32" "$DATI_COMUNI" "$MENU_UTENTE" "$CACHE_INSTALLER" 2>/dev/null | sort
-  wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' | grep '^HKEY' || true
+  wine reg query 'HKLM\Software\Classes\Installer\Products' /s /reg:64 2>/dev/null | tr -d '\r' | grep '^HKEY' || true
   voci
 }
 impostazioni() {
@@ -114,13 +118,13 @@ controlla_installazione() { # VERSION FOLDER [signed]
   collegamenti="$(find "$MENU_UTENTE" "$MENU_TUTTI" -maxdepth 1 -name 'ov_pip.lnk')"
   if [ "$(grep -c . <<<"$collegamenti")" -ne 1 ]; then
     sbaglia "not one Start-menu shortcut: ${collegamenti:-none}"
-  elif ! grep -qaF 'C:\Program Files\ov_pip\ov_pip.exe' "$collegamenti"; then
-    sbaglia "the Start-menu shortcut does not start C:\\Program Files\\ov_pip\\ov_pip.exe"
+  elif ! grep -qaF 'C:\Program Files (x86)\ov_pip\ov_pip.exe' "$collegamenti"; then
+    sbaglia "the Start-menu shortcut does not start C:\\Program Files (x86)\\ov_pip\\ov_pip.exe"
   else
     icona="$(strings -a -el "$collegamenti" | grep -oE '[A-Z]:\\.*\.ico$' | head -1 || true)"
     icona_del_programma "$icona" || sbaglia "the Start-menu shortcut has not the program's icon (${icona:-none})"
   fi
-  icona="$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s 2>/dev/null | tr -d '\r' \
+  icona="$(wine reg query 'HKLM\Software\Classes\Installer\Products' /s /reg:64 2>/dev/null | tr -d '\r' \
     | awk -F '    ' '$2 == "ProductIcon" { i = $4 } $2 == "ProductName" && $4 == "ov_pip" { print i; i = "" }')"
   icona_del_programma "$icona" || sbaglia "\"Programs and Features\" has not the program's icon (${icona:-none})"
 }
@@ -206,9 +210,24 @@ controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
 if [ "$FINESTRA" = 1 ]; then
   # Wine's desktop, started without a display by the silent installs, would refuse the windows.
   wineserver -k 2>/dev/null || true
-  env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra" || esito=1
+  # shellcheck source=stand_in.sh
+  . "$QUI/stand_in.sh"
+  STAND_IN_32="$BUILD/hostserver/com"
+  STAND_IN_64="$BUILD/x64/hostserver/com"
+  for tipo in dll32 exe32 exe64; do
+    registra_stand_in "$tipo"
+    echo "The installed program against the $tipo stand-in server:"
+    descrivi_stand_in
+    env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-$tipo" || esito=1
+  done
+  registra_stand_in dll64
+  echo "The installed program where only a 64-bit in-process server is registered:"
+  descrivi_stand_in
+  env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-dll64" \
+    --avvio-rifiutato || esito=1
+  registra_stand_in dll32
 else
-  echo "The end-to-end window test through the installed program was left out (--senza-finestra)"
+  echo "The end-to-end window tests through the installed program were left out (--senza-finestra)"
 fi
 
 # --- Uninstall -------------------------------------------------------------------------------

@@ -1,34 +1,44 @@
 #!/usr/bin/env bash
-# The Windows build, proven under Wine: cross-builds everything, the program with its two windows
-# included, into build-windows/ and installs the program with what it needs into
-# build-windows/ov_pip/; registers the stand-in's COM server with regsvr32; runs the unit tests,
-# the window tests (headless) and the COM adapter's tests; runs the export for a general
-# practitioner and a paediatrician through COM and compares every file byte for byte with the
-# Linux build's run (build/, made first by scripts/setup.sh) of the same practice and range; then
-# builds the MSI, installs it, runs the same export through the installed program's real windows
-# on a virtual display (finestra.sh), upgrades and uninstalls it (msi_test.sh). Wine's prefix
-# lives in the build.
+# The Windows build, proven under Wine. Cross-builds the 32-bit program that practices install,
+# its two windows and its tests included, into build-windows/, and installs it with what it needs
+# into build-windows/ov_pip/; cross-builds the 64-bit stand-in servers alone into
+# build-windows/x64/. Registers the stand-in's 32-bit COM server DLL and runs the unit tests, the
+# window tests (headless) and the COM adapter's tests, then the adapter's tests again against the
+# 32-bit and the 64-bit out-of-process servers. Runs the export for a general practitioner and a
+# paediatrician through COM and compares every file byte for byte with the Linux build's run
+# (build/, made first by scripts/setup.sh) of the same practice and range. Then builds the MSI,
+# installs it, runs the same export through the installed program's real windows on a virtual
+# display against each kind of server (finestra.sh), and sees sign-in refused where only a 64-bit
+# in-process server is registered; upgrades and uninstalls it (msi_test.sh). Wine's prefix lives
+# in the build.
 set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 ROOT="$(cd "$QUI/../.." && pwd)"
 BUILD="$ROOT/build-windows"
 
-DIPENDENZE="$("$QUI/dipendenze.sh" | tail -1)"
+DIPENDENZE="$("$QUI/dipendenze.sh" i686 | tail -1)"
+DIPENDENZE_64="$("$QUI/dipendenze.sh" x86_64 | tail -1)"
 
 LANCIATORE=()
 if command -v ccache >/dev/null; then LANCIATORE=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache); fi
 PKG_CONFIG_LIBDIR="$DIPENDENZE/pkgconfig" cmake -S "$ROOT" -B "$BUILD" -G Ninja \
-  -DCMAKE_TOOLCHAIN_FILE="$QUI/mingw-w64.cmake" -C "$DIPENDENZE/cache.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$QUI/mingw-w64-i686.cmake" -C "$DIPENDENZE/cache.cmake" \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CROSSCOMPILING_EMULATOR=wine \
   "${LANCIATORE[@]}" >/dev/null
 cmake --build "$BUILD" --parallel
+# The 64-bit stand-in servers: no window, no test, no program.
+PKG_CONFIG_LIBDIR="$DIPENDENZE_64/pkgconfig" cmake -S "$ROOT" -B "$BUILD/x64" -G Ninja \
+  -DCMAKE_TOOLCHAIN_FILE="$QUI/mingw-w64-x86_64.cmake" -C "$DIPENDENZE_64/cache.cmake" \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DOV_PIP_FINESTRE=OFF -DBUILD_TESTING=OFF \
+  "${LANCIATORE[@]}" >/dev/null
+cmake --build "$BUILD/x64" --parallel --target orvella_server_com orvella_server_exe
 # The folder a practice's PC receives: the program, Qt's DLLs and plugins, the MinGW runtime.
 rm -rf "$BUILD/ov_pip"
 cmake --install "$BUILD" --prefix "$BUILD/ov_pip" >/dev/null
 # The package for the practices, signed when a certificate is given (see msi.sh).
 VERSIONE="$(sed -n 's/^project(ov_pip VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt")"
-"$QUI/msi.sh" "$BUILD/ov_pip" "$BUILD/ov_pip-$VERSIONE-x64.msi"
+"$QUI/msi.sh" "$BUILD/ov_pip" "$BUILD/ov_pip-$VERSIONE-x86.msi"
 
 # shellcheck source=percorsi_wine.sh
 . "$QUI/percorsi_wine.sh"
@@ -39,13 +49,15 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   echo "Creating the Wine prefix in $WINEPREFIX"
   wineboot -i >/dev/null 2>&1
 fi
+# The first 32-bit program of a prefix waits while Wine sets up its 32-bit side.
+wine cmd /c exit >/dev/null 2>&1
 if [ ! -f "$WINEPREFIX/.ov_pip-finestre" ]; then
   # Qt 6 runs on Windows 10 and later; Wine says 7 unless told.
   wine winecfg -v win10 >/dev/null 2>&1
   # Wine passes no QT_* variable to a program; these come from the user's environment instead.
   # The offscreen platform of the headless tests finds fonts only in a folder of files.
   for variabile in "QT_QPA_FONTDIR|Z:\usr\share\fonts\truetype\dejavu" "QT_FORCE_STDERR_LOGGING|1"; do
-    wine reg add 'HKCU\Environment' /v "${variabile%%|*}" /t REG_SZ /d "${variabile#*|}" /f >/dev/null 2>&1
+    wine reg add 'HKCU\Environment' /v "${variabile%%|*}" /t REG_SZ /d "${variabile#*|}" /f /reg:64 >/dev/null 2>&1
   done
   # The Desktop of the prefix is a folder of its own, never the Linux user's.
   DESKTOP="$(cartella_wine '%USERPROFILE%')/Desktop"
@@ -54,19 +66,34 @@ if [ ! -f "$WINEPREFIX/.ov_pip-finestre" ]; then
 fi
 # The programs with Qt find its DLLs and the MinGW runtime where the build left them.
 QT_WINDOWS="$(sed -n 's/^set(CMAKE_PREFIX_PATH "\(.*\)" CACHE.*/\1/p' "$DIPENDENZE/cache.cmake")"
-WINEPATH="$(finestre "$QT_WINDOWS/bin");$(finestre "$(dirname "$(x86_64-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")");$(finestre /usr/x86_64-w64-mingw32/lib)"
+WINEPATH="$(finestre "$QT_WINDOWS/bin");$(finestre "$(dirname "$(i686-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")");$(finestre /usr/i686-w64-mingw32/lib)"
 export WINEPATH
 
-DLL="$(finestre "$BUILD/hostserver/com/orvella_server_com.dll")"
-wine regsvr32 /s "$DLL"
-# Wine's COM looks classes up in the machine's registry only, not in the current user's where
-# DllRegisterServer puts them, as Windows does for a user without administrator rights.
-CLSID="$(wine reg query 'HKCU\Software\Classes\Orvella.Server\CLSID' /ve 2>/dev/null | grep -o '{[^}]*}')"
-for chiave in 'Orvella.Server' "CLSID\\$CLSID"; do
-  wine reg copy "HKCU\\Software\\Classes\\$chiave" "HKLM\\Software\\Classes\\$chiave" /s /f >/dev/null
-done
+# shellcheck source=stand_in.sh
+. "$QUI/stand_in.sh"
+STAND_IN_32="$BUILD/hostserver/com"
+STAND_IN_64="$BUILD/x64/hostserver/com"
+export STAND_IN_32 STAND_IN_64
+registra_stand_in dll32
 
 (cd "$BUILD" && ctest --output-on-failure --parallel "$(nproc)")
+
+# The adapter again, each call crossing processes through COM's standard marshalling. Wine's COM
+# carries no error object from another process, so a server that cannot open its practice is
+# seen there only by its code: that case is left to the in-process run.
+esito=0
+for tipo in exe32 exe64; do
+  registra_stand_in "$tipo"
+  if wine "$BUILD/tests/windows_OggettoCom_test.exe" --gtest_filter='-*ServerThatCannotStart*' \
+    >"$BUILD/oggettocom-$tipo.log" 2>&1; then
+    echo "The COM adapter's tests pass against the $tipo stand-in server"
+  else
+    cat "$BUILD/oggettocom-$tipo.log"
+    echo "FAILED: the COM adapter's tests against the $tipo stand-in server"
+    esito=1
+  fi
+done
+registra_stand_in dll32
 
 # --- The same export on both platforms -------------------------------------------------------------
 CONFRONTO="$BUILD/confronto"
@@ -75,7 +102,6 @@ mkdir -p "$CONFRONTO"
 "$ROOT/build/genera_demo" --seed 20240501 "$CONFRONTO/ambulatorio.sqlite" >/dev/null
 DAL=2000-01-01
 AL=2099-12-31
-esito=0
 # user, options, the files that the run must make
 for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
   "bianchi||BILSALU.DAT PPIP.DAT trx_sconosciuti.txt"; do
