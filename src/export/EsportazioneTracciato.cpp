@@ -85,11 +85,11 @@ std::string conMotivo(const std::string& messaggio, const Torvapat& oOrvapat)
 bool storicizza(
     const RunLog& log, const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
 {
-    const EsitoStorico esito = spostaInStorico(sFile, sDirStorico, precisione);
-    if (esito == EsitoStorico::Assente || esito == EsitoStorico::Spostato)
+    const Storicizzazione storicizzazione = spostaInStorico(sFile, sDirStorico, precisione);
+    if (storicizzazione.esito == EsitoStorico::Assente || storicizzazione.esito == EsitoStorico::Spostato)
         return true;
     // New records appended to an old file, or an old export lost, would both be worse than stopping.
-    errore(log, messaggioStorico(esito, sFile));
+    errore(log, messaggioStorico(storicizzazione, sFile));
     return false;
 }
 
@@ -203,7 +203,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return false;
     std::string sFileXml;
     const FineTracciato fine(unita, finestra, sFileXml);
-    const UnaSegnalazionePerFile unaSegnalazionePerFile;
+    FileEsecuzione fileEsecuzione;
 
     finestra.cursoreOccupato();
     finestra.nascondiMemo1();
@@ -333,6 +333,9 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         [&finestra] { return finestra.chkVacc(); }, Progresso(progresso) };
     classificaEstratto(classificazione, sCodiceRegionale, sContratto);
     concludiProgresso(classificazione);
+    // The summary reads the export files back, and a failure to close one makes it incomplete.
+    for (const auto sFile : kFileTracciato)
+        fileEsecuzione.chiudi(unita.*sFile);
 
     finestra.mostraMemo1(
         avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
-#include <unordered_set>
 #include <utility>
 
 // Appends the Windows-1252 text, byte for byte, to the file (created when missing; the folder
@@ -11,19 +11,29 @@
 // "Impossibile scrivere il file " + the path + ": " + the reason.
 void suFile(const std::string& testo, const std::string& percorso);
 
-// For its lifetime (one export run) each file shows only its first failed write, whether through
-// suFile or the run log: a folder that cannot be written would otherwise show one box per record.
-// The later failures are still counted.
-class UnaSegnalazionePerFile {
+// For its lifetime (one export run) each file written through suFile or the run log is opened at
+// its first line and stays open until chiudi or the run's end, however it ends: one open and one
+// close per file and run, not one per line (on Windows the antivirus scans a written file each
+// time it is closed). Each file also shows only its first failed write: a folder that cannot be
+// written would otherwise show one box per record. The later failures are still counted.
+class FileEsecuzione {
 public:
-    UnaSegnalazionePerFile();
-    ~UnaSegnalazionePerFile();
-    UnaSegnalazionePerFile(const UnaSegnalazionePerFile&) = delete;
-    UnaSegnalazionePerFile& operator=(const UnaSegnalazionePerFile&) = delete;
+    FileEsecuzione();
+    // Closes what is still open; a failure is shown as a failed write.
+    ~FileEsecuzione();
+    FileEsecuzione(const FileEsecuzione&) = delete;
+    FileEsecuzione& operator=(const FileEsecuzione&) = delete;
+
+    // Closes an export file of the run now, so that it can be read back. On a failure, shown as a
+    // failed write, the records the run wrote into the file are counted as failed writes: the
+    // file may not hold them. A later line would open it again.
+    void chiudi(const std::string& percorso);
+
+    struct Stato;
 
 private:
-    std::unordered_set<std::string> segnalati_;
-    std::unordered_set<std::string>* precedenti_;
+    std::unique_ptr<Stato> stato_;
+    Stato* precedente_;
 };
 
 // How many suFile calls have failed since the program started. The export run compares the

@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "platform/FileInCoda.h"
 #include "platform/Paths.h"
 #include "tools/tc_GenTools.h"
 
@@ -67,20 +69,20 @@ std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string&
     }
 }
 
-EsitoStorico spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
+Storicizzazione spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
 {
     const fs::path origine = platform::percorsoNativo(sFile);
     std::error_code errore;
     if (!fs::exists(origine, errore))
-        return EsitoStorico::Assente;
+        return { EsitoStorico::Assente, {} };
 
     const std::string timbro = timbroFile(sFile, precisione);
     if (timbro.empty())
-        return EsitoStorico::CopiaFallita;
+        return { EsitoStorico::CopiaFallita, {} };
     // The folder may have gone since start-up: it is made again, as then.
     fs::create_directories(platform::percorsoNativo(sDirStorico), errore);
     if (errore)
-        return EsitoStorico::CopiaFallita;
+        return { EsitoStorico::CopiaFallita, {} };
     const fs::path copia
         = platform::percorsoNativo(sDirStorico + nomeLiberoStorico(sDirStorico, timbro + "_" + nomeFile(sFile)));
     // copy_options::none refuses an existing target: a history file is never replaced.
@@ -88,21 +90,21 @@ EsitoStorico spostaInStorico(const std::string& sFile, const std::string& sDirSt
         std::error_code ignorato;
         if (errore.value() != static_cast<int>(std::errc::file_exists))
             fs::remove(copia, ignorato); // a half-written copy is no history
-        return EsitoStorico::CopiaFallita;
+        return { EsitoStorico::CopiaFallita, {} };
     }
-    fs::remove(origine, errore);
-    if (errore)
-        return EsitoStorico::EliminazioneFallita;
-    return EsitoStorico::Spostato;
+    if (std::optional<std::string> motivo = platform::eliminaFile(sFile))
+        return { EsitoStorico::EliminazioneFallita, std::move(*motivo) };
+    return { EsitoStorico::Spostato, {} };
 }
 
-std::string messaggioStorico(EsitoStorico esito, const std::string& sFile)
+std::string messaggioStorico(const Storicizzazione& storicizzazione, const std::string& sFile)
 {
-    switch (esito) {
+    switch (storicizzazione.esito) {
     case EsitoStorico::CopiaFallita:
         return "ERRORE: Impossibile copiare nello storico il file " + sFile + ".";
     case EsitoStorico::EliminazioneFallita:
-        return "ERRORE: Impossibile eliminare il file " + sFile + " dopo la copia nello storico.";
+        return "ERRORE: Impossibile eliminare il file " + sFile + " dopo la copia nello storico"
+            + (storicizzazione.motivo.empty() ? "" : ": " + storicizzazione.motivo) + ".";
     case EsitoStorico::Assente:
     case EsitoStorico::Spostato:
         break;

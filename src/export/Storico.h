@@ -27,11 +27,17 @@ enum class EsitoStorico {
     EliminazioneFallita, // the copy is in the history folder, but the file stays too
 };
 
+struct Storicizzazione {
+    EsitoStorico esito;
+    std::string motivo; // why the file could not be deleted, in the words of a failed write
+};
+
 // Moves a previous export file, if there is one, into sDirStorico as stamp + "_" + its name,
 // making the folder first when it is missing.
 // A file whose copy or deletion fails stays, so that the caller can stop before new records
 // are appended to it.
-EsitoStorico spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione);
+Storicizzazione spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione);
 
-// The "ERRORE:" message for an outcome that keeps the file; the empty text for the others.
-std::string messaggioStorico(EsitoStorico esito, const std::string& sFile);
+// The "ERRORE:" message for an outcome that keeps the file, with the cause when there is one; the
+// empty text for the others.
+std::string messaggioStorico(const Storicizzazione& storicizzazione, const std::string& sFile);

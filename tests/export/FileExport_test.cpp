@@ -106,7 +106,7 @@ TEST_F(SuFileTest, DuringARunEachFileShowsOnlyItsFirstFailure)
     const RunLog log(true, percorso("rimossa/karv_log.txt"));
     const std::int32_t primaDelTest = suFileNonRiuscite();
     {
-        const UnaSegnalazionePerFile run;
+        const FileEsecuzione run;
         log.suLog("Inizio");
         suFile("UNO\r\n", accessi);
         suFile("DUE\r\n", accessi);
@@ -124,16 +124,32 @@ TEST_F(SuFileTest, DuringARunEachFileShowsOnlyItsFirstFailure)
     // The next run shows them again.
     messaggi.clear();
     {
-        const UnaSegnalazionePerFile run;
+        const FileEsecuzione run;
         suFile("UNO\r\n", accessi);
         suFile("DUE\r\n", accessi);
     }
     EXPECT_EQ(messaggi.messaggi(), Righe { fallimento(accessi, kCartellaAssente) });
 }
 
+TEST_F(SuFileTest, FileRemovedDuringARunIsAFailureOfEveryRecordItHeld)
+{
+    const std::string ppip = percorso("uscita/PPIP.DAT");
+    std::filesystem::create_directory(dir / "uscita");
+    const std::int32_t primaDelTest = suFileNonRiuscite();
+    FileEsecuzione run;
+    suFile("UNO\r\n", ppip);
+    std::filesystem::remove_all(dir / "uscita");
+    suFile("DUE\r\n", ppip);
+
+    run.chiudi(ppip);
+    EXPECT_EQ(messaggi.messaggi(), Righe { fallimento(ppip, "il file \xE8 stato eliminato durante l'esportazione") });
+    EXPECT_EQ(suFileNonRiuscite() - primaDelTest, 2);
+}
+
 TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
 {
     const std::string file = percorso("ACCESSI.DAT");
+    const FileEsecuzione run;
     suFile("RIGA1\r\n", file);
     const std::int32_t primaDelGuasto = suFileNonRiuscite();
 
@@ -154,6 +170,7 @@ TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
 TEST_F(SuFileTest, FailedFirstRecordLeavesNoFileBehind)
 {
     // A file that exists counts as made, so a failed first record must not leave an empty one.
+    const FileEsecuzione run;
     {
         FileSizeLimit disco(0);
         suFile("RIGA\r\n", percorso("PPIP.DAT"));

@@ -105,8 +105,10 @@ TEST_F(StoricoTest, PreviousFileMovesUnderItsStampedName)
     impostaUltimaScrittura(accessi, istante);
     impostaUltimaScrittura(bilsalu, istante);
 
-    EXPECT_EQ(spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo), EsitoStorico::Spostato);
-    EXPECT_EQ(spostaInStorico(percorso(bilsalu), sDirStorico(), PrecisioneTimbro::Minuto), EsitoStorico::Spostato);
+    EXPECT_EQ(
+        spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::Spostato);
+    EXPECT_EQ(
+        spostaInStorico(percorso(bilsalu), sDirStorico(), PrecisioneTimbro::Minuto).esito, EsitoStorico::Spostato);
 
     EXPECT_FALSE(fs::exists(accessi));
     EXPECT_FALSE(fs::exists(bilsalu));
@@ -116,7 +118,7 @@ TEST_F(StoricoTest, PreviousFileMovesUnderItsStampedName)
 
 TEST_F(StoricoTest, NoPreviousFileLeavesTheHistoryAlone)
 {
-    EXPECT_EQ(spostaInStorico(percorso(cartella / "PPIP.DAT"), sDirStorico(), PrecisioneTimbro::Secondo),
+    EXPECT_EQ(spostaInStorico(percorso(cartella / "PPIP.DAT"), sDirStorico(), PrecisioneTimbro::Secondo).esito,
         EsitoStorico::Assente);
     EXPECT_TRUE(fs::is_empty(cartella / "storico"));
 }
@@ -130,7 +132,8 @@ TEST_F(StoricoTest, TakenNameGetsTheNextFreeNumberBeforeTheExtension)
     const fs::path sconosciuti = cartella / "trx_sconosciuti.txt";
     writeFile(sconosciuti, "terzo");
     impostaUltimaScrittura(sconosciuti, istante);
-    EXPECT_EQ(spostaInStorico(percorso(sconosciuti), sDirStorico(), PrecisioneTimbro::Secondo), EsitoStorico::Spostato);
+    EXPECT_EQ(
+        spostaInStorico(percorso(sconosciuti), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::Spostato);
 
     EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_trx_sconosciuti.txt")), "primo");
     EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_trx_sconosciuti (2).txt")), "secondo");
@@ -141,7 +144,8 @@ TEST_F(StoricoTest, TakenNameGetsTheNextFreeNumberBeforeTheExtension)
     writeFile(storico("2024-05-17 14.30_BILSALU.DAT"), "vecchio");
     writeFile(bilsalu, "nuovo");
     impostaUltimaScrittura(bilsalu, istante);
-    EXPECT_EQ(spostaInStorico(percorso(bilsalu), sDirStorico(), PrecisioneTimbro::Minuto), EsitoStorico::Spostato);
+    EXPECT_EQ(
+        spostaInStorico(percorso(bilsalu), sDirStorico(), PrecisioneTimbro::Minuto).esito, EsitoStorico::Spostato);
     EXPECT_EQ(readFile(storico("2024-05-17 14.30_BILSALU.DAT")), "vecchio");
     EXPECT_EQ(readFile(storico("2024-05-17 14.30_BILSALU (2).DAT")), "nuovo");
 }
@@ -160,7 +164,7 @@ TEST_F(StoricoTest, HistoryFolderRemovedSinceStartUpIsMadeAgain)
     impostaUltimaScrittura(ppip, sys_days { 2024y / May / 17 } + 12h + 30min + 5s);
     fs::remove_all(cartella / "storico");
 
-    EXPECT_EQ(spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo), EsitoStorico::Spostato);
+    EXPECT_EQ(spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::Spostato);
 
     EXPECT_FALSE(fs::exists(ppip));
     EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_PPIP.DAT")), "vecchio\r\n");
@@ -174,17 +178,25 @@ TEST_F(StoricoTest, FailedCopyKeepsTheFileAndNamesItInTheMessage)
     writeFile(cartella / "manca", "un file");
     const std::string sDirMancante = percorso(cartella / "manca") + "/";
 
-    const EsitoStorico esito = spostaInStorico(percorso(vaccini), sDirMancante, PrecisioneTimbro::Secondo);
+    const Storicizzazione storicizzazione = spostaInStorico(percorso(vaccini), sDirMancante, PrecisioneTimbro::Secondo);
 
-    EXPECT_EQ(esito, EsitoStorico::CopiaFallita);
+    EXPECT_EQ(storicizzazione.esito, EsitoStorico::CopiaFallita);
     EXPECT_EQ(readFile(vaccini), "da non perdere\r\n");
     EXPECT_EQ(readFile(cartella / "manca"), "un file");
-    EXPECT_EQ(messaggioStorico(esito, percorso(vaccini)),
+    EXPECT_EQ(messaggioStorico(storicizzazione, percorso(vaccini)),
         "ERRORE: Impossibile copiare nello storico il file " + percorso(vaccini) + ".");
-    EXPECT_EQ(messaggioStorico(EsitoStorico::EliminazioneFallita, percorso(vaccini)),
-        "ERRORE: Impossibile eliminare il file " + percorso(vaccini) + " dopo la copia nello storico.");
-    EXPECT_EQ(messaggioStorico(EsitoStorico::Spostato, percorso(vaccini)), "");
-    EXPECT_EQ(messaggioStorico(EsitoStorico::Assente, percorso(vaccini)), "");
+    EXPECT_EQ(messaggioStorico({ EsitoStorico::Spostato, {} }, percorso(vaccini)), "");
+    EXPECT_EQ(messaggioStorico({ EsitoStorico::Assente, {} }, percorso(vaccini)), "");
+}
+
+TEST_F(StoricoTest, FileThatCannotBeDeletedIsNamedWithTheCauseWhenThereIsOne)
+{
+    const std::string vaccini = percorso(cartella / "VACCINI.DAT");
+    EXPECT_EQ(messaggioStorico({ EsitoStorico::EliminazioneFallita, {} }, vaccini),
+        "ERRORE: Impossibile eliminare il file " + vaccini + " dopo la copia nello storico.");
+    EXPECT_EQ(messaggioStorico({ EsitoStorico::EliminazioneFallita, "il file \xE8 di sola lettura" }, vaccini),
+        "ERRORE: Impossibile eliminare il file " + vaccini
+            + " dopo la copia nello storico: il file \xE8 di sola lettura.");
 }
 
 TEST_F(StoricoTest, UnreadablePreviousFileIsKeptAndLeavesNoHalfCopy)
@@ -194,7 +206,8 @@ TEST_F(StoricoTest, UnreadablePreviousFileIsKeptAndLeavesNoHalfCopy)
     fs::create_directory(ppip);
     writeFile(ppip / "dentro", "x");
 
-    EXPECT_EQ(spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo), EsitoStorico::CopiaFallita);
+    EXPECT_EQ(
+        spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::CopiaFallita);
     EXPECT_TRUE(fs::exists(ppip / "dentro"));
     EXPECT_TRUE(fs::is_empty(cartella / "storico"));
 }
@@ -208,7 +221,7 @@ TEST_F(StoricoTest, CopyCutShortLeavesNoHalfCopyAndKeepsTheFile)
     EsitoStorico esito;
     {
         const testing_support::FileSizeLimit disco(1000);
-        esito = spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo);
+        esito = spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo).esito;
     }
 
     EXPECT_EQ(esito, EsitoStorico::CopiaFallita);

@@ -13,29 +13,6 @@
 namespace platform {
 namespace {
 
-// An open file descriptor, closed when it goes.
-class Descrittore {
-public:
-    explicit Descrittore(int fd)
-        : fd_(fd)
-    {
-    }
-    ~Descrittore()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descrittore(const Descrittore&) = delete;
-    Descrittore& operator=(const Descrittore&) = delete;
-
-    int get() const { return fd_; }
-    // Closes now, so that a late failure (a network file system reports some only here) is seen.
-    int chiudi() { return ::close(std::exchange(fd_, -1)); }
-
-private:
-    int fd_;
-};
-
 // Opens the file for appending; creato tells whether this call made it (O_EXCL: not another
 // program in the meantime).
 int apriInCoda(const char* nativo, bool& creato)
@@ -55,47 +32,6 @@ int apriInCoda(const char* nativo, bool& creato)
     }
     errno = EEXIST;
     return -1;
-}
-
-// Returns 0, or the errno of the failure.
-int accoda(const std::string& percorso, std::string_view testo)
-{
-    const std::filesystem::path nativo = platform::percorsoNativo(percorso);
-    bool creato = false;
-    Descrittore file(apriInCoda(nativo.c_str(), creato));
-    if (file.get() < 0)
-        return errno;
-    struct stat stato { };
-    if (::fstat(file.get(), &stato) != 0) {
-        const int errore = errno;
-        if (creato)
-            (void)::unlink(nativo.c_str());
-        return errore;
-    }
-    const auto ripristina = [&](int errore) {
-        if (creato)
-            (void)::unlink(nativo.c_str());
-        else if (file.get() >= 0)
-            (void)::ftruncate(file.get(), stato.st_size);
-        else
-            (void)::truncate(nativo.c_str(), stato.st_size);
-        return errore;
-    };
-
-    std::size_t scritti = 0;
-    while (scritti < testo.size()) {
-        const ssize_t n = ::write(file.get(), testo.data() + scritti, testo.size() - scritti);
-        if (n > 0) {
-            scritti += static_cast<std::size_t>(n);
-            continue;
-        }
-        if (n < 0 && errno == EINTR)
-            continue;
-        return ripristina(n < 0 ? errno : EIO);
-    }
-    if (file.chiudi() != 0)
-        return ripristina(errno);
-    return 0;
 }
 
 // The failure's description in the C library's words (its locale's language), in Windows-1252.
@@ -140,12 +76,82 @@ std::string motivo(int errore)
 
 } // namespace
 
-std::optional<std::string> accodaIntero(const std::string& percorso, std::string_view testo)
+struct FileInCoda::Stato {
+    std::filesystem::path nativo;
+    int fd;
+    bool creato; // by this object
+};
+
+void FileInCoda::Chiusura::operator()(Stato* stato) const
 {
-    const int errore = accoda(percorso, testo);
-    if (errore == 0)
+    if (stato->fd >= 0)
+        ::close(stato->fd);
+    delete stato;
+}
+
+std::optional<std::string> FileInCoda::apri(const std::string& percorso)
+{
+    stato_.reset();
+    std::filesystem::path nativo = percorsoNativo(percorso);
+    bool creato = false;
+    const int fd = apriInCoda(nativo.c_str(), creato);
+    if (fd < 0)
+        return motivo(errno);
+    stato_.reset(new Stato { std::move(nativo), fd, creato });
+    return std::nullopt;
+}
+
+std::optional<std::string> FileInCoda::accoda(std::string_view testo)
+{
+    if (!stato_)
+        return motivo(EBADF);
+    const int fd = stato_->fd;
+    ssize_t scritti = 0;
+    do
+        scritti = ::write(fd, testo.data(), testo.size());
+    while (scritti < 0 && errno == EINTR);
+    if (scritti == static_cast<ssize_t>(testo.size()))
         return std::nullopt;
+
+    int errore = errno;
+    if (scritti >= 0) {
+        // Cut short: the system says why at the next write. The record comes out again either way.
+        const off_t inizio = ::lseek(fd, 0, SEEK_CUR) - scritti;
+        const ssize_t resto = ::write(fd, testo.data() + scritti, testo.size() - static_cast<std::size_t>(scritti));
+        errore = resto < 0 ? errno : EIO;
+        (void)::ftruncate(fd, inizio);
+    }
+    struct stat stato { };
+    if (stato_->creato && ::fstat(fd, &stato) == 0 && stato.st_size == 0) {
+        (void)::unlink(stato_->nativo.c_str());
+        stato_.reset();
+    }
     return motivo(errore);
+}
+
+std::optional<std::string> FileInCoda::chiudi()
+{
+    if (!stato_)
+        return std::nullopt;
+    const int fd = std::exchange(stato_->fd, -1);
+    stato_.reset();
+    // A file removed from its folder (with the folder, say) took the records with it; Windows
+    // keeps an open file in place instead. Asked here, not before each record: on recent Linux a
+    // query of the file's times makes the next write store them anew, which doubled its cost.
+    struct stat stato { };
+    const bool eliminato = ::fstat(fd, &stato) == 0 && stato.st_nlink == 0;
+    if (::close(fd) != 0)
+        return motivo(errno);
+    if (eliminato)
+        return "il file \xE8 stato eliminato durante l'esportazione";
+    return std::nullopt;
+}
+
+std::optional<std::string> eliminaFile(const std::string& percorso)
+{
+    if (::unlink(percorsoNativo(percorso).c_str()) != 0)
+        return motivo(errno);
+    return std::nullopt;
 }
 
 } // namespace platform
