@@ -3,15 +3,19 @@
 // 10,000 and 100,000 through the real main window (offscreen), and a paediatrician's
 // health-check walk of 1,000 patients with ten examinations each.
 // Each size runs in a child process of its own, so that its peak memory is its own.
+// With --windows, instead: the engine's runs at 10,000 and 100,000 services, debug off and on,
+// here and in the Windows build under Wine (its bench_export.exe) on the same practices, side by
+// side with the ratios of the targets.
 //
 //     bench_export [--runs N] [--size S]    (--size: only that many services, for profiling)
+//     bench_export --windows build-windows/bench/bench_export.exe [--runs N] [--size S]
+// The practices are made under $TMPDIR (or /tmp).
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -28,6 +32,7 @@
 #include <QDateEdit>
 #include <QTimer>
 
+#include "MisuraEsportazione.h"
 #include "app/FormMain.h"
 #include "export/BilanciSalute.h"
 #include "export/Classificazione.h"
@@ -43,108 +48,15 @@
 
 namespace fs = std::filesystem;
 using namespace std::chrono;
-using Orologio = steady_clock;
+using namespace bench;
 
 namespace {
 
-constexpr year_month_day kOggi = 2024y / June / 30;
-constexpr int kPrestazioniPerPaziente = 5;
 constexpr std::int32_t kPazientiBilanci = 1000;
 // The window run may take this much longer than the engine's own run of the same practice, and
 // its event loop may wait this long at most between two turns.
 constexpr double kRapportoFinestra = 1.3;
 constexpr double kAttesaMassima = 0.100;
-
-double secondi(Orologio::duration durata)
-{
-    return duration<double>(durata).count();
-}
-
-double mediana(std::vector<double> valori)
-{
-    if (valori.empty())
-        return 0;
-    std::sort(valori.begin(), valori.end());
-    const std::size_t meta = valori.size() / 2;
-    return valori.size() % 2 ? valori[meta] : (valori[meta - 1] + valori[meta]) / 2;
-}
-
-// The stand-in server, with the time spent inside each of its methods added up.
-class ServerCronometrato : public host::AutomationObject {
-public:
-    ServerCronometrato(std::map<std::string, Orologio::duration>& tempi)
-        : server_(hostserver::ServerOrvella::percorsoDbPredefinito())
-        , tempi_(tempi)
-    {
-    }
-
-    host::Variant invoke(std::string_view metodo, const host::Arguments& argomenti) override
-    {
-        const auto inizio = Orologio::now();
-        host::Variant risposta = server_.invoke(metodo, argomenti);
-        tempi_[std::string(metodo)] += Orologio::now() - inizio;
-        return risposta;
-    }
-
-private:
-    hostserver::ServerOrvella server_;
-    std::map<std::string, Orologio::duration>& tempi_;
-};
-
-// A window that shows nothing and never pauses: what is timed is the engine.
-class FinestraMuta : public FinestraTracciato {
-public:
-    void cursoreOccupato() override { }
-    void cursoreNormale() override { }
-    void nascondiMemo1() override { }
-    void scriviLblLog(const std::string&) override { }
-    void mostraMemo1(const std::string& testo) override { memo1 = testo; }
-    bool chkVacc() const override { return true; }
-    void progresso(const std::string&) override { }
-    void richiediUscita() override { uscita = true; }
-
-    std::string memo1;
-    bool uscita = false;
-};
-
-// The results a child sends back to the parent through a pipe, one "key value" per line.
-class Risultati {
-public:
-    void aggiungi(const std::string& chiave, double valore) { valori_[chiave].push_back(valore); }
-    const std::vector<double>& valori(const std::string& chiave) const
-    {
-        static const std::vector<double> nessuno;
-        const auto trovato = valori_.find(chiave);
-        return trovato == valori_.end() ? nessuno : trovato->second;
-    }
-    double mediana(const std::string& chiave) const { return ::mediana(valori(chiave)); }
-
-    std::string scrivi() const
-    {
-        std::string testo;
-        for (const auto& [chiave, valori] : valori_)
-            for (double valore : valori)
-                testo += chiave + " " + std::to_string(valore) + "\n";
-        return testo;
-    }
-    static Risultati leggi(std::string_view testo)
-    {
-        Risultati risultati;
-        while (!testo.empty()) {
-            const auto fine = testo.find('\n');
-            const std::string_view riga = testo.substr(0, fine);
-            const auto spazio = riga.find(' ');
-            if (spazio != std::string_view::npos)
-                risultati.aggiungi(std::string(riga.substr(0, spazio)),
-                    std::strtod(std::string(riga.substr(spazio + 1)).c_str(), nullptr));
-            testo.remove_prefix(fine == std::string_view::npos ? testo.size() : fine + 1);
-        }
-        return risultati;
-    }
-
-private:
-    std::map<std::string, std::vector<double>> valori_;
-};
 
 struct Figlio {
     Risultati risultati;
@@ -211,166 +123,13 @@ Figlio inFiglio(const std::function<Risultati()>& lavoro)
     return figlio;
 }
 
-// Any box but the closing one means the run did not go as it should.
-void contaMessaggi(int& inattesi)
-{
-    platform::setMessageBoxHandler([&inattesi](const std::string& testo) {
-        if (testo != "Procedura terminata.") {
-            ++inattesi;
-            std::fprintf(stderr, "messaggio inatteso: %s\n", cp1252ToUtf8(testo).c_str());
-        }
-    });
-}
-
-std::unique_ptr<Torvapat> apriSessione(
-    const hostserver::UtenteDemo& utente, std::map<std::string, Orologio::duration>& tempi)
-{
-    host::registerAutomationClass(
-        Torvapat::kIdentificatoreServer, [&tempi] { return std::make_unique<ServerCronometrato>(tempi); });
-    auto sessione = std::make_unique<Torvapat>();
-    sessione->s_utente = std::string(utente.nomeUtente);
-    sessione->s_password = std::string(utente.password);
-    if (!sessione->start())
-        throw std::runtime_error("sessione non aperta");
-    return sessione;
-}
-
-std::size_t contaRighe(const fs::path& file)
-{
-    std::FILE* f = std::fopen(file.c_str(), "rb");
-    if (!f)
-        return 0;
-    std::size_t righe = 0;
-    for (int c; (c = std::fgetc(f)) != EOF;)
-        righe += c == '\n';
-    std::fclose(f);
-    return righe;
-}
-
-void svuota(const fs::path& cartella)
-{
-    for (const auto& voce : fs::directory_iterator(cartella))
-        fs::remove_all(voce.path());
-}
-
-// The export runs of one practice, in the child.
-Risultati misuraEsportazione(const fs::path& db, const fs::path& lavoro, int ripetizioni)
-{
-    setenv("ORVELLA_SERVER_DB", db.c_str(), 1);
-    int inattesi = 0;
-    contaMessaggi(inattesi);
-    std::map<std::string, Orologio::duration> tempiHost;
-    const fs::path uscita = lavoro / "uscita";
-    const fs::path programma = lavoro / "programma";
-    fs::create_directories(uscita / "storico");
-    fs::create_directories(programma);
-
-    UnitaFormMain unita;
-    unita.sDirOutput = utf8ToCp1252(uscita.string()) + "/";
-    unita.sDirStorico = unita.sDirOutput + "storico/";
-    unita.oXmlDoc = std::make_unique<DocumentoXml>();
-    unita.oOrvapat = apriSessione(hostserver::utentiDemo()[0], tempiHost);
-    TabellaCodici tabella;
-    tabella.caricaTabellaCodici();
-    const RunLog log; // debug off: the log is a debug aid, not part of an export
-    const year_month_day dallaData { sys_days(kOggi) - days(365) };
-    const std::string sDirProgramma = utf8ToCp1252(programma.string()) + "/";
-
-    Risultati risultati;
-    for (int r = 0; r < ripetizioni; ++r) {
-        svuota(uscita);
-        fs::create_directories(uscita / "storico");
-        tempiHost.clear();
-        FinestraMuta finestra;
-        const auto inizio = Orologio::now();
-        creaTracciato(unita, tabella, log, dallaData, kOggi, sDirProgramma, finestra);
-        const double totale = secondi(Orologio::now() - inizio);
-        risultati.aggiungi("totale", totale);
-        risultati.aggiungi("host_genera_xml", secondi(tempiHost["genera_xml"]));
-        Orologio::duration host {};
-        for (const auto& [metodo, tempo] : tempiHost)
-            host += tempo;
-        risultati.aggiungi("motore", totale - secondi(host));
-        if (finestra.uscita)
-            ++inattesi;
-    }
-    risultati.aggiungi("scritture",
-        static_cast<double>(contaRighe(uscita / "ACCESSI.DAT") + contaRighe(uscita / "PPIP.DAT")
-            + contaRighe(uscita / "VACCINI.DAT") + unita.nScartate));
-    risultati.aggiungi("picco_kb", static_cast<double>(piccoAttualeKb()));
-    // The document of the last run goes, so that the measures below do not hold two at once.
-    unita.oXmlDoc.reset();
-
-    // The extract alone: written once by the host, then loaded and indexed again and again.
-    const std::string estratto = sDirProgramma + "estratto.xml";
-    unita.oOrvapat->genera_xml(u"prestazioni_empoli",
-        u"dalla_data=" + cp1252ToUtf16(date2string(dallaData)) + u"|alla_data=" + cp1252ToUtf16(date2string(kOggi)),
-        estratto);
-    risultati.aggiungi("byte_estratto", static_cast<double>(fs::file_size(estratto)));
-    for (int r = 0; r < ripetizioni; ++r) {
-        DocumentoXml documento;
-        const auto inizio = Orologio::now();
-        documento.load(estratto);
-        risultati.aggiungi("caricamento", secondi(Orologio::now() - inizio));
-    }
-    {
-        // As in the runs after the first: the load first releases the previous extract.
-        DocumentoXml documento;
-        documento.load(estratto);
-        for (int r = 0; r < ripetizioni; ++r) {
-            const auto inizio = Orologio::now();
-            documento.load(estratto);
-            risultati.aggiungi("ricaricamento", secondi(Orologio::now() - inizio));
-        }
-    }
-
-    // The classification alone, records included, on a document loaded beforehand.
-    DocumentoXml documento;
-    documento.load(estratto);
-    const std::vector<NodoXml> figli = documento.selezionaNodo(kQueryElenco).nodiFigli();
-    risultati.aggiungi(
-        "prestazioni", static_cast<double>(documento.selezionaNodi("//PRESTAZIONE_INCENTIVANTE").size()));
-    for (int r = 0; r < ripetizioni; ++r) {
-        svuota(uscita);
-        unita.nRighe = 0;
-        unita.nScartate = 0;
-        unita.elencoDuplicati.svuota();
-        ContestoClassificazione contesto { documento, tabella, log, unita.sFileAccessi, unita.sFilePpip,
-            unita.sFileVaccini, unita.sFileSconosciuti, unita.nRighe, unita.nScartate, unita.elencoDuplicati,
-            [] { return true; }, {} };
-        std::unordered_set<std::string> visti;
-        const auto inizio = Orologio::now();
-        for (const NodoXml& figlio : figli) {
-            const std::string id = figlio.primoAttributo();
-            if (visti.insert(id).second)
-                faiPrestazioniPaziente(contesto, "160741", id, "MMG");
-        }
-        risultati.aggiungi("classificazione", secondi(Orologio::now() - inizio));
-    }
-
-    // The writing alone: as many records as the run wrote, each through its own open-append-close.
-    const std::int32_t record = static_cast<std::int32_t>(risultati.mediana("scritture"));
-    const std::string sFileProva = unita.sDirOutput + "PROVA.DAT";
-    const std::string recordProva = "ABCDEF12G34H567I16074100810/01/202400001\r\n";
-    for (int r = 0; r < ripetizioni; ++r) {
-        fs::remove(platform::percorsoNativo(sFileProva));
-        const auto inizio = Orologio::now();
-        for (std::int32_t i = 0; i < record; ++i)
-            suFile(recordProva, sFileProva);
-        risultati.aggiungi("scrittura", secondi(Orologio::now() - inizio));
-    }
-    risultati.aggiungi("messaggi_inattesi", inattesi);
-    return risultati;
-}
-
 // The paediatrician's health-check walk, in the child.
 Risultati misuraBilanci(const fs::path& db, const fs::path& lavoro, int ripetizioni)
 {
-    setenv("ORVELLA_SERVER_DB", db.c_str(), 1);
     int inattesi = 0;
     contaMessaggi(inattesi);
     std::map<std::string, Orologio::duration> tempiHost;
-    std::unique_ptr<Torvapat> sessione = apriSessione(hostserver::utentiDemo()[1], tempiHost);
+    std::unique_ptr<Torvapat> sessione = apriSessione(db, hostserver::utentiDemo()[1], tempiHost);
     fs::create_directories(lavoro);
     const std::string sFileBilsalu = utf8ToCp1252((lavoro / "BILSALU.DAT").string());
     const RunLog log;
@@ -415,7 +174,6 @@ Risultati misuraFinestra(const fs::path& db, const fs::path& lavoro, int ripetiz
     const fs::path home = lavoro / "home";
     fs::create_directories(home / "Desktop");
     fs::permissions(home, fs::perms::owner_all);
-    setenv("ORVELLA_SERVER_DB", db.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home / ".config").c_str(), 1);
@@ -424,8 +182,7 @@ Risultati misuraFinestra(const fs::path& db, const fs::path& lavoro, int ripetiz
     int inattesi = 0;
     contaMessaggi(inattesi);
     std::map<std::string, Orologio::duration> tempiHost;
-    host::registerAutomationClass(
-        Torvapat::kIdentificatoreServer, [&tempiHost] { return std::make_unique<ServerCronometrato>(tempiHost); });
+    registraServerCronometrato(db, tempiHost);
 
     int argc = 1;
     char nome[] = "bench_export";
@@ -500,37 +257,92 @@ Risultati misuraFinestra(const fs::path& db, const fs::path& lavoro, int ripetiz
     return risultati;
 }
 
-const char* esito(bool riuscito)
+// A path of this machine as a program under Wine sees it, through the drive that maps the root.
+std::string percorsoWine(const fs::path& percorso)
 {
-    return riuscito ? "ok" : "NON RAGGIUNTO";
+    std::string testo = "Z:" + fs::absolute(percorso).string();
+    std::replace(testo.begin(), testo.end(), '/', '\\');
+    return testo;
+}
+
+// The Windows build's runs of the practice under Wine, as that program hands its measures back.
+Figlio inWine(const std::string& programma, const fs::path& db, const fs::path& lavoro, int ripetizioni)
+{
+    const std::string comando = "wine '" + programma + "' --pratica '" + percorsoWine(db) + "' --lavoro '"
+        + percorsoWine(lavoro) + "' --runs " + std::to_string(ripetizioni);
+    std::fflush(nullptr);
+    Figlio figlio;
+    std::FILE* uscita = popen(comando.c_str(), "r");
+    if (!uscita)
+        return figlio;
+    std::string testo;
+    char blocco[4096];
+    for (std::size_t n; (n = std::fread(blocco, 1, sizeof blocco, uscita)) > 0;)
+        testo.append(blocco, n);
+    const int stato = pclose(uscita);
+    figlio.risultati = Risultati::leggi(testo);
+    figlio.riuscito = WIFEXITED(stato) && WEXITSTATUS(stato) == 0;
+    return figlio;
+}
+
+// Each practice's engine runs, debug off and on, here and in the Windows build under Wine, in this
+// invocation. In each program the two modes take turns; the two programs run one after the other.
+bool confrontoWindows(
+    const fs::path& radice, const std::string& programma, int ripetizioni, const std::vector<int>& dimensioni)
+{
+    bool tuttoBene = true;
+    intestazioneRighe();
+    for (const int dimensione : dimensioni) {
+        const fs::path db = radice / ("pratica_" + std::to_string(dimensione) + ".sqlite");
+        generaPraticaBench(db, dimensione);
+        const std::string nome = std::to_string(dimensione);
+        const Figlio linux = inFiglio([&] {
+            return misuraEsportazione(db, radice / ("linux_" + nome), ripetizioni, { false, true });
+        });
+        const Figlio windows = inWine(programma, db, radice / ("windows_" + nome), ripetizioni);
+        tuttoBene = tuttoBene && linux.riuscito && windows.riuscito;
+        for (const bool bDebug : { false, true }) {
+            const bool rigaLinux = riga({ dimensione, bDebug, "Linux", linux.risultati, nullptr, false });
+            const bool rigaWindows = riga({ dimensione, bDebug, "Windows", windows.risultati, &linux.risultati, true });
+            tuttoBene = tuttoBene && rigaLinux && rigaWindows;
+        }
+    }
+    return tuttoBene;
 }
 
 } // namespace
 
 int main(int argc, char** argv)
 {
-    int ripetizioni = 5;
-    int solaDimensione = 0;
+    OpzioniComuni opzioni { 5 };
+    std::string programmaWindows;
     for (int i = 1; i < argc; ++i) {
-        const std::string_view argomento = argv[i];
-        if (argomento == "--runs" && i + 1 < argc) {
-            const std::string_view valore = argv[++i];
-            std::from_chars(valore.data(), valore.data() + valore.size(), ripetizioni);
-        } else if (argomento == "--size" && i + 1 < argc) {
-            const std::string_view valore = argv[++i];
-            std::from_chars(valore.data(), valore.data() + valore.size(), solaDimensione);
+        if (opzioni.leggi(i, argc, argv))
+            continue;
+        if (std::string_view(argv[i]) == "--windows" && i + 1 < argc) {
+            programmaWindows = argv[++i];
         } else {
-            std::fprintf(stderr, "Uso: bench_export [--runs N] [--size S]\n");
+            std::fprintf(stderr, "Uso: bench_export [--runs N] [--size S] [--windows bench_export.exe]\n");
             return 2;
         }
     }
-    ripetizioni = std::max(ripetizioni, 1);
+    const int ripetizioni = std::max(opzioni.ripetizioni, 1);
+    const int solaDimensione = opzioni.solaDimensione;
 
-    char modello[] = "/tmp/bench_export_XXXXXX";
-    if (!mkdtemp(modello))
+    const char* temporanea = std::getenv("TMPDIR");
+    std::string modello = std::string(temporanea && *temporanea ? temporanea : "/tmp") + "/bench_export_XXXXXX";
+    if (!mkdtemp(modello.data()))
         return 2;
     const fs::path radice = modello;
     bool tuttoBene = true;
+
+    if (!programmaWindows.empty()) {
+        tuttoBene = confrontoWindows(radice, programmaWindows, ripetizioni,
+            solaDimensione > 0 ? std::vector<int> { solaDimensione } : std::vector<int> { 10000, 100000 });
+        std::error_code ignorato;
+        fs::remove_all(radice, ignorato);
+        return tuttoBene ? 0 : 1;
+    }
 
     // A run of a few milliseconds is at the mercy of the machine's noise: smaller practices run
     // more often, so that each size's median rests on about the same time.
@@ -546,16 +358,15 @@ int main(int argc, char** argv)
         dimensioni = { solaDimensione };
     for (const int dimensione : dimensioni) {
         const fs::path db = radice / ("pratica_" + std::to_string(dimensione) + ".sqlite");
-        hostserver::OpzioniPratica opzioni;
-        opzioni.oggi = kOggi;
-        opzioni.pazientiPerMedico = dimensione / kPrestazioniPerPaziente;
-        opzioni.prestazioniPerPaziente = kPrestazioniPerPaziente;
-        opzioni.accertamentiPerPazientePls = 0;
-        hostserver::generaPratica(db, opzioni);
+        generaPraticaBench(db, dimensione);
 
         const int esecuzioni = ripetizioniPer(dimensione);
-        const Figlio figlio
-            = inFiglio([&] { return misuraEsportazione(db, radice / std::to_string(dimensione), esecuzioni); });
+        const Figlio figlio = inFiglio([&] {
+            // Debug off: the log is a debug aid, not part of an export.
+            Risultati risultati = misuraEsportazione(db, radice / std::to_string(dimensione), esecuzioni, { false });
+            risultati.aggiungi("picco_kb", static_cast<double>(piccoAttualeKb()));
+            return risultati;
+        });
         const Risultati& r = figlio.risultati;
         tuttoBene = tuttoBene && figlio.riuscito && r.mediana("messaggi_inattesi") == 0;
         std::printf("%11.0f %7.1f %9.3f %8.3f %9.3f %9.3f %10.3f %9.3f %9.3f %9.1f %9.0f %6d\n",
