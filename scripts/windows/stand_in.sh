@@ -29,12 +29,8 @@ stand_in_file() {
 # 32-bit DLL uses the MinGW runtime DLLs that its client has loaded; regsvr32 has none of its own,
 # so they are found where the compiler keeps them.
 stand_in_regsvr32() {
-  local runtime
   case "$1" in
-    *32)
-      runtime="$(dirname "$(i686-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")"
-      WINEPATH="$(finestre "$runtime");$(finestre /usr/i686-w64-mingw32/lib)" \
-        wine 'C:\windows\syswow64\regsvr32.exe' "${@:2}" ;;
+    *32) WINEPATH="$(runtime_mingw32)" wine 'C:\windows\syswow64\regsvr32.exe' "${@:2}" ;;
     *64) "$WINE64" 'C:\windows\system32\regsvr32.exe' "${@:2}" ;;
   esac
 }

@@ -66,7 +66,7 @@ if [ ! -f "$WINEPREFIX/.ov_pip-finestre" ]; then
 fi
 # The programs with Qt find its DLLs and the MinGW runtime where the build left them.
 QT_WINDOWS="$(sed -n 's/^set(CMAKE_PREFIX_PATH "\(.*\)" CACHE.*/\1/p' "$DIPENDENZE/cache.cmake")"
-WINEPATH="$(finestre "$QT_WINDOWS/bin");$(finestre "$(dirname "$(i686-w64-mingw32-g++-posix -print-file-name=libstdc++-6.dll)")");$(finestre /usr/i686-w64-mingw32/lib)"
+WINEPATH="$(finestre "$QT_WINDOWS/bin");$(runtime_mingw32)"
 export WINEPATH
 
 # shellcheck source=stand_in.sh

@@ -1,7 +1,5 @@
 #include "host/windows/OggettoCom.h"
 
-#include <cstdio>
-
 #include "host/windows/VariantCom.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -42,11 +40,9 @@ std::u16string descrizione(HRESULT esito)
 // The text with the failure's code beside it, as a technician looks it up: "... (0x80040154)".
 std::u16string conCodice(std::u16string testo, HRESULT esito)
 {
-    char codice[16];
-    std::snprintf(codice, sizeof codice, "0x%08lX", static_cast<unsigned long>(esito));
-    const std::u16string codice16 = cp1252ToUtf16(codice);
-    if (testo.find(codice16) == std::u16string::npos)
-        testo += u" (" + codice16 + u")";
+    const std::u16string codice = platform::codiceSistema(static_cast<DWORD>(esito));
+    if (testo.find(codice) == std::u16string::npos)
+        testo += u" (" + codice + u")";
     return testo;
 }
 

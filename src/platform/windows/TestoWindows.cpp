@@ -26,6 +26,13 @@ std::string largoA1252(std::wstring_view testo)
     return utf16ToCp1252(daTestoLargo(testo));
 }
 
+std::u16string codiceSistema(DWORD codice)
+{
+    char esadecimale[16];
+    std::snprintf(esadecimale, sizeof esadecimale, "0x%08lX", static_cast<unsigned long>(codice));
+    return cp1252ToUtf16(esadecimale);
+}
+
 std::u16string descrizioneSistema(DWORD codice)
 {
     wchar_t* testo = nullptr;
@@ -36,11 +43,8 @@ std::u16string descrizioneSistema(DWORD codice)
     LocalFree(testo);
     while (!descrizione.empty() && (descrizione.back() == L'\r' || descrizione.back() == L'\n'))
         descrizione.pop_back();
-    if (descrizione.empty()) {
-        char esadecimale[16];
-        std::snprintf(esadecimale, sizeof esadecimale, "0x%08lX", static_cast<unsigned long>(codice));
-        return u"Errore " + cp1252ToUtf16(esadecimale);
-    }
+    if (descrizione.empty())
+        return u"Errore " + codiceSistema(codice);
     return daTestoLargo(descrizione);
 }
 
