@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <iterator>
 #include <unordered_set>
 #include <utility>
@@ -10,6 +11,8 @@
 #include "export/ControlloRecord.h"
 #include "export/Storico.h"
 #include "host/AperturaSessione.h"
+#include "platform/BloccoCartella.h"
+#include "platform/FileInCoda.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
@@ -30,10 +33,13 @@ void elimina(const std::string& sFile)
 // The folder, made with its parents when missing; false when it cannot be.
 bool cartellaPronta(const std::string& sDir)
 {
-    const fs::path cartella = platform::percorsoNativo(sDir);
-    std::error_code errore;
-    fs::create_directories(cartella, errore);
-    return fs::is_directory(cartella, errore);
+    return !platform::creaCartella(sDir);
+}
+
+// The records of a file that did not go in, after its line of the summary.
+std::string nonScritti(std::int32_t n)
+{
+    return n == 1 ? " (1 record non scritto)" : " (" + std::to_string(n) + " record non scritti)";
 }
 
 // Shown and logged: the run's own refusals.
@@ -141,36 +147,44 @@ std::string percorsoCopiaDebug(const std::string& sDirOutput)
     return platform::percorsoCopiaEstratto(sDirOutput);
 }
 
-std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite)
+std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
+    const std::function<std::int32_t(const std::string&)>& nonScrittiIn)
 {
+    const auto mancanti = [&nonScrittiIn](const std::string& sFile) { return nonScrittiIn ? nonScrittiIn(sFile) : 0; };
     // Failed writes that left no file at all: nothing of the export was written.
     const bool nienteScritto = nNonRiuscite > 0
         && std::none_of(std::begin(kFileTracciato), std::end(kFileTracciato),
             [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
     std::string riepilogo
-        = std::string(nienteScritto ? "Operazione non riuscita: nessun file scritto." : "Operazione completata.")
+        = std::string(nienteScritto  ? "Operazione non riuscita: nessun file scritto."
+                  : nNonRiuscite > 0 ? "Operazione non completata: alcuni record non sono stati scritti."
+                                     : "Operazione completata.")
         + "       Tipo (" + sContratto + ")" + kCrLf;
-    if (sContratto == "PLS") {
-        if (platform::esiste(unita.sFileBilsalu))
-            riepilogo += kCrLf + ("Bilanci: creato file " + unita.sFileBilsalu) + kCrLf;
-        else
-            riepilogo += kCrLf + std::string("Bilanci: nessun bilancio di salute trovato nel periodo selezionato");
-    }
-    if (platform::esiste(unita.sFileAccessi))
-        riepilogo += kCrLf + ("Visite: creato file " + unita.sFileAccessi) + kCrLf;
-    else
-        riepilogo += kCrLf + std::string("Visite: nessuna visita trovata nel periodo selezionato");
-    if (platform::esiste(unita.sFilePpip))
-        riepilogo += kCrLf + ("Prestazioni: creato file " + unita.sFilePpip);
-    else
-        riepilogo += kCrLf + std::string("Prestazioni: ") + "nessuna prestazione trovata nel periodo selezionato";
-    if (platform::esiste(unita.sFileVaccini))
-        riepilogo += kCrLf + ("Vaccini: creato file " + unita.sFileVaccini);
-    else
-        riepilogo += kCrLf + std::string("Vaccini: ") + "nessuna prestazione trovata nel periodo selezionato";
-    if (platform::esiste(unita.sFileSconosciuti))
+    // A file made, with what did not go into it; a file none of whose records went in is named
+    // with them, never reported as a period without any.
+    const auto riga = [&](const std::string& sFile, const char* creato, const char* nonCreato, const char* nessuno,
+                          const char* dopo) {
+        const std::int32_t n = mancanti(sFile);
+        if (platform::esiste(sFile))
+            return kCrLf + (creato + sFile) + (n > 0 ? nonScritti(n) : "") + dopo;
+        if (n > 0)
+            return kCrLf + (nonCreato + sFile) + nonScritti(n);
+        return kCrLf + std::string(nessuno);
+    };
+    if (sContratto == "PLS")
+        riepilogo += riga(unita.sFileBilsalu, "Bilanci: creato file ",
+            "Bilanci: ", "Bilanci: nessun bilancio di salute trovato nel periodo selezionato", kCrLf);
+    riepilogo += riga(unita.sFileAccessi, "Visite: creato file ",
+        "Visite: ", "Visite: nessuna visita trovata nel periodo selezionato", kCrLf);
+    riepilogo += riga(unita.sFilePpip, "Prestazioni: creato file ",
+        "Prestazioni: ", "Prestazioni: nessuna prestazione trovata nel periodo selezionato", "");
+    riepilogo += riga(unita.sFileVaccini, "Vaccini: creato file ",
+        "Vaccini: ", "Vaccini: nessuna prestazione trovata nel periodo selezionato", "");
+    const std::int32_t nSconosciuti = mancanti(unita.sFileSconosciuti);
+    if (platform::esiste(unita.sFileSconosciuti) || nSconosciuti > 0)
         riepilogo += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
-            + " ppip] Dettagli in:" + kCrLf + unita.sFileSconosciuti;
+            + " ppip] Dettagli in:" + kCrLf + unita.sFileSconosciuti
+            + (nSconosciuti > 0 ? nonScritti(nSconosciuti) : "");
     if (nNonRiuscite > 0)
         riepilogo += std::string(kCrLf) + kCrLf + "ATTENZIONE: " + std::to_string(nNonRiuscite)
             + " scritture non riuscite, il tracciato non \xE8 completo.";
@@ -203,7 +217,6 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return false;
     std::string sFileXml;
     const FineTracciato fine(unita, finestra, sFileXml);
-    FileEsecuzione fileEsecuzione;
 
     finestra.cursoreOccupato();
     finestra.nascondiMemo1();
@@ -214,6 +227,17 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         platform::mostraMessaggio("ERRORE: Cartella di output non disponibile, impossibile creare il tracciato.");
         return true;
     }
+    // Two runs on one folder would each move the other's files and append to them: the second
+    // writes nothing at all, its log included. Held until the files below are closed.
+    const platform::BloccoCartella blocco(unita.sDirOutput);
+    if (!blocco.preso()) {
+        const std::string messaggio = "Un'altra esportazione \xE8 in corso nella cartella "
+            + unita.sDirOutput.substr(0, unita.sDirOutput.size() - 1) + ": attendere che termini.";
+        platform::mostraMessaggio(messaggio);
+        finestra.mostraMemo1(messaggio);
+        return true;
+    }
+    FileEsecuzione fileEsecuzione;
     log.suLog("ov_pipp versione ver. 6");
     log.suLog("Inizio creazione tracciato...");
 
@@ -228,6 +252,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return true;
     }
     Torvapat& oOrvapat = *unita.oOrvapat;
+    // A run killed or crashed left its extract, the patients' data, behind: gone before this one.
+    platform::rimuoviCartellePrivateAbbandonate(sDirTemporanea);
     // The extract goes into a folder of this run alone: the program's folder may be read-only,
     // and a file that another user left behind can never be taken for this doctor's extract.
     const platform::CartellaPrivata cartellaEstratto(sDirTemporanea);
@@ -339,7 +365,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 
     finestra.mostraMemo1(
         avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)
-        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio)
+        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
+            [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); })
         + avvisiRecord(unita, Periodo { dallaData, allaData }));
     elimina(sFileXml);
     log.suLog("Procedura terminata");

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "export/BilanciSalute.h"
@@ -41,8 +42,11 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirTemporanea,
     FinestraTracciato& finestra);
 
-// The summary shown in Memo1, from the files that exist now; nNonRiuscite failed writes add a warning.
-std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite);
+// The summary shown in Memo1, from the files that exist now; nNonRiuscite failed writes add a
+// warning and make the first line say that the export is not complete, and nonScritti tells each
+// file's records that did not go in.
+std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
+    const std::function<std::int32_t(const std::string&)>& nonScritti = {});
 
 // What the summary must say before anything else, each on its own line and then an empty one:
 // host calls that failed during the run, health checks left out of BILSALU.DAT, and a contract

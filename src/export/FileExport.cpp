@@ -17,9 +17,12 @@ struct FileEsecuzione::Stato {
         std::int32_t record = 0; // written into it by suFile
     };
     std::unordered_map<std::string, Aperto> aperti;
-    std::unordered_set<std::string> segnalati;
-    // The log stamp of the system clock's latest second.
-    std::optional<std::chrono::sys_seconds> secondoTimbro;
+    // Files whose open, write or close failed: shown once, and written no more in this run, so
+    // that a later record cannot land after a gap.
+    std::unordered_set<std::string> falliti;
+    std::unordered_map<std::string, std::int32_t> nonScritti; // records, per file
+    // The log stamp of the clock's latest second.
+    std::optional<std::chrono::seconds> secondoTimbro;
     std::string timbro;
     std::string riga; // of the log
 };
@@ -34,17 +37,19 @@ std::int32_t suFileFalliti = 0;
 // Shown unless the file already showed a failure in this run.
 void mostraFallimento(const std::string& percorso, const std::string& motivo)
 {
-    if (esecuzione == nullptr || esecuzione->segnalati.insert(percorso).second)
+    if (esecuzione == nullptr || esecuzione->falliti.insert(percorso).second)
         platform::mostraMessaggio("Impossibile scrivere il file " + percorso + ": " + motivo);
 }
 
 // True when the text went in; otherwise the failure has been shown, unless the file already
-// showed one in this run.
+// failed in this run: then nothing more is tried.
 bool accodaOMostra(const std::string& percorso, std::string_view testo, bool bRecord)
 {
     std::optional<std::string> motivo;
     if (esecuzione == nullptr) {
         motivo = platform::accodaIntero(percorso, testo);
+    } else if (esecuzione->falliti.contains(percorso)) {
+        return false;
     } else {
         FileEsecuzione::Stato::Aperto& aperto = esecuzione->aperti[percorso];
         if (!aperto.file.aperto())
@@ -68,8 +73,8 @@ void aggiungiTimbro(std::string& riga)
         return;
     }
     // On Windows reading the local time costs more than writing the line (the zone is looked up
-    // each time): the stamp is made again only when the system clock's second changes.
-    const auto secondo = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    // each time): the stamp is made again only when the clock's second changes.
+    const std::chrono::seconds secondo = platform::secondoCorrente();
     if (esecuzione->secondoTimbro != secondo) {
         esecuzione->timbro = timbroLog();
         esecuzione->secondoTimbro = secondo;
@@ -109,16 +114,26 @@ void FileEsecuzione::chiudi(const std::string& percorso)
     stato_->aperti.erase(aperto);
     if (motivo) {
         suFileFalliti += record;
+        stato_->nonScritti[percorso] += record;
         mostraFallimento(percorso, *motivo);
     }
+}
+
+std::int32_t FileEsecuzione::nonScritti(const std::string& percorso) const
+{
+    const auto file = stato_->nonScritti.find(percorso);
+    return file == stato_->nonScritti.end() ? 0 : file->second;
 }
 
 void suFile(const std::string& testo, const std::string& percorso)
 {
     if (testo.empty())
         return;
-    if (!accodaOMostra(percorso, testo, true))
-        ++suFileFalliti;
+    if (accodaOMostra(percorso, testo, true))
+        return;
+    ++suFileFalliti;
+    if (esecuzione != nullptr)
+        ++esecuzione->nonScritti[percorso];
 }
 
 std::int32_t suFileNonRiuscite()

@@ -14,8 +14,9 @@ void suFile(const std::string& testo, const std::string& percorso);
 // For its lifetime (one export run) each file written through suFile or the run log is opened at
 // its first line and stays open until chiudi or the run's end, however it ends: one open and one
 // close per file and run, not one per line (on Windows the antivirus scans a written file each
-// time it is closed). Each file also shows only its first failed write: a folder that cannot be
-// written would otherwise show one box per record. The later failures are still counted.
+// time it is closed). A file whose open, write or close fails is written no more in the run, so
+// that no later record lands after a gap: it shows its first failure only (a folder that cannot
+// be written would otherwise show one box per record), and its later records count as failed.
 class FileEsecuzione {
 public:
     FileEsecuzione();
@@ -26,8 +27,11 @@ public:
 
     // Closes an export file of the run now, so that it can be read back. On a failure, shown as a
     // failed write, the records the run wrote into the file are counted as failed writes: the
-    // file may not hold them. A later line would open it again.
+    // file may not hold them.
     void chiudi(const std::string& percorso);
+
+    // The records of the run that did not go into the file.
+    std::int32_t nonScritti(const std::string& percorso) const;
 
     struct Stato;
 

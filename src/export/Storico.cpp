@@ -71,27 +71,18 @@ std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string&
 
 Storicizzazione spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
 {
-    const fs::path origine = platform::percorsoNativo(sFile);
-    std::error_code errore;
-    if (!fs::exists(origine, errore))
+    if (!platform::esiste(sFile))
         return { EsitoStorico::Assente, {} };
 
     const std::string timbro = timbroFile(sFile, precisione);
     if (timbro.empty())
         return { EsitoStorico::CopiaFallita, {} };
     // The folder may have gone since start-up: it is made again, as then.
-    fs::create_directories(platform::percorsoNativo(sDirStorico), errore);
-    if (errore)
-        return { EsitoStorico::CopiaFallita, {} };
-    const fs::path copia
-        = platform::percorsoNativo(sDirStorico + nomeLiberoStorico(sDirStorico, timbro + "_" + nomeFile(sFile)));
-    // copy_options::none refuses an existing target: a history file is never replaced.
-    if (!fs::copy_file(origine, copia, fs::copy_options::none, errore) || errore) {
-        std::error_code ignorato;
-        if (errore.value() != static_cast<int>(std::errc::file_exists))
-            fs::remove(copia, ignorato); // a half-written copy is no history
-        return { EsitoStorico::CopiaFallita, {} };
-    }
+    if (std::optional<std::string> motivo = platform::creaCartella(sDirStorico))
+        return { EsitoStorico::CopiaFallita, std::move(*motivo) };
+    const std::string copia = sDirStorico + nomeLiberoStorico(sDirStorico, timbro + "_" + nomeFile(sFile));
+    if (std::optional<std::string> motivo = platform::copiaFile(sFile, copia))
+        return { EsitoStorico::CopiaFallita, std::move(*motivo) };
     if (std::optional<std::string> motivo = platform::eliminaFile(sFile))
         return { EsitoStorico::EliminazioneFallita, std::move(*motivo) };
     return { EsitoStorico::Spostato, {} };
@@ -101,7 +92,8 @@ std::string messaggioStorico(const Storicizzazione& storicizzazione, const std::
 {
     switch (storicizzazione.esito) {
     case EsitoStorico::CopiaFallita:
-        return "ERRORE: Impossibile copiare nello storico il file " + sFile + ".";
+        return "ERRORE: Impossibile copiare nello storico il file " + sFile
+            + (storicizzazione.motivo.empty() ? "" : ": " + storicizzazione.motivo) + ".";
     case EsitoStorico::EliminazioneFallita:
         return "ERRORE: Impossibile eliminare il file " + sFile + " dopo la copia nello storico"
             + (storicizzazione.motivo.empty() ? "" : ": " + storicizzazione.motivo) + ".";

@@ -29,13 +29,13 @@ enum class EsitoStorico {
 
 struct Storicizzazione {
     EsitoStorico esito;
-    std::string motivo; // why the file could not be deleted, in the words of a failed write
+    std::string motivo; // why the file could not be copied or deleted, in the words of a failed write
 };
 
 // Moves a previous export file, if there is one, into sDirStorico as stamp + "_" + its name,
-// making the folder first when it is missing.
-// A file whose copy or deletion fails stays, so that the caller can stop before new records
-// are appended to it.
+// making the folder first when it is missing. The file is deleted only once its copy is read back
+// whole. A file whose copy or deletion fails stays, so that the caller can stop before new records
+// are appended to it; a copy that is not whole is removed.
 Storicizzazione spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione);
 
 // The "ERRORE:" message for an outcome that keeps the file, with the cause when there is one; the

@@ -24,6 +24,13 @@ LocalTime adesso()
     return toLocalTime(std::chrono::system_clock::now());
 }
 
+std::chrono::seconds secondoCorrente()
+{
+    if (const auto& orologio = orologioCorrente())
+        return orologio().time_since_epoch();
+    return std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now()).time_since_epoch();
+}
+
 void setClock(std::function<LocalTime()> orologio)
 {
     orologioCorrente() = std::move(orologio);

@@ -1,6 +1,31 @@
 #include "platform/FileInCoda.h"
 
+#include <utility>
+
+#include "platform/FileInCodaInterno.h"
+
 namespace platform {
+
+namespace {
+
+GuastoFile& guastoCorrente()
+{
+    static GuastoFile guasto;
+    return guasto;
+}
+
+} // namespace
+
+GuastoFile setGuastoFile(GuastoFile guasto)
+{
+    return std::exchange(guastoCorrente(), std::move(guasto));
+}
+
+std::optional<std::string> guastoDiProva(OperazioneFile operazione, const std::string& percorso)
+{
+    const GuastoFile& guasto = guastoCorrente();
+    return guasto ? guasto(operazione, percorso) : std::nullopt;
+}
 
 std::optional<std::string> accodaIntero(const std::string& percorso, std::string_view testo)
 {

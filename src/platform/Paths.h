@@ -56,8 +56,21 @@ private:
 };
 
 // Makes a new folder under sDirBase that only this user may enter, under a name nobody chose
-// before; its path with a trailing separator, or the empty text when it cannot be made.
+// before that carries this program's process id; its path with a trailing separator, or the
+// empty text when it cannot be made.
 std::string creaCartellaPrivata(const std::string& sDirBase);
+
+// Removes, with all they hold, the private folders under sDirBase (with its trailing separator)
+// that this user's programs left when they died (a crash, a kill): the patients' data of an
+// extract must not stay on the disk.
+void rimuoviCartellePrivateAbbandonate(const std::string& sDirBase);
+
+// Whether the private folder, of the process id its name carries, is this user's and its
+// program is gone.
+bool cartellaPrivataAbbandonata(const std::filesystem::path& cartella, unsigned long processo);
+
+// The id of this program's process.
+unsigned long processoCorrente();
 
 // Where debug mode keeps a copy of the extract: the fixed "C:\karv.xml" on Windows; elsewhere, where
 // the file-system root is neither writable nor private, beside the output in sDirOutput.

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <vector>
@@ -12,6 +13,8 @@
 
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
+#include "platform/BloccoCartella.h"
+#include "platform/FileInCoda.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "support/ScriptedAutomation.h"
@@ -266,6 +269,7 @@ struct CasoSommario {
     std::int32_t nScartate;
     std::int32_t nNonRiuscite;
     std::string atteso; // with "<X>" for the output folder
+    std::map<std::string, std::int32_t> nonScritti {}; // records that did not go in, per file
 };
 
 TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
@@ -298,16 +302,24 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
             "Operazione completata.       Tipo (PLS)\r\n\r\nBilanci: creato file <X>BILSALU.DAT\r\n" + nessunaVisita
                 + nessunaPrestazione + "\r\nVaccini: creato file <X>VACCINI.DAT"
                 + "\r\n\r\n[Sono state scartate 12 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt" },
-        { "MMG", { "ACCESSI.DAT" }, 0, 3,
-            "Operazione completata.       Tipo (MMG)\r\n\r\nVisite: creato file <X>ACCESSI.DAT\r\n" + nessunaPrestazione
-                + nessunVaccino + "\r\n\r\nATTENZIONE: 3 scritture non riuscite, il tracciato non \xE8 completo." },
+        // A failed write never reads as complete, and a file none of whose records went in is no
+        // empty period.
+        { "PLS", { "ACCESSI.DAT", "trx_sconosciuti.txt" }, 4, 6,
+            "Operazione non completata: alcuni record non sono stati scritti.       Tipo (PLS)\r\n"
+            "\r\nBilanci: <X>BILSALU.DAT (1 record non scritto)"
+            "\r\nVisite: creato file <X>ACCESSI.DAT (2 record non scritti)\r\n"
+            "\r\nPrestazioni: <X>PPIP.DAT (3 record non scritti)"
+                + nessunVaccino + "\r\n\r\n[Sono state scartate 4 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt"
+                + "\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.",
+            { { "BILSALU.DAT", 1 }, { "ACCESSI.DAT", 2 }, { "PPIP.DAT", 3 } } },
         // Failures and not one file: nothing of the export was written.
         { "MMG", {}, 0, 2,
             "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n" + nessunaVisita + nessunaPrestazione
                 + nessunVaccino + "\r\n\r\nATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo." },
         { "PLS", { "trx_sconosciuti.txt" }, 1, 2,
-            "Operazione completata.       Tipo (PLS)\r\n" + nessunBilancio + nessunaVisita + nessunaPrestazione
-                + nessunVaccino + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt"
+            "Operazione non completata: alcuni record non sono stati scritti.       Tipo (PLS)\r\n" + nessunBilancio
+                + nessunaVisita + nessunaPrestazione + nessunVaccino
+                + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt"
                 + "\r\n\r\nATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo." },
     };
     for (const CasoSommario& caso : casi) {
@@ -324,7 +336,11 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
         std::string atteso = caso.atteso;
         for (auto p = atteso.find("<X>"); p != std::string::npos; p = atteso.find("<X>"))
             atteso.replace(p, 3, cartelleCaso.sDirOutput);
-        EXPECT_EQ(riepilogoTracciato(stato, caso.contratto, caso.nNonRiuscite), atteso) << caso.contratto;
+        const auto nonScritti = [&](const std::string& sFile) {
+            const auto file = caso.nonScritti.find(fs::path(sFile).filename().string());
+            return file == caso.nonScritti.end() ? 0 : file->second;
+        };
+        EXPECT_EQ(riepilogoTracciato(stato, caso.contratto, caso.nNonRiuscite, nonScritti), atteso) << caso.contratto;
     }
 }
 
@@ -642,10 +658,12 @@ TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEve
         }));
     EXPECT_EQ(finestra.memo1,
         "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n"
-        "\r\nVisite: nessuna visita trovata nel periodo selezionato"
-        "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-        "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
-        "\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.");
+        "\r\nVisite: "
+            + cartelle.output("ACCESSI.DAT") + " (3 record non scritti)"
+            + "\r\nPrestazioni: " + cartelle.output("PPIP.DAT") + " (2 record non scritti)"
+            + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+            + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n" + cartelle.output("trx_sconosciuti.txt")
+            + " (1 record non scritto)\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.");
 }
 
 TEST_F(EsportazioneTracciatoTest, ErrorInsideTheRunEndsItAndGoesToTheCaller)
@@ -854,16 +872,89 @@ TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBefo
 
     EXPECT_TRUE(esegui());
 
-    EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> {
-            "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT") + "." }));
+    const std::string messaggio = "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT")
+        + ": una parte del percorso non \xE8 una cartella.";
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { messaggio }));
     EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), "bilanci\r\n");
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "da non perdere\r\n");
     EXPECT_EQ(server.callCount("genera_xml"), 0);
     EXPECT_FALSE(finestra.memo1.has_value());
     EXPECT_EQ(finestra.eventi.back(), "cursore normale");
-    EXPECT_TRUE(contiene(logMessages(unita.sFileLog),
-        "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT") + "."));
+    EXPECT_TRUE(contiene(logMessages(unita.sFileLog), messaggio));
+}
+
+// Each of the five files: without the stop, a previous file that stays would take the new
+// period's records after the old ones, and both periods would be claimed again.
+TEST_F(EsportazioneTracciatoTest, EveryPreviousFileThatCannotBeMovedStopsTheRunWithItsBytes)
+{
+    using platform::OperazioneFile;
+    for (const char* nome : { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" }) {
+        for (const OperazioneFile operazione : { OperazioneFile::Copia, OperazioneFile::Elimina }) {
+            const std::string sFile = cartelle.output(nome);
+            SCOPED_TRACE(std::string(nome) + (operazione == OperazioneFile::Copia ? " copia" : " elimina"));
+            fs::remove_all(cartelle.sDirOutput);
+            fs::create_directories(cartelle.sDirStorico);
+            writeFile(sFile, std::string("vecchio ") + nome + "\r\n");
+            platform::setGuastoFile([&](OperazioneFile fallita, const std::string& percorso) {
+                return fallita == operazione && percorso == sFile ? std::optional<std::string>("accesso negato")
+                                                                  : std::nullopt;
+            });
+            finestra.messaggi.clear();
+            server.clearCalls();
+            xml = estratto({ { "1", "abcdef12g34h567i", { { "0000023", "2024-01-31", "V" } } } });
+            contratto = "PLS";
+
+            esegui();
+            platform::setGuastoFile({});
+
+            EXPECT_EQ(finestra.messaggi,
+                (std::vector<std::string> { operazione == OperazioneFile::Copia
+                        ? "ERRORE: Impossibile copiare nello storico il file " + sFile + ": accesso negato."
+                        : "ERRORE: Impossibile eliminare il file " + sFile
+                            + " dopo la copia nello storico: accesso negato." }));
+            EXPECT_EQ(server.callCount("genera_xml"), 0);
+            EXPECT_EQ(readFile(sFile), std::string("vecchio ") + nome + "\r\n");
+        }
+    }
+}
+
+// Two runs on one folder: the second would move the first one's files and append its records
+// to them, every service claimed twice.
+TEST_F(EsportazioneTracciatoTest, FolderHeldByAnotherRunIsLeftAsItIs)
+{
+    writeFile(cartelle.output("PPIP.DAT"), "dell'altra esportazione\r\n");
+    const platform::BloccoCartella altraEsportazione(cartelle.sDirOutput);
+    ASSERT_TRUE(altraEsportazione.preso());
+
+    esegui();
+
+    const std::string messaggio = "Un'altra esportazione \xE8 in corso nella cartella "
+        + cartelle.sDirOutput.substr(0, cartelle.sDirOutput.size() - 1) + ": attendere che termini.";
+    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { messaggio }));
+    EXPECT_EQ(finestra.memo1, messaggio);
+    EXPECT_EQ(server.callCount("genera_xml"), 0);
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "dell'altra esportazione\r\n");
+    EXPECT_FALSE(fs::exists(unita.sFileLog));
+    EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
+}
+
+// The extract of a run whose program died holds the patients' data: the next run removes it,
+// and only it.
+TEST_F(EsportazioneTracciatoTest, ExtractOfADeadRunIsRemovedByTheNextRun)
+{
+    const std::string vivo = cartelle.sDirTemporanea + "ov_pip-" + std::to_string(platform::processoCorrente()) + "-a";
+    const std::string morto = cartelle.sDirTemporanea + "ov_pip-99999999-b"; // no such process
+    const std::string altro = cartelle.sDirTemporanea + "ov_pip-99999999"; // not one of ours
+    for (const std::string& cartella : { vivo, morto, altro }) {
+        fs::create_directories(cartella);
+        writeFile(cartella + "/zzz_xml.tmp", "<Elenco_prestazioni_incentivanti/>");
+    }
+
+    esegui();
+
+    EXPECT_TRUE(fs::exists(vivo));
+    EXPECT_FALSE(fs::exists(morto));
+    EXPECT_TRUE(fs::exists(altro));
 }
 
 TEST_F(EsportazioneTracciatoTest, HistoryFolderRemovedWhileOpenIsMadeAgain)

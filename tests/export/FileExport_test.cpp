@@ -162,9 +162,12 @@ TEST_F(SuFileTest, WriteFailingHalfwayLeavesTheFileAsItWas)
     EXPECT_EQ(messaggi.messaggi(), Righe { fallimento(file, "il file ha raggiunto la dimensione massima") });
     EXPECT_EQ(suFileNonRiuscite() - primaDelGuasto, 1);
 
-    // The next record that fits goes on right after the old content.
+    // A later record that would fit goes in no more: it would follow a gap.
     suFile("R2\r\n", file);
-    EXPECT_EQ(readFile(file), "RIGA1\r\nR2\r\n");
+    EXPECT_EQ(readFile(file), "RIGA1\r\n");
+    EXPECT_EQ(suFileNonRiuscite() - primaDelGuasto, 2);
+    EXPECT_EQ(run.nonScritti(file), 2);
+    EXPECT_EQ(messaggi.messaggi().size(), 1u);
 }
 
 TEST_F(SuFileTest, FailedFirstRecordLeavesNoFileBehind)

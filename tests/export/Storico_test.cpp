@@ -184,7 +184,8 @@ TEST_F(StoricoTest, FailedCopyKeepsTheFileAndNamesItInTheMessage)
     EXPECT_EQ(readFile(vaccini), "da non perdere\r\n");
     EXPECT_EQ(readFile(cartella / "manca"), "un file");
     EXPECT_EQ(messaggioStorico(storicizzazione, percorso(vaccini)),
-        "ERRORE: Impossibile copiare nello storico il file " + percorso(vaccini) + ".");
+        "ERRORE: Impossibile copiare nello storico il file " + percorso(vaccini)
+            + ": una parte del percorso non \xE8 una cartella.");
     EXPECT_EQ(messaggioStorico({ EsitoStorico::Spostato, {} }, percorso(vaccini)), "");
     EXPECT_EQ(messaggioStorico({ EsitoStorico::Assente, {} }, percorso(vaccini)), "");
 }

@@ -59,14 +59,14 @@ TEST_F(TabellaCodiciTest, LookupComparesWholeTextsWithoutTrimming)
 
 TEST_F(TabellaCodiciTest, HeaderRowIsSearchedTooInAnyLetterCase)
 {
-    for (const char* codice : {"ROWID", "rowid", "RowId"})
+    for (const char* codice : { "ROWID", "rowid", "RowId" })
         EXPECT_EQ(tabella_.cercaCodice(codice), 0) << codice;
     EXPECT_EQ(cella(TabellaCodici::TIPO, 0), "TIPO");
 }
 
 TEST_F(TabellaCodiciTest, EmptyCellsReadAsOneBlank)
 {
-    for (const int riga : {11, 18, 19, 20, 81, 82})
+    for (const int riga : { 11, 18, 19, 20, 81, 82 })
         EXPECT_EQ(cella(TabellaCodici::CODE_PUGLIA, riga), " ") << "row " << riga;
 }
 
@@ -80,9 +80,9 @@ TEST_F(TabellaCodiciTest, ValueCountsMatchTheTable)
         ++vaccini[cella(TabellaCodici::VACCINO, riga)];
         rowid.insert(cella(TabellaCodici::ROWID, riga));
     }
-    EXPECT_EQ(tipi, (std::map<std::string, int>{{"P", 93}, {"V", 7}, {"X", 6}}));
-    EXPECT_EQ(professionisti, (std::map<std::string, int>{{"M", 57}, {"P", 45}, {"*", 4}}));
-    EXPECT_EQ(vaccini, (std::map<std::string, int>{{"0", 98}, {"1", 8}}));
+    EXPECT_EQ(tipi, (std::map<std::string, int> { { "P", 93 }, { "V", 7 }, { "X", 6 } }));
+    EXPECT_EQ(professionisti, (std::map<std::string, int> { { "M", 57 }, { "P", 45 }, { "*", 4 } }));
+    EXPECT_EQ(vaccini, (std::map<std::string, int> { { "0", 98 }, { "1", 8 } }));
     EXPECT_EQ(rowid.size(), 103u);
 }
 
@@ -133,18 +133,30 @@ TEST_F(TabellaCodiciTest, VisitExcludedAndVaccinationRows)
         const char* vaccino;
     };
     const Riga righe[] = {
-        {11, "0000011", "X", " ", "*", "0"},   {17, "0000018", "P", "016", "M", "1"},
-        {18, "0000020", "X", " ", "*", "0"},   {19, "0000021", "X", " ", "*", "0"},
-        {20, "0000022", "X", " ", "*", "0"},   {21, "0000023", "V", "1", "M", "0"},
-        {22, "0000024", "V", "2", "M", "0"},   {30, "0000019", "P", "016", "M", "1"},
-        {31, "0000314", "P", "112", "M", "1"}, {54, "0000162", "P", "068", "P", "0"},
-        {77, "0000195", "V", "4", "M", "0"},   {78, "0000196", "V", "5", "M", "0"},
-        {79, "0000197", "V", "7", "M", "0"},   {80, "0000198", "V", "8", "M", "0"},
-        {81, "0000199", "X", " ", "M", "0"},   {82, "0000200", "X", " ", "M", "0"},
-        {83, "0000201", "V", "6", "M", "0"},   {84, "0000248", "P", "066", "M", "1"},
-        {85, "0000249", "P", "067", "M", "1"}, {101, "0000011", "P", "016", "M", "1"},
-        {102, "0000020", "P", "016", "M", "1"}, {103, "0000314", "P", "016", "M", "1"},
-        {104, "0000126", "P", "122", "M", "0"}, {106, "0000315", "P", "126", "M", "0"},
+        { 11, "0000011", "X", " ", "*", "0" },
+        { 17, "0000018", "P", "016", "M", "1" },
+        { 18, "0000020", "X", " ", "*", "0" },
+        { 19, "0000021", "X", " ", "*", "0" },
+        { 20, "0000022", "X", " ", "*", "0" },
+        { 21, "0000023", "V", "1", "M", "0" },
+        { 22, "0000024", "V", "2", "M", "0" },
+        { 30, "0000019", "P", "016", "M", "1" },
+        { 31, "0000314", "P", "112", "M", "1" },
+        { 54, "0000162", "P", "068", "P", "0" },
+        { 77, "0000195", "V", "4", "M", "0" },
+        { 78, "0000196", "V", "5", "M", "0" },
+        { 79, "0000197", "V", "7", "M", "0" },
+        { 80, "0000198", "V", "8", "M", "0" },
+        { 81, "0000199", "X", " ", "M", "0" },
+        { 82, "0000200", "X", " ", "M", "0" },
+        { 83, "0000201", "V", "6", "M", "0" },
+        { 84, "0000248", "P", "066", "M", "1" },
+        { 85, "0000249", "P", "067", "M", "1" },
+        { 101, "0000011", "P", "016", "M", "1" },
+        { 102, "0000020", "P", "016", "M", "1" },
+        { 103, "0000314", "P", "016", "M", "1" },
+        { 104, "0000126", "P", "122", "M", "0" },
+        { 106, "0000315", "P", "126", "M", "0" },
     };
     for (const Riga& r : righe) {
         SCOPED_TRACE("row " + std::to_string(r.riga));
@@ -166,7 +178,7 @@ TEST_F(TabellaCodiciTest, OutsideTheTableCellsReadEmpty)
 
 TEST_F(TabellaCodiciTest, OtherTextsReplaceTheWholeTable)
 {
-    static constexpr std::string_view kAltra[] = {"T", "C", "D", "R", "P", "V", "Z", "", "d", "abc", "*", "9"};
+    static constexpr std::string_view kAltra[] = { "T", "C", "D", "R", "P", "V", "Z", "", "d", "abc", "*", "9" };
     tabella_.carica(kAltra);
     EXPECT_EQ(tabella_.righe(), 2);
     EXPECT_EQ(tabella_.cercaCodice("ABC"), 1);

@@ -7,6 +7,12 @@ set(OV_DESCRIZIONE "Tracciato Regione Puglia (ACCESSI, PPIP, VACCINI, BILSALU) d
 set(OV_VERSIONE_VIRGOLE "${PROJECT_VERSION_MAJOR},0,0,0")
 set(OV_VERSIONE_QUATTRO "${PROJECT_VERSION_MAJOR}.0.0.0")
 set(OV_ICONA ${CMAKE_CURRENT_LIST_DIR}/ov_pip.ico)
+# Windows refuses to start a program whose manifest names another processor than its file.
+if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+  set(OV_ARCHITETTURA x86)
+else()
+  set(OV_ARCHITETTURA amd64)
+endif()
 set(OV_MANIFEST ${CMAKE_CURRENT_BINARY_DIR}/ov_pip.manifest)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ov_pip.manifest ${OV_MANIFEST} @ONLY)
 configure_file(${CMAKE_CURRENT_LIST_DIR}/ov_pip.rc.in ${CMAKE_CURRENT_BINARY_DIR}/ov_pip.rc @ONLY)

@@ -1,12 +1,16 @@
 #include "platform/FileInCoda.h"
 
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <system_error>
 #include <unistd.h>
 #include <utility>
+#include <vector>
 
+#include "platform/FileInCodaInterno.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
 
@@ -74,6 +78,69 @@ std::string motivo(int errore)
     }
 }
 
+// A write cut short that the system gave no reason for: a full disk where it is one.
+int motivoScritturaCorta(int fd)
+{
+    struct statvfs disco { };
+    if (::fstatvfs(fd, &disco) == 0 && disco.f_bavail == 0)
+        return ENOSPC;
+    return EIO;
+}
+
+// Writes the whole text, however many calls the system takes; false with errno set when it stops.
+bool scriviTutto(int fd, const char* dati, std::size_t quanti)
+{
+    while (quanti > 0) {
+        const ssize_t scritti = ::write(fd, dati, quanti);
+        if (scritti < 0 && errno == EINTR)
+            continue;
+        if (scritti <= 0) {
+            if (scritti == 0)
+                errno = motivoScritturaCorta(fd);
+            return false;
+        }
+        dati += scritti;
+        quanti -= static_cast<std::size_t>(scritti);
+    }
+    return true;
+}
+
+// Why the copy is not the original byte for byte; 0 when it is. Both are read from the start.
+int confrontaCopia(int originale, int copia)
+{
+    struct stat statoOriginale { };
+    struct stat statoCopia { };
+    if (::fstat(originale, &statoOriginale) != 0 || ::fstat(copia, &statoCopia) != 0)
+        return errno;
+    if (statoCopia.st_size < statoOriginale.st_size)
+        return motivoScritturaCorta(copia);
+    if (statoCopia.st_size != statoOriginale.st_size)
+        return EIO;
+    std::vector<char> blocco(64 * 1024);
+    std::vector<char> bloccoCopia(blocco.size());
+    for (off_t posizione = 0;;) {
+        const ssize_t letti = ::pread(originale, blocco.data(), blocco.size(), posizione);
+        const ssize_t lettiCopia = ::pread(copia, bloccoCopia.data(), bloccoCopia.size(), posizione);
+        if (letti < 0 || lettiCopia < 0)
+            return errno;
+        if (letti != lettiCopia || std::memcmp(blocco.data(), bloccoCopia.data(), static_cast<std::size_t>(letti)) != 0)
+            return EIO;
+        if (letti == 0)
+            return 0;
+        posizione += letti;
+    }
+}
+
+// Closes the descriptor when it goes.
+struct Descrittore {
+    int fd = -1;
+    ~Descrittore()
+    {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
 } // namespace
 
 struct FileInCoda::Stato {
@@ -118,7 +185,7 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
         // Cut short: the system says why at the next write. The record comes out again either way.
         const off_t inizio = ::lseek(fd, 0, SEEK_CUR) - scritti;
         const ssize_t resto = ::write(fd, testo.data() + scritti, testo.size() - static_cast<std::size_t>(scritti));
-        errore = resto < 0 ? errno : EIO;
+        errore = resto < 0 ? errno : motivoScritturaCorta(fd);
         (void)::ftruncate(fd, inizio);
     }
     struct stat stato { };
@@ -149,9 +216,75 @@ std::optional<std::string> FileInCoda::chiudi()
 
 std::optional<std::string> eliminaFile(const std::string& percorso)
 {
+    if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Elimina, percorso))
+        return guasto;
     if (::unlink(percorsoNativo(percorso).c_str()) != 0)
         return motivo(errno);
     return std::nullopt;
+}
+
+std::optional<std::string> creaCartella(const std::string& percorso)
+{
+    const std::filesystem::path cartella = percorsoNativo(percorso);
+    std::error_code ignorato;
+    if (std::filesystem::is_directory(cartella, ignorato))
+        return std::nullopt;
+    // The first missing parent, then down from there, so that what stands in the way is named.
+    std::vector<std::filesystem::path> mancanti;
+    struct stat stato { };
+    std::filesystem::path parte = cartella.has_filename() ? cartella : cartella.parent_path();
+    for (; parte.has_relative_path() && ::stat(parte.c_str(), &stato) != 0; parte = parte.parent_path())
+        mancanti.push_back(parte);
+    for (auto mancante = mancanti.rbegin(); mancante != mancanti.rend(); ++mancante) {
+        if (::mkdir(mancante->c_str(), 0777) == 0)
+            continue;
+        const int errore = errno;
+        if (errore == EEXIST && ::stat(mancante->c_str(), &stato) == 0 && S_ISDIR(stato.st_mode))
+            continue;
+        return motivo(errore == EEXIST ? ENOTDIR : errore);
+    }
+    if (!std::filesystem::is_directory(cartella, ignorato))
+        return motivo(ENOTDIR);
+    return std::nullopt;
+}
+
+std::optional<std::string> copiaFile(const std::string& origine, const std::string& copia)
+{
+    if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Copia, origine))
+        return guasto;
+    const std::filesystem::path nativoCopia = percorsoNativo(copia);
+    const Descrittore sorgente { ::open(percorsoNativo(origine).c_str(), O_RDONLY | O_CLOEXEC) };
+    if (sorgente.fd < 0)
+        return motivo(errno);
+    Descrittore destinazione { ::open(nativoCopia.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666) };
+    if (destinazione.fd < 0)
+        return motivo(errno);
+    std::vector<char> blocco(64 * 1024);
+    int errore = 0;
+    for (;;) {
+        const ssize_t letti = ::read(sorgente.fd, blocco.data(), blocco.size());
+        if (letti < 0 && errno == EINTR)
+            continue;
+        if (letti <= 0) {
+            errore = letti < 0 ? errno : 0;
+            break;
+        }
+        if (!scriviTutto(destinazione.fd, blocco.data(), static_cast<std::size_t>(letti))) {
+            errore = errno;
+            break;
+        }
+    }
+    // A full disk may show only when the data reaches it.
+    if (errore == 0 && ::fsync(destinazione.fd) != 0)
+        errore = errno;
+    if (errore == 0)
+        errore = confrontaCopia(sorgente.fd, destinazione.fd);
+    if (::close(std::exchange(destinazione.fd, -1)) != 0 && errore == 0)
+        errore = errno;
+    if (errore == 0)
+        return std::nullopt;
+    (void)::unlink(nativoCopia.c_str());
+    return motivo(errore);
 }
 
 } // namespace platform

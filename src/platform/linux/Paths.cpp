@@ -2,7 +2,11 @@
 
 #include <QDir>
 #include <QStandardPaths>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <utility>
 
 #include "tools/Cp1252.h"
@@ -47,6 +51,12 @@ std::string percorsoUtf8(const std::filesystem::path& percorso)
     return percorso.string();
 }
 
+bool esiste(const std::string& percorso)
+{
+    std::error_code errore;
+    return std::filesystem::exists(percorsoNativo(percorso), errore);
+}
+
 std::FILE* apriFile(const std::filesystem::path& percorso, const char* modo)
 {
     return std::fopen(percorso.c_str(), modo);
@@ -86,10 +96,24 @@ std::string percorsoCopiaEstratto(const std::string& sDirOutput)
 std::string creaCartellaPrivata(const std::string& sDirBase)
 {
     // mkdtemp makes the folder with owner-only access in one step, under a name it picks.
-    std::string modello = cp1252ToUtf8(sDirBase) + "ov_pip-XXXXXX";
+    std::string modello = cp1252ToUtf8(sDirBase) + "ov_pip-" + std::to_string(processoCorrente()) + "-XXXXXX";
     if (mkdtemp(modello.data()) == nullptr)
         return {};
     return utf8ToCp1252(modello) + separatore;
+}
+
+unsigned long processoCorrente()
+{
+    return static_cast<unsigned long>(::getpid());
+}
+
+bool cartellaPrivataAbbandonata(const std::filesystem::path& cartella, unsigned long processo)
+{
+    struct stat stato { };
+    if (::lstat(cartella.c_str(), &stato) != 0 || stato.st_uid != ::geteuid() || !S_ISDIR(stato.st_mode))
+        return false;
+    // Another user's process answers EPERM: alive.
+    return ::kill(static_cast<pid_t>(processo), 0) != 0 && errno == ESRCH;
 }
 
 } // namespace platform

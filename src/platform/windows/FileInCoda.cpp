@@ -1,8 +1,11 @@
 #include "platform/FileInCoda.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <utility>
+#include <vector>
 
+#include "platform/FileInCodaInterno.h"
 #include "platform/Paths.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -67,6 +70,79 @@ std::string motivo(DWORD errore, const std::filesystem::path& nativo)
     }
 }
 
+// A write cut short that the system gave no reason for: a full disk where it is one.
+DWORD motivoScritturaCorta(const std::filesystem::path& nativo)
+{
+    ULARGE_INTEGER liberi {};
+    const std::wstring cartella = nativo.parent_path().wstring() + L"\\";
+    if (GetDiskFreeSpaceExW(cartella.c_str(), &liberi, nullptr, nullptr) && liberi.QuadPart == 0)
+        return ERROR_DISK_FULL;
+    return ERROR_WRITE_FAULT;
+}
+
+// Writes the whole text, however many calls the system takes; the failure's code, or 0.
+DWORD scriviTutto(HANDLE file, const char* dati, DWORD quanti, const std::filesystem::path& nativo)
+{
+    while (quanti > 0) {
+        DWORD fatti = 0;
+        if (!WriteFile(file, dati, quanti, &fatti, nullptr))
+            return GetLastError();
+        if (fatti == 0)
+            return motivoScritturaCorta(nativo);
+        dati += fatti;
+        quanti -= fatti;
+    }
+    return 0;
+}
+
+// Reads up to the block's size; false with the failure's code when the system refuses.
+bool leggi(HANDLE file, std::vector<char>& blocco, DWORD& letti, DWORD& errore)
+{
+    if (ReadFile(file, blocco.data(), static_cast<DWORD>(blocco.size()), &letti, nullptr))
+        return true;
+    errore = GetLastError();
+    return false;
+}
+
+// Why the copy is not the original byte for byte; 0 when it is. Both are read from the start.
+DWORD confrontaCopia(HANDLE originale, HANDLE copia, const std::filesystem::path& nativoCopia)
+{
+    LARGE_INTEGER dimensione {};
+    LARGE_INTEGER dimensioneCopia {};
+    if (!GetFileSizeEx(originale, &dimensione) || !GetFileSizeEx(copia, &dimensioneCopia))
+        return GetLastError();
+    if (dimensioneCopia.QuadPart < dimensione.QuadPart)
+        return motivoScritturaCorta(nativoCopia);
+    if (dimensioneCopia.QuadPart != dimensione.QuadPart)
+        return ERROR_WRITE_FAULT;
+    if (!SetFilePointerEx(originale, LARGE_INTEGER {}, nullptr, FILE_BEGIN)
+        || !SetFilePointerEx(copia, LARGE_INTEGER {}, nullptr, FILE_BEGIN))
+        return GetLastError();
+    std::vector<char> blocco(64 * 1024);
+    std::vector<char> bloccoCopia(blocco.size());
+    for (;;) {
+        DWORD letti = 0;
+        DWORD lettiCopia = 0;
+        DWORD errore = 0;
+        if (!leggi(originale, blocco, letti, errore) || !leggi(copia, bloccoCopia, lettiCopia, errore))
+            return errore;
+        if (letti != lettiCopia || !std::equal(blocco.begin(), blocco.begin() + letti, bloccoCopia.begin()))
+            return ERROR_WRITE_FAULT;
+        if (letti == 0)
+            return 0;
+    }
+}
+
+// Closes the handle when it goes.
+struct Maniglia {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    ~Maniglia()
+    {
+        if (handle != INVALID_HANDLE_VALUE)
+            CloseHandle(handle);
+    }
+};
+
 } // namespace
 
 struct FileInCoda::Stato {
@@ -117,7 +193,9 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
         return std::nullopt;
     }
 
-    const DWORD errore = riuscita ? ERROR_WRITE_FAULT : GetLastError();
+    // Cut short: the system says why at the next write. The record comes out again either way.
+    const DWORD errore
+        = riuscita ? scriviTutto(stato_->handle, testo.data() + fatti, quanti - fatti, stato_->nativo) : GetLastError();
     const std::filesystem::path nome = stato_->nativo;
     if (SetFilePointerEx(stato_->handle, stato_->fine, nullptr, FILE_BEGIN))
         SetEndOfFile(stato_->handle);
@@ -142,10 +220,81 @@ std::optional<std::string> FileInCoda::chiudi()
 
 std::optional<std::string> eliminaFile(const std::string& percorso)
 {
+    if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Elimina, percorso))
+        return guasto;
     const std::filesystem::path nativo = percorsoNativo(percorso);
     if (!DeleteFileW(nativo.c_str()))
         return motivo(GetLastError(), nativo);
     return std::nullopt;
+}
+
+std::optional<std::string> creaCartella(const std::string& percorso)
+{
+    const std::filesystem::path cartella = percorsoNativo(percorso);
+    auto eCartella = [](const std::filesystem::path& nome) {
+        const DWORD attributi = GetFileAttributesW(nome.c_str());
+        return attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_DIRECTORY);
+    };
+    if (eCartella(cartella))
+        return std::nullopt;
+    // The first missing parent, then down from there, so that what stands in the way is named.
+    std::vector<std::filesystem::path> mancanti;
+    std::filesystem::path parte = cartella.has_filename() ? cartella : cartella.parent_path();
+    for (; parte.has_relative_path() && GetFileAttributesW(parte.c_str()) == INVALID_FILE_ATTRIBUTES;
+         parte = parte.parent_path())
+        mancanti.push_back(parte);
+    for (auto parte = mancanti.rbegin(); parte != mancanti.rend(); ++parte) {
+        if (CreateDirectoryW(parte->c_str(), nullptr))
+            continue;
+        const DWORD errore = GetLastError();
+        if (errore == ERROR_ALREADY_EXISTS && eCartella(*parte))
+            continue;
+        return motivo(errore == ERROR_ALREADY_EXISTS ? ERROR_DIRECTORY : errore, *parte);
+    }
+    if (!eCartella(cartella))
+        return motivo(ERROR_DIRECTORY, cartella);
+    return std::nullopt;
+}
+
+std::optional<std::string> copiaFile(const std::string& origine, const std::string& copia)
+{
+    if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Copia, origine))
+        return guasto;
+    const std::filesystem::path nativoOrigine = percorsoNativo(origine);
+    const std::filesystem::path nativoCopia = percorsoNativo(copia);
+    // A program that reads the file meanwhile (a scanner, say) does not stop the copy.
+    const Maniglia sorgente { CreateFileW(nativoOrigine.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr) };
+    if (sorgente.handle == INVALID_HANDLE_VALUE)
+        return motivo(GetLastError(), nativoOrigine);
+    Maniglia destinazione { CreateFileW(
+        nativoCopia.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr) };
+    if (destinazione.handle == INVALID_HANDLE_VALUE)
+        return motivo(GetLastError(), nativoCopia);
+    std::vector<char> blocco(64 * 1024);
+    DWORD errore = 0;
+    for (;;) {
+        DWORD letti = 0;
+        if (!ReadFile(sorgente.handle, blocco.data(), static_cast<DWORD>(blocco.size()), &letti, nullptr)) {
+            errore = GetLastError();
+            break;
+        }
+        if (letti == 0)
+            break;
+        if ((errore = scriviTutto(destinazione.handle, blocco.data(), letti, nativoCopia)) != 0)
+            break;
+    }
+    // A full disk may show only when the data reaches it.
+    if (errore == 0 && !FlushFileBuffers(destinazione.handle))
+        errore = GetLastError();
+    if (errore == 0)
+        errore = confrontaCopia(sorgente.handle, destinazione.handle, nativoCopia);
+    if (!CloseHandle(std::exchange(destinazione.handle, INVALID_HANDLE_VALUE)) && errore == 0)
+        errore = GetLastError();
+    if (errore == 0)
+        return std::nullopt;
+    DeleteFileW(nativoCopia.c_str());
+    return motivo(errore, nativoCopia);
 }
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <random>
 #include <utility>
@@ -16,7 +17,24 @@ const char separatore = '\\';
 
 std::filesystem::path percorsoNativo(const std::string& percorso)
 {
-    return std::filesystem::path(largoDa1252(percorso));
+    std::wstring nome = largoDa1252(percorso);
+    // Past MAX_PATH, less the room a folder keeps for its files' names, only the "\\?\" form of a
+    // full path reaches the file where long paths are not enabled for the whole system.
+    constexpr std::size_t kLunghezzaSicura = MAX_PATH - 12;
+    if (nome.size() < kLunghezzaSicura || nome.starts_with(L"\\\\?\\") || nome.starts_with(L"\\\\.\\"))
+        return std::filesystem::path(std::move(nome));
+    std::replace(nome.begin(), nome.end(), L'/', L'\\');
+    if (nome.size() > 2 && nome[1] == L':' && nome[2] == L'\\')
+        return std::filesystem::path(L"\\\\?\\" + nome);
+    if (nome.starts_with(L"\\\\"))
+        return std::filesystem::path(L"\\\\?\\UNC\\" + nome.substr(2));
+    return std::filesystem::path(std::move(nome));
+}
+
+bool esiste(const std::string& percorso)
+{
+    // The C runtime's stat refuses the "\\?\" form of a long path; Windows itself takes it.
+    return GetFileAttributesW(percorsoNativo(percorso).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 std::filesystem::path percorsoDaUtf8(std::string_view percorso)
@@ -80,8 +98,8 @@ std::string creaCartellaPrivata(const std::string& sDirBase)
     // keeps a folder planted in advance from being taken for this one.
     std::random_device casuale;
     for (int tentativo = 0; tentativo < 100; ++tentativo) {
-        char nome[16];
-        std::snprintf(nome, sizeof nome, "ov_pip-%08x", static_cast<unsigned>(casuale()));
+        char nome[40];
+        std::snprintf(nome, sizeof nome, "ov_pip-%lu-%08x", processoCorrente(), static_cast<unsigned>(casuale()));
         const std::string cartella = sDirBase + nome;
         if (CreateDirectoryW(largoDa1252(cartella).c_str(), nullptr))
             return cartella + separatore;
@@ -105,6 +123,23 @@ std::string cartellaProgramma()
         }
         nome.resize(nome.size() * 2);
     }
+}
+
+unsigned long processoCorrente()
+{
+    return GetCurrentProcessId();
+}
+
+bool cartellaPrivataAbbandonata(const std::filesystem::path&, unsigned long processo)
+{
+    // The user's temporary folder is this user's alone.
+    const HANDLE programma = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processo);
+    if (programma == nullptr)
+        return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
+    DWORD uscita = 0;
+    const bool terminato = GetExitCodeProcess(programma, &uscita) && uscita != STILL_ACTIVE;
+    CloseHandle(programma);
+    return terminato;
 }
 
 } // namespace platform

@@ -19,7 +19,14 @@ using Modulo = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuloDati>;
 
 Modulo caricaComeDati()
 {
-    return Modulo(LoadLibraryExW(kProgramma.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+    return Modulo(
+        LoadLibraryExW(kProgramma.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE | LOAD_LIBRARY_AS_DATAFILE));
+}
+
+// The image as it lies on disk; the flags in the low bits of the handle.
+const BYTE* immagine(const Modulo& modulo)
+{
+    return reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(modulo.get()) & ~ULONG_PTR { 3 });
 }
 
 std::wstring valoreVersione(const std::vector<BYTE>& dati, const wchar_t* nome)
@@ -40,8 +47,7 @@ TEST(ProgrammaWindows, IsAWindowed32BitProgramThatMayUse4GB)
 {
     const Modulo modulo = caricaComeDati();
     ASSERT_TRUE(modulo) << "cannot read the program file";
-    // The image is mapped as it lies on disk; the flags in the low bits of the handle.
-    const auto* base = reinterpret_cast<const BYTE*>(reinterpret_cast<ULONG_PTR>(modulo.get()) & ~ULONG_PTR { 3 });
+    const BYTE* base = immagine(modulo);
     const auto* dos = reinterpret_cast<const IMAGE_DOS_HEADER*>(base);
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
     EXPECT_EQ(nt->OptionalHeader.Subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI);
@@ -49,7 +55,7 @@ TEST(ProgrammaWindows, IsAWindowed32BitProgramThatMayUse4GB)
     EXPECT_TRUE(nt->FileHeader.Characteristics & IMAGE_FILE_LARGE_ADDRESS_AWARE);
 }
 
-TEST(ProgrammaWindows, CarriesItsIconAndManifest)
+TEST(ProgrammaWindows, CarriesItsIconAndAManifestForItsOwnProcessor)
 {
     const Modulo modulo = caricaComeDati();
     ASSERT_TRUE(modulo);
@@ -58,6 +64,16 @@ TEST(ProgrammaWindows, CarriesItsIconAndManifest)
     ASSERT_NE(manifesto, nullptr);
     const auto* testo = static_cast<const char*>(LockResource(LoadResource(modulo.get(), manifesto)));
     const std::string xml(testo, SizeofResource(modulo.get(), manifesto));
+    // Windows will not start a program whose manifest names another processor ("side-by-side
+    // configuration is incorrect"); Wine does not check, so this test must.
+    const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS*>(
+        immagine(modulo) + reinterpret_cast<const IMAGE_DOS_HEADER*>(immagine(modulo))->e_lfanew);
+    const char* processore = nt->FileHeader.Machine == IMAGE_FILE_MACHINE_I386 ? "x86" : "amd64";
+    EXPECT_NE(xml.find(std::string("processorArchitecture=\"") + processore + "\""), std::string::npos)
+        << "the manifest must name " << processore << ":\n"
+        << xml;
+    EXPECT_NE(xml.find("<longPathAware xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">true<"),
+        std::string::npos);
     EXPECT_NE(xml.find("{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), std::string::npos) << "Windows 10 and 11";
     EXPECT_NE(xml.find("PerMonitorV2"), std::string::npos);
     EXPECT_NE(xml.find("asInvoker"), std::string::npos);

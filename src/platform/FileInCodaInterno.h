@@ -1,0 +1,13 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/FileInCoda.h"
+
+namespace platform {
+
+// The failure a test installed for this operation on this path, if any.
+std::optional<std::string> guastoDiProva(OperazioneFile operazione, const std::string& percorso);
+
+} // namespace platform
