@@ -9,9 +9,11 @@
 
 #include "host/AlberoXml.h"
 #include "host/NodoXml.h"
-#include "host/QueryEstratto.h"
 
 class IndiceEstratto;
+
+// The list of the extract's services, whose children the export run walks.
+inline constexpr const char* kQueryElenco = "//Elenco_prestazioni_incentivanti";
 
 // Why a load left the document empty.
 enum class ErroreCaricamento {
@@ -68,11 +70,12 @@ public:
     // none or on any failure (absent node, invalid XPath).
     std::string leggiNodo(NodoXml nodo, const std::string& xpath) const;
 
-    // From the index, with the results of queryPaziente and queryPrestazioniPaziente.
+    // From the index: the first PAZIENTE whose io_id_paziente attribute equals the id, and every
+    // PRESTAZIONE_INCENTIVANTE whose attribute does, in document order.
     NodoXml paziente(const std::string& idPaziente) const;
     const std::vector<NodoXml>& prestazioniPaziente(const std::string& idPaziente) const;
-    // How many services queryPrestazioniUguali selects: the patient's services with any
-    // data_esecuzione child equal to data and any codice_ov_pip child equal to codice.
+    // How many of the patient's services have any data_esecuzione child equal to data and any
+    // codice_ov_pip child equal to codice.
     std::int32_t contaPrestazioni(
         const std::string& idPaziente, const std::string& data, const std::string& codice) const;
 

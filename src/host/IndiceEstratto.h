@@ -15,9 +15,9 @@
 #include "host/NodoXml.h"
 
 // The patients and services of a loaded extract by patient id, gathered in one walk of the tree:
-// what queryPaziente, queryPrestazioniPaziente and queryPrestazioniUguali select, without a search
-// of the whole document for every service. Values are the UTF-8 texts that XPath compares, mostly
-// read in place from the tree, so the index must go before its document does.
+// what the XPath queries by io_id_paziente (and by data_esecuzione and codice_ov_pip) select,
+// without a search of the whole document for every service. Values are the UTF-8 texts that XPath
+// compares, mostly read in place from the tree, so the index must go before its document does.
 class IndiceEstratto {
 public:
     static std::unique_ptr<IndiceEstratto> crea(xmlDoc* doc);

@@ -107,4 +107,28 @@ TEST(AutomationConversion, FailureTextIs1252)
     EXPECT_EQ(host::testoErrore(std::runtime_error("citt\xE0")), "citt\xE0") << "already 8-bit";
 }
 
+// "..." after a text of exactly 500 characters, though nothing was cut, or a cut one character
+// late: both cuts, of a host's text and of any other failure's, on each side of the bound.
+TEST(AutomationConversion, FailureTextIsCutOnlyPastFiveHundredCharacters)
+{
+    struct Caso {
+        std::size_t lunghezza;
+        bool dallHost;
+        std::string atteso;
+    };
+    const Caso casi[] = {
+        { 500, true, std::string(499, 'x') + "y" },
+        { 501, true, std::string(500, 'x') + "..." },
+        { 500, false, std::string(499, 'x') + "y" },
+        { 501, false, std::string(500, 'x') + "..." },
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(testing::Message() << caso.lunghezza << (caso.dallHost ? " from the host" : ""));
+        const std::string testo = std::string(caso.lunghezza - 1, 'x') + "y";
+        EXPECT_EQ(caso.dallHost ? host::testoErrore(AutomationError(cp1252ToUtf16(testo)))
+                                : host::testoErrore(std::runtime_error(testo)),
+            caso.atteso);
+    }
+}
+
 } // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/EstrattoDifficile.h"
+#include "host/QueryEstratto.h"
 #include "support/TestSupport.h"
 
 using testing_support::TempDir;

@@ -8,6 +8,7 @@
 
 #include "host/DocumentoXml.h"
 #include "host/EstrattoDifficile.h"
+#include "host/QueryEstratto.h"
 
 namespace {
 
