@@ -666,6 +666,29 @@ TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEve
             + " (1 record non scritto)\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.");
 }
 
+// Some failures show only when a file is closed: the summary, made before the close, would say
+// "Operazione completata." over records that are not on the disk.
+TEST_F(EsportazioneTracciatoTest, FailureSeenOnlyAtCloseIsInTheSummary)
+{
+    xml = estratto({ { "1", "abcdef12g34h567i",
+        { { "0000023", "2024-01-31", "V" }, { "0000001", "2024-01-10", "M" }, { "0000001", "2024-01-11", "M" } } } });
+    bool eliminato = false;
+    finestra.alProgresso = [&](const std::string&) {
+        std::error_code errore;
+        eliminato = eliminato || fs::remove(cartelle.output("PPIP.DAT"), errore);
+    };
+    esegui();
+    if (!eliminato)
+        GTEST_SKIP() << "Windows keeps a file that a run holds open in its folder";
+
+    ASSERT_TRUE(finestra.memo1.has_value());
+    EXPECT_TRUE(finestra.memo1->starts_with("Operazione non completata: alcuni record non sono stati scritti."))
+        << *finestra.memo1;
+    EXPECT_NE(finestra.memo1->find("\r\nPrestazioni: " + cartelle.output("PPIP.DAT") + " (2 record non scritti)"),
+        std::string::npos)
+        << *finestra.memo1;
+}
+
 TEST_F(EsportazioneTracciatoTest, ErrorInsideTheRunEndsItAndGoesToTheCaller)
 {
     xml = estratto(

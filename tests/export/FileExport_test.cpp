@@ -225,6 +225,20 @@ TEST_F(SuLogTest, LineIsStampDashMessageAndCrLf)
     EXPECT_EQ(contenutoLog(), "12/06/26 16:11:24 - Inizio\r\n12/06/26 09:05:07 - Fine\r\n");
 }
 
+// A run makes its stamp once a second: one never made again would date a long run's every line
+// at its start.
+TEST_F(SuLogTest, LaterSecondOfARunGivesLaterLinesALaterStamp)
+{
+    const FileEsecuzione run;
+    log.suLog("Inizio");
+    log.suLog("stesso secondo");
+    fissaOra(std::chrono::hours(16) + std::chrono::minutes(11) + std::chrono::seconds(25));
+    log.suLog("Fine");
+
+    EXPECT_EQ(contenutoLog(),
+        "12/06/26 16:11:24 - Inizio\r\n12/06/26 16:11:24 - stesso secondo\r\n12/06/26 16:11:25 - Fine\r\n");
+}
+
 TEST_F(SuLogTest, AppendsAcrossLogObjects)
 {
     writeFile(dir / "karv_log.txt", "riga di ieri\r\n");
