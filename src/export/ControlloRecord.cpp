@@ -1,6 +1,7 @@
 #include "export/ControlloRecord.h"
 
 #include <fstream>
+#include <functional>
 #include <optional>
 
 #include "platform/Paths.h"
@@ -78,29 +79,14 @@ Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato,
     return difetti;
 }
 
-RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& tracciato, const Periodo& periodo)
+bool scorriRecord(
+    const std::string& sFile, std::size_t larghezza, const std::function<void(std::optional<std::string_view>)>& suRiga)
 {
-    RigheDifettose righe;
     std::ifstream file(platform::percorsoNativo(sFile), std::ios::binary);
     if (!file)
-        return righe;
-    std::int32_t riga = 1;
-    const auto segnala = [&righe, &riga](Difetti difetti) {
-        if (difetti.none())
-            return;
-        ++righe.n;
-        for (std::size_t d = 0; d < kDifetti; ++d) {
-            if (!difetti.test(d))
-                continue;
-            RigheDifettose::Righe& perDifetto = righe.perDifetto[d];
-            ++perDifetto.n;
-            if (perDifetto.prime.size() < 3)
-                perDifetto.prime.push_back(riga);
-        }
-    };
-
+        return false;
     // Only the first bytes of a record are kept: enough to tell one of the layout's width, CR included.
-    const std::size_t capienza = tracciato.larghezza + 1;
+    const std::size_t capienza = larghezza + 1;
     std::string record;
     record.reserve(capienza);
     std::size_t lunghezza = 0; // of the record so far, its CR included
@@ -129,17 +115,47 @@ RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& t
                 aggiungi("\n");
                 continue;
             }
-            segnala(lunghezza - 1 == tracciato.larghezza
-                    ? difettiRecord(std::string_view(record).substr(0, tracciato.larghezza), tracciato, periodo)
-                    : Difetti().set(static_cast<std::size_t>(Difetto::Larghezza)));
-            ++riga;
+            suRiga(lunghezza - 1 == larghezza ? std::optional(std::string_view(record).substr(0, larghezza))
+                                              : std::nullopt);
             record.clear();
             lunghezza = 0;
             ultimo = '\0';
         }
     }
     if (lunghezza > 0)
-        segnala(Difetti().set(static_cast<std::size_t>(Difetto::Larghezza)));
+        suRiga(std::nullopt);
+    return true;
+}
+
+std::optional<std::chrono::year_month_day> dataDelRecord(std::string_view record, const TracciatoRecord& tracciato)
+{
+    if (record.size() != tracciato.larghezza)
+        return std::nullopt;
+    return dataDelCampo(record.substr(tracciato.posData, kLarghezzaData));
+}
+
+RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& tracciato, const Periodo& periodo)
+{
+    RigheDifettose righe;
+    scorriRecord(sFile, tracciato.larghezza, [&](std::optional<std::string_view> record) {
+        ++righe.righe;
+        const Difetti difetti = record ? difettiRecord(*record, tracciato, periodo)
+                                       : Difetti().set(static_cast<std::size_t>(Difetto::Larghezza));
+        if (record && tracciato.larghezzaNumero > 0
+            && !difetti.test(static_cast<std::size_t>(Difetto::NumeroNonValido)))
+            righe.prestazioni += *cifre(record->substr(tracciato.posNumero, tracciato.larghezzaNumero));
+        if (difetti.none())
+            return;
+        ++righe.n;
+        for (std::size_t d = 0; d < kDifetti; ++d) {
+            if (!difetti.test(d))
+                continue;
+            RigheDifettose::Righe& perDifetto = righe.perDifetto[d];
+            ++perDifetto.n;
+            if (perDifetto.prime.size() < 3)
+                perDifetto.prime.push_back(righe.righe);
+        }
+    });
     return righe;
 }
 
@@ -166,7 +182,7 @@ std::string avvisoRecord(const TracciatoRecord& tracciato, const RigheDifettose&
         + (una ? " non conforme" : " non conformi") + " al tracciato: " + difetti + ".";
 }
 
-std::string avvisiRecord(const UnitaFormMain& unita, const Periodo& periodo)
+ControlloTracciato controllaTracciato(const UnitaFormMain& unita, const Periodo& periodo)
 {
     const std::pair<const std::string&, const TracciatoRecord&> file[] = {
         { unita.sFileBilsalu, kTracciatoBilsalu },
@@ -174,13 +190,19 @@ std::string avvisiRecord(const UnitaFormMain& unita, const Periodo& periodo)
         { unita.sFilePpip, kTracciatoPpip },
         { unita.sFileVaccini, kTracciatoVaccini },
     };
-    std::string avvisi;
+    ControlloTracciato controllo;
+    const auto quante
+        = [](std::int64_t n, const char* una, const char* tante) { return std::to_string(n) + (n == 1 ? una : tante); };
     for (const auto& [sFile, tracciato] : file) {
-        if (sFile.empty())
+        if (sFile.empty() || !platform::esiste(sFile))
             continue;
-        const std::string avviso = avvisoRecord(tracciato, righeDifettose(sFile, tracciato, periodo));
+        const RigheDifettose righe = righeDifettose(sFile, tracciato, periodo);
+        const std::string avviso = avvisoRecord(tracciato, righe);
         if (!avviso.empty())
-            avvisi += (avvisi.empty() ? "\r\n\r\n" : "\r\n") + avviso;
+            controllo.avvisi += (controllo.avvisi.empty() ? "\r\n\r\n" : "\r\n") + avviso;
+        controllo.conteggi += (controllo.conteggi.empty() ? "\r\n\r\nContenuto dei file:\r\n" : "\r\n")
+            + std::string(tracciato.nome) + ": " + quante(righe.righe, " riga", " righe")
+            + (tracciato.larghezzaNumero > 0 ? ", " + quante(righe.prestazioni, " prestazione", " prestazioni") : "");
     }
-    return avvisi;
+    return controllo;
 }

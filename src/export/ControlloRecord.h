@@ -4,6 +4,8 @@
 #include <bitset>
 #include <chrono>
 #include <cstdint>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -35,6 +37,15 @@ struct Periodo {
 // alone: its fields no longer stand where the layout puts them.
 Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato, const Periodo& periodo);
 
+// Reads the file piece by piece and hands every line to suRiga: the record when it has the
+// layout's width and ends in CR LF, nothing when it does not (a last line without its line end
+// included). False when the file cannot be read.
+bool scorriRecord(const std::string& sFile, std::size_t larghezza,
+    const std::function<void(std::optional<std::string_view>)>& suRiga);
+
+// The date of a record of the layout's width; nothing when it is not a day of the calendar.
+std::optional<std::chrono::year_month_day> dataDelRecord(std::string_view record, const TracciatoRecord& tracciato);
+
 struct RigheDifettose {
     struct Righe {
         std::int32_t n = 0;
@@ -42,15 +53,22 @@ struct RigheDifettose {
     };
     std::int32_t n = 0; // lines with at least one fault
     std::array<Righe, kDifetti> perDifetto;
+    std::int32_t righe = 0; // every line of the file, what the region receives
+    std::int64_t prestazioni = 0; // the sum of the counts that can be read
 };
 
 // The faulty records of the file, each ending in CR LF; a last record without its line end is
-// not of the layout's width. Read piece by piece; a file that cannot be read has none.
+// not of the layout's width. A file that cannot be read has none.
 RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& tracciato, const Periodo& periodo);
 
 // The summary's "ATTENZIONE: " line for one file; the empty text when every record is sound.
 std::string avvisoRecord(const TracciatoRecord& tracciato, const RigheDifettose& righe);
 
-// The warnings for the fixed-width files of the run (BILSALU.DAT, ACCESSI.DAT, PPIP.DAT and
-// VACCINI.DAT), to go at the end of the summary; the empty text when every record is sound.
-std::string avvisiRecord(const UnitaFormMain& unita, const Periodo& periodo);
+// The fixed-width files of the run (BILSALU.DAT, ACCESSI.DAT, PPIP.DAT and VACCINI.DAT) read
+// back once, for the end of the summary: the warnings, empty when every record is sound, and then
+// what each file written holds, its lines and, where records carry a count, the services.
+struct ControlloTracciato {
+    std::string avvisi;
+    std::string conteggi;
+};
+ControlloTracciato controllaTracciato(const UnitaFormMain& unita, const Periodo& periodo);

@@ -9,9 +9,11 @@
 
 #include "export/Classificazione.h"
 #include "export/ControlloRecord.h"
+#include "export/EsportazioniPrecedenti.h"
 #include "export/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/BloccoCartella.h"
+#include "platform/Clock.h"
 #include "platform/FileInCoda.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
@@ -278,6 +280,11 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::string sContratto = utf16ToCp1252(oOrvapat.get_opzione(u"utente", u"contratto"));
     log.suLog("Contratto = " + sContratto);
 
+    // Read before the files move: the previous export is among those the period may repeat.
+    const Periodo periodo { dallaData, allaData };
+    const std::vector<EsportazionePrecedente> precedenti
+        = esportazioniPrecedenti(unita.sDirOutput, unita.sDirStorico, periodo, platform::adesso());
+
     unita.sFileBilsalu = unita.sDirOutput + "BILSALU.DAT";
     if (!storicizza(log, unita.sFileBilsalu, unita.sDirStorico, PrecisioneTimbro::Minuto))
         return true;
@@ -363,11 +370,12 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     for (const auto sFile : kFileTracciato)
         fileEsecuzione.chiudi(unita.*sFile);
 
+    const ControlloTracciato controllo = controllaTracciato(unita, periodo);
     finestra.mostraMemo1(
         avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)
         + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
             [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); })
-        + avvisiRecord(unita, Periodo { dallaData, allaData }));
+        + controllo.avvisi + controllo.conteggi + avvisoEsportazioniPrecedenti(precedenti, periodo));
     elimina(sFileXml);
     log.suLog("Procedura terminata");
     platform::mostraMessaggio("Procedura terminata.");

@@ -142,7 +142,10 @@ TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
             + "VACCINI.DAT\n"
               "\n"
               "[Sono state scartate 3 ppip] Dettagli in:\n"
-            + output + "trx_sconosciuti.txt");
+            + output + "trx_sconosciuti.txt"
+            // The lines of the files above, and the services their count fields add up to.
+            + "\n\nContenuto dei file:\nACCESSI.DAT: 2 righe, 2 prestazioni\nPPIP.DAT: 2 righe, 3 prestazioni\n"
+              "VACCINI.DAT: 1 riga, 1 prestazione");
 }
 
 TEST_F(TracciatoTest, VaccinationsGoToServicesWhenTheBoxIsCleared)

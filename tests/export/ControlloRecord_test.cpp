@@ -319,7 +319,7 @@ TEST(ControlloRecord, WarningNamesTheFileTheLinesAndEachFaultWithItsFirstLines)
         EXPECT_EQ(avvisoRecord(caso.tracciato, caso.righe), caso.atteso);
 }
 
-TEST(ControlloRecord, RunWarningsCoverTheFixedWidthFilesInOrder)
+TEST(ControlloRecord, RunWarningsAndCountsCoverTheFixedWidthFilesInOrder)
 {
     TempDir cartella;
     UnitaFormMain unita;
@@ -330,24 +330,29 @@ TEST(ControlloRecord, RunWarningsCoverTheFixedWidthFilesInOrder)
     unita.sFileVaccini = percorso("VACCINI.DAT");
     unita.sFileSconosciuti = percorso("trx_sconosciuti.txt");
     const std::string bilsalu = unisci({ "abcdef12g34h567i", "004711", "10/03/2024", "01" }) + "\r\n";
-    const std::string accessi = unisci({ kCf, "004711", "31/01/2024", "0001", "1" }) + "\r\n";
-    const std::string vaccino = unisci({ kCf, "004711", "016", "15/01/2024", "00001" }) + "\r\n";
+    const std::string accessi = unisci({ kCf, "004711", "31/01/2024", "0003", "1" }) + "\r\n";
+    const std::string vaccino = unisci({ kCf, "004711", "016", "15/01/2024", "00002" }) + "\r\n";
     writeFile(unita.sFileBilsalu, unisci({ "abcdef12g34h567i", "004711", "10/03/2024", "011" }) + "\r\n");
     writeFile(unita.sFileAccessi, accessi);
     writeFile(unita.sFileVaccini, vaccino + unisci({ kCf, "004711", "016", "15/01/2023", "00001" }) + "\r\n");
     // Entries of unknown services run on in one line: no layout to keep.
     writeFile(unita.sFileSconosciuti, "*SCONOSCIUTO: Nome Prestazione*: X *Data*:2024-01-01 *Codice Orvella*: 1");
 
-    EXPECT_EQ(avvisiRecord(unita, kPrimoTrimestre),
+    const ControlloTracciato controllo = controllaTracciato(unita, kPrimoTrimestre);
+    EXPECT_EQ(controllo.avvisi,
         "\r\n\r\nATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: lunghezza diversa da 34 caratteri "
         "(riga 1)."
         "\r\nATTENZIONE: 1 riga di VACCINI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 2).");
+    // What the region receives: every line, and the services their counts add up to, not the lines.
+    EXPECT_EQ(controllo.conteggi,
+        "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 1 riga\r\nACCESSI.DAT: 1 riga, 3 prestazioni"
+        "\r\nVACCINI.DAT: 2 righe, 3 prestazioni");
 
     writeFile(unita.sFileBilsalu, bilsalu);
     writeFile(unita.sFileVaccini, vaccino);
-    EXPECT_EQ(avvisiRecord(unita, kPrimoTrimestre), "");
+    EXPECT_EQ(controllaTracciato(unita, kPrimoTrimestre).avvisi, "");
     // The period is the run's: the same files, checked against another month, are out of it.
-    EXPECT_EQ(avvisiRecord(unita, { 2024y / February / 1, 2024y / February / 29 }),
+    EXPECT_EQ(controllaTracciato(unita, { 2024y / February / 1, 2024y / February / 29 }).avvisi,
         "\r\n\r\nATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
         "\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
         "\r\nATTENZIONE: 1 riga di VACCINI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1).");

@@ -367,7 +367,9 @@ TEST_F(EsportazioneTracciatoTest, GeneralPractitionerRunWritesTheFilesAndTheSumm
         sommario("MMG",
             "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT") + "\r\n\r\nPrestazioni: creato file "
                 + cartelle.output("PPIP.DAT") + "\r\nVaccini: creato file " + cartelle.output("VACCINI.DAT")
-                + "\r\n\r\n[Sono state scartate 2 ppip] Dettagli in:\r\n" + cartelle.output("trx_sconosciuti.txt")));
+                + "\r\n\r\n[Sono state scartate 2 ppip] Dettagli in:\r\n" + cartelle.output("trx_sconosciuti.txt")
+                + "\r\n\r\nContenuto dei file:\r\nACCESSI.DAT: 1 riga, 1 prestazione\r\nPPIP.DAT: 1 riga, 3 prestazioni"
+                  "\r\nVACCINI.DAT: 1 riga, 1 prestazione"));
     EXPECT_EQ(unita.nRighe, 6);
     EXPECT_EQ(unita.nScartate, 2);
 
@@ -885,6 +887,35 @@ TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
     EXPECT_EQ(fileIn(cartelle.sDirOutput), fileDiDebug(cartelle));
 }
 
+// A period exported again and sent twice is every service claimed twice: the earlier exports
+// that hold its dates are named, by the day they were made, and only those.
+TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheEndOfTheSummary)
+{
+    const testing_support::ScopedTimeZone utc("UTC");
+    if (!utc.available())
+        GTEST_SKIP() << "local time follows the system's zone only";
+    platform::setClock([] { return local_days { 2024y / March / 15 } + 10h; });
+    const auto ppip = [](const char* data) { return "ABCDEF12G34H567I004711008" + std::string(data) + "00001\r\n"; };
+    writeFile(cartelle.output("PPIP.DAT"), ppip("10/01/2024"));
+    fs::last_write_time(cartelle.output("PPIP.DAT"), file_clock::from_sys(sys_seconds { sys_days { 2024y / February / 5 } + 9h }));
+    writeFile(cartelle.sDirStorico + "2024-01-31 09.00.00_ACCESSI.DAT", "ABCDEF12G34H567I00471120/01/202400011\r\n");
+    writeFile(cartelle.sDirStorico + "2023-03-14 09.00.00_PPIP.DAT", ppip("10/01/2024")); // over a year ago
+    writeFile(cartelle.sDirStorico + "2024-02-01 08.00.00_VACCINI (2).DAT", ppip("05/02/2024")); // another month
+    writeFile(cartelle.sDirStorico + "2024-01-20 08.00.00_PPIP (2).DAT", ppip("20/01/2024"));
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "M" } } } });
+
+    esegui();
+    platform::setClock({});
+
+    EXPECT_TRUE(finestra.memo1.value_or("").ends_with(
+        "\r\n\r\nContenuto dei file:\r\nPPIP.DAT: 1 riga, 1 prestazione"
+        "\r\n\r\nATTENZIONE: il periodo dal 01/01/2024 al 31/01/2024 comprende date gi\xE0 esportate il 20/01/2024 "
+        "(PPIP.DAT), il 31/01/2024 (ACCESSI.DAT) e il 05/02/2024 (PPIP.DAT): prima di inviare, verificare che quei "
+        "file non siano gi\xE0 stati inviati."))
+        << finestra.memo1.value_or("");
+    EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
+}
+
 TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBeforeTheExtraction)
 {
     writeFile(cartelle.output("BILSALU.DAT"), "bilanci\r\n");
@@ -1121,7 +1152,7 @@ TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryA
         + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non conformi al tracciato: lunghezza diversa da 37 caratteri "
           "(righe 1, 2, 3 e altre 2)."
           "\r\nATTENZIONE: 1 riga di PPIP.DAT non conforme al tracciato: lunghezza diversa da 40 caratteri (riga 1).";
-    EXPECT_TRUE(memo.ends_with(avvisi)) << memo;
+    EXPECT_NE(memo.find(avvisi + "\r\n\r\nContenuto dei file:"), std::string::npos) << memo;
     EXPECT_TRUE(memo.starts_with("Operazione completata.")) << memo;
 }
 
@@ -1149,7 +1180,9 @@ TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
                 + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
                   "\r\n\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data non valida (riga 1)."
                   "\r\nATTENZIONE: 4 righe di PPIP.DAT non conformi al tracciato: codice fiscale vuoto (riga 1), data "
-                  "non valida (righe 3, 5), data fuori dal periodo scelto (righe 1, 2)."));
+                  "non valida (righe 3, 5), data fuori dal periodo scelto (righe 1, 2)."
+                  "\r\n\r\nContenuto dei file:\r\nACCESSI.DAT: 1 riga, 1 prestazione\r\nPPIP.DAT: 5 righe, 5 "
+                  "prestazioni"));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
@@ -1162,7 +1195,8 @@ TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
         sommario("MMG",
             "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT")
                 + "\r\n\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-                  "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
+                  "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\n\r\nContenuto dei file:\r\nACCESSI.DAT: 1 riga, 1 prestazione"));
 }
 
 // --- Paediatrician ---
@@ -1189,7 +1223,8 @@ TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheF
             "\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
                 + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
                   "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-                  "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
+                  "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 3 righe"));
     const std::vector<std::string> trace = server.trace();
     const auto carica
         = std::find(trace.begin(), trace.end(), R"(carica("codice_medico =M7|tipo_di_convenzione=S", "alfabetico"))");
@@ -1225,7 +1260,8 @@ TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFi
                 "\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
                     + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
                       "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-                      "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"));
+                      "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                      "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe"));
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
 }
 
@@ -1400,7 +1436,8 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
             + cartelle.output("PPIP.DAT")
             + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
               "\r\n\r\n[Sono state scartate 3 ppip] Dettagli in:\r\n"
-            + cartelle.output("trx_sconosciuti.txt"));
+            + cartelle.output("trx_sconosciuti.txt")
+            + "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 3 righe\r\nPPIP.DAT: 2 righe, 3 prestazioni");
     EXPECT_EQ(sessione.unita.nPazienti, 3);
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
     EXPECT_EQ(fileIn(cartelle.sDirTemporanea), std::vector<std::string> {});
