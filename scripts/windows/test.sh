@@ -133,6 +133,9 @@ for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.tx
   fi
 done
 
+# --- What a practice's PC does to a run ---------------------------------------------------------
+"$QUI/pc_test.sh" "$BUILD" "$CONFRONTO/ambulatorio.sqlite" "$CONFRONTO/linux/rossi" || esito=1
+
 # --- The package a practice installs: install, the run through the installed program's real windows
 # (finestra.sh), upgrade and uninstall. Without WINEPATH: the installed folder must hold everything.
 env -u WINEPATH "$QUI/msi_test.sh" "$BUILD" || esito=1

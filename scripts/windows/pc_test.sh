@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# What a practice's PC does to a run, under Wine, with the 32-bit export run without a window
+# (esporta_pratica.exe) against the registered stand-in server: a `storico` that is a plain file,
+# a disk that fills during the history copy, two runs at once on one folder, and a run killed
+# midway. Each time the previous export is whole somewhere, no file mixes two runs, no summary
+# says "Operazione completata." over a failed write, and no extract of a dead run stays behind.
+# Arguments: the Windows build folder, the practice, the Linux run's files of rossi for that practice.
+set -uo pipefail
+QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+ROOT="$(cd "$QUI/../.." && pwd)"
+BUILD="$1"
+PRATICA="$2"
+RIFERIMENTO="$3"
+# shellcheck source=percorsi_wine.sh
+. "$QUI/percorsi_wine.sh"
+
+LAVORO="$BUILD/pc"
+rm -rf "$LAVORO"
+mkdir -p "$LAVORO"
+esito=0
+fallito() {
+  echo "FAILED: $*"
+  esito=1
+}
+
+# One export of rossi's whole practice into the folder; the summary and the boxes go to $2.out
+# and $2.err. Its exit status is 0 only when the run ended as it should.
+esporta() {
+  ORVELLA_SERVER_DB="$(finestre "${PRATICA_RUN:-$PRATICA}")" wine "$BUILD/tests/esporta_pratica.exe" --vaccini \
+    rossi demo 2000-01-01 2099-12-31 "$(finestre "$1")" >"$2.out" 2>"$2.err"
+}
+
+# The .DAT files and trx_sconosciuti.txt of the folder, each the same as in the other folder.
+stessi_file() {
+  local file
+  for file in ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt; do
+    cmp -s "$1/$file" "$2/$file" || return 1
+  done
+}
+
+nessun_completata() {
+  ! grep -q "^Operazione completata\." "$1.out"
+}
+
+# --- A plain file named storico: nothing moves, and the copy says why. ---
+CARTELLA="$LAVORO/storico_file"
+esporta "$CARTELLA" "$LAVORO/primo" || fallito "the first run into $CARTELLA: $(cat "$LAVORO/primo.err")"
+rm -rf "$CARTELLA/storico"
+echo "un file" >"$CARTELLA/storico"
+if esporta "$CARTELLA" "$LAVORO/storico_file"; then fallito "a run with a plain file named storico ended well"; fi
+grep -q "Impossibile copiare nello storico il file .*ACCESSI.DAT: una parte del percorso non è una cartella\." \
+  "$LAVORO/storico_file.err" || fallito "a plain file named storico: $(cat "$LAVORO/storico_file.err")"
+stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "a plain file named storico changed the previous export"
+nessun_completata "$LAVORO/storico_file" || fallito "a plain file named storico: the summary says complete"
+echo "A plain file named storico: $(head -1 "$LAVORO/storico_file.err")"
+
+# --- A disk that fills during the history copy: the previous files stay whole. ---
+PIENO="$LAVORO/pieno"
+mkdir -p "$PIENO"
+if mount -t tmpfs -o size=2m tmpfs "$PIENO" 2>/dev/null; then
+  esporta "$PIENO" "$LAVORO/pieno_primo" || fallito "the first run on the small disk: $(cat "$LAVORO/pieno_primo.err")"
+  dd if=/dev/zero of="$PIENO/riempitivo" bs=4k >/dev/null 2>&1
+  if esporta "$PIENO" "$LAVORO/pieno"; then fallito "a run on a full disk ended well"; fi
+  grep -q "Impossibile copiare nello storico il file .*: spazio su disco esaurito\." "$LAVORO/pieno.err" \
+    || fallito "a full disk during the history copy: $(cat "$LAVORO/pieno.err")"
+  stessi_file "$PIENO" "$RIFERIMENTO" || fallito "a full disk during the history copy cost the previous export"
+  [ -z "$(ls -A "$PIENO/storico")" ] || fallito "a full disk left a copy in storico: $(ls "$PIENO/storico")"
+  nessun_completata "$LAVORO/pieno" || fallito "a full disk: the summary says complete"
+  echo "A disk that fills during the history copy: $(head -1 "$LAVORO/pieno.err")"
+  umount "$PIENO"
+else
+  echo "A disk that fills: not tried, a tmpfs cannot be mounted here"
+fi
+
+# --- Two runs at once on one folder: the second writes nothing, or runs after the first. ---
+CARTELLA="$LAVORO/due"
+esporta "$CARTELLA" "$LAVORO/due_1" &
+primo=$!
+esporta "$CARTELLA" "$LAVORO/due_2" &
+secondo=$!
+wait "$primo"
+esito_1=$?
+wait "$secondo"
+esito_2=$?
+stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "two runs at once mixed their files"
+for copia in "$CARTELLA"/storico/*; do
+  [ -e "$copia" ] || continue
+  cmp -s "$copia" "$RIFERIMENTO/$(basename "$copia" | sed 's/^[^_]*_//')" || fallito "two runs at once: $copia is not whole"
+done
+for run in "1 $esito_1" "2 $esito_2"; do
+  read -r numero stato <<<"$run"
+  if [ "$stato" != 0 ] && ! nessun_completata "$LAVORO/due_$numero"; then
+    fallito "two runs at once: run $numero says complete but failed"
+  fi
+done
+if grep -qh "Un'altra esportazione è in corso nella cartella" "$LAVORO"/due_?.err; then
+  echo "Two runs at once: $(grep -h "Un'altra esportazione" "$LAVORO"/due_?.err | head -1)"
+else
+  echo "Two runs at once: the second ran after the first, the files are whole"
+fi
+
+# --- A run killed midway: the next run removes the extract it left. ---
+TEMP="$(cartella_wine '%TEMP%')"
+GRANDE="$LAVORO/grande.sqlite"
+"$ROOT/build/genera_demo" --patients 20000 --services 10 "$GRANDE" >/dev/null
+PRATICA_RUN="$GRANDE" esporta "$LAVORO/ucciso" "$LAVORO/ucciso" &
+ucciso=$!
+for _ in $(seq 1 600); do
+  compgen -G "$TEMP/ov_pip-*" >/dev/null && break
+  sleep 0.05
+done
+kill -9 "$ucciso" 2>/dev/null
+wait "$ucciso" 2>/dev/null
+if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
+  rimasta="$(cd "$TEMP" && echo ov_pip-*)"
+  esporta "$LAVORO/dopo" "$LAVORO/dopo" || fallito "the run after a killed one: $(cat "$LAVORO/dopo.err")"
+  if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
+    fallito "the extract of a killed run stays: $(cd "$TEMP" && echo ov_pip-*)"
+  else
+    echo "A run killed midway left $rimasta; the next run removed it"
+  fi
+else
+  fallito "the killed run left no private folder to remove: it was killed too late or too early"
+fi
+exit $esito
