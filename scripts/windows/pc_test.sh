@@ -72,8 +72,16 @@ else
   echo "A disk that fills: not tried, a tmpfs cannot be mounted here"
 fi
 
+# A practice whose run lasts seconds, and the Linux run of it.
+GRANDE="$LAVORO/grande.sqlite"
+"$ROOT/build/genera_demo" --patients 20000 --services 10 "$GRANDE" >/dev/null
+ORVELLA_SERVER_DB="$GRANDE" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" "$ROOT/build/tests/esporta_pratica" --stand-in \
+  --vaccini rossi demo 2000-01-01 2099-12-31 "$LAVORO/grande_linux" >/dev/null
+
 # --- Two runs at once on one folder: the second writes nothing, or runs after the first. ---
 CARTELLA="$LAVORO/due"
+export PRATICA_RUN="$GRANDE"
+RIFERIMENTO="$LAVORO/grande_linux"
 esporta "$CARTELLA" "$LAVORO/due_1" &
 primo=$!
 esporta "$CARTELLA" "$LAVORO/due_2" &
@@ -101,9 +109,7 @@ fi
 
 # --- A run killed midway: the next run removes the extract it left. ---
 TEMP="$(cartella_wine '%TEMP%')"
-GRANDE="$LAVORO/grande.sqlite"
-"$ROOT/build/genera_demo" --patients 20000 --services 10 "$GRANDE" >/dev/null
-PRATICA_RUN="$GRANDE" esporta "$LAVORO/ucciso" "$LAVORO/ucciso" &
+esporta "$LAVORO/ucciso" "$LAVORO/ucciso" &
 ucciso=$!
 for _ in $(seq 1 600); do
   compgen -G "$TEMP/ov_pip-*" >/dev/null && break
@@ -113,7 +119,7 @@ kill -9 "$ucciso" 2>/dev/null
 wait "$ucciso" 2>/dev/null
 if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
   rimasta="$(cd "$TEMP" && echo ov_pip-*)"
-  esporta "$LAVORO/dopo" "$LAVORO/dopo" || fallito "the run after a killed one: $(cat "$LAVORO/dopo.err")"
+  PRATICA_RUN="$PRATICA" esporta "$LAVORO/dopo" "$LAVORO/dopo" || fallito "the run after a killed one: $(cat "$LAVORO/dopo.err")"
   if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
     fallito "the extract of a killed run stays: $(cd "$TEMP" && echo ov_pip-*)"
   else

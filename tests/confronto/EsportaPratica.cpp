@@ -88,7 +88,9 @@ int main(int argc, char* argv[])
     unita.sDirOutput = utf8ToCp1252(argomenti[4]) + platform::separatore;
     unita.sDirStorico = unita.sDirOutput + "storico" + platform::separatore;
     unita.sFileLog = unita.sDirOutput + "karv_log.txt";
-    std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico));
+    // As the main window does: a folder that cannot be made is the run's to report.
+    std::error_code ignorato;
+    std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico), ignorato);
     TabellaCodici tabella;
     tabella.caricaTabellaCodici();
     unita.oXmlDoc = std::make_unique<DocumentoXml>();

@@ -130,16 +130,26 @@ unsigned long processoCorrente()
     return GetCurrentProcessId();
 }
 
-bool cartellaPrivataAbbandonata(const std::filesystem::path&, unsigned long processo)
+bool cartellaPrivataAbbandonata(const std::filesystem::path& cartella, unsigned long processo)
 {
     // The user's temporary folder is this user's alone.
     const HANDLE programma = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processo);
     if (programma == nullptr)
         return GetLastError() == ERROR_INVALID_PARAMETER; // no such process
     DWORD uscita = 0;
-    const bool terminato = GetExitCodeProcess(programma, &uscita) && uscita != STILL_ACTIVE;
+    FILETIME inizio {};
+    FILETIME fine {};
+    FILETIME kernel {};
+    FILETIME utente {};
+    WIN32_FILE_ATTRIBUTE_DATA dati {};
+    // Windows gives a dead program's id to the next ones soon: a program started after the folder
+    // was made is not the one that made it.
+    const bool abbandonata = (GetExitCodeProcess(programma, &uscita) && uscita != STILL_ACTIVE)
+        || (GetProcessTimes(programma, &inizio, &fine, &kernel, &utente)
+            && GetFileAttributesExW(cartella.c_str(), GetFileExInfoStandard, &dati)
+            && CompareFileTime(&inizio, &dati.ftCreationTime) > 0);
     CloseHandle(programma);
-    return terminato;
+    return abbandonata;
 }
 
 } // namespace platform

@@ -12,6 +12,7 @@
 
 #include "export/Storico.h"
 #include "platform/BloccoCartella.h"
+#include "platform/Paths.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
@@ -86,4 +87,25 @@ TEST(PcAmbulatorio, FolderLockOfADeadProgramDoesNotStopTheNextRun)
     const platform::BloccoCartella blocco(cartella);
     EXPECT_TRUE(blocco.preso());
     EXPECT_FALSE(platform::BloccoCartella(cartella).preso()) << "a second run while this one holds it";
+}
+
+// Another session's run still reads its extract: removing it would fail that run.
+TEST(PcAmbulatorio, OnlyTheExtractsOfDeadProgramsAreRemoved)
+{
+    const testing_support::TempDir radice;
+    const pid_t figlio = ::fork();
+    if (figlio == 0)
+        ::_exit(0);
+    ASSERT_EQ(::waitpid(figlio, nullptr, 0), figlio);
+    const fs::path vivo = radice / ("ov_pip-" + std::to_string(::getppid()) + "-a");
+    const fs::path morto = radice / ("ov_pip-" + std::to_string(figlio) + "-b");
+    for (const fs::path& cartella : { vivo, morto }) {
+        fs::create_directories(cartella);
+        writeFile(cartella / "zzz_xml.tmp", "<Elenco_prestazioni_incentivanti/>");
+    }
+
+    platform::rimuoviCartellePrivateAbbandonate(radice.path().string() + "/");
+
+    EXPECT_TRUE(fs::exists(vivo / "zzz_xml.tmp"));
+    EXPECT_FALSE(fs::exists(morto));
 }

@@ -31,6 +31,34 @@ TEST(PercorsiWindows, ProgramTextReachesTheFileApiAsUtf16)
     EXPECT_EQ(platform::percorsoUtf8(cartella.path() / L"\u00E8"), cartella.path().string() + "\\\xC3\xA8");
 }
 
+// Windows refuses a path of 260 characters or more in its plain form unless long paths are
+// enabled for the whole system; Wine takes both, so only the form shows a missing prefix.
+TEST(PercorsiWindows, LongPathsReachWindowsInTheirLongForm)
+{
+    const std::string lunga(250, 'a');
+    const struct {
+        std::string percorso;
+        std::wstring atteso;
+    } casi[] = {
+        { "C:\\corto\\PPIP.DAT", L"C:\\corto\\PPIP.DAT" },
+        { "C:\\" + lunga, L"\\\\?\\C:\\" + std::wstring(lunga.begin(), lunga.end()) },
+        { "\\\\server\\" + lunga, L"\\\\?\\UNC\\server\\" + std::wstring(lunga.begin(), lunga.end()) },
+    };
+    for (const auto& caso : casi)
+        EXPECT_EQ(platform::percorsoNativo(caso.percorso).wstring(), caso.atteso);
+
+    // And the history step's operations take it: a folder, a copy, a look and a deletion.
+    TempDir cartella;
+    const std::string profonda = cartella.path().string() + "\\" + std::string(120, 'k') + "\\" + std::string(120, 's');
+    ASSERT_FALSE(platform::creaCartella(profonda).has_value());
+    const std::string file = profonda + "\\2024-05-17 14.30.04_PPIP.DAT";
+    ASSERT_FALSE(platform::accodaIntero(profonda + "\\PPIP.DAT", "RIGA\r\n").has_value());
+    EXPECT_FALSE(platform::copiaFile(profonda + "\\PPIP.DAT", file).has_value());
+    EXPECT_TRUE(platform::esiste(file));
+    EXPECT_FALSE(platform::eliminaFile(profonda + "\\PPIP.DAT").has_value());
+    EXPECT_FALSE(platform::esiste(profonda + "\\PPIP.DAT"));
+}
+
 TEST(PercorsiWindows, ProgramFolderIsTheFolderOfThisProgram)
 {
     wchar_t programma[MAX_PATH];
