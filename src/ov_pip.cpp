@@ -19,6 +19,7 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("ov_pip"));
     QApplication::setWindowIcon(iconaProgramma());
     platform::setMessageBoxHandler(mostraMessaggioQt);
+    platform::setApriCartellaHandler(apriCartellaQt);
     registraServerProgramma();
 
     TfrmLogin finestra;

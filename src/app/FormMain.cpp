@@ -110,6 +110,15 @@ private:
     TfrmMain& finestra_;
 };
 
+// The output folder as the file manager and the messages name it, without the trailing separator.
+std::string cartellaOutput()
+{
+    std::string cartella = unitaFormMain().sDirOutput;
+    if (!cartella.empty() && cartella.back() == platform::separatore)
+        cartella.pop_back();
+    return cartella;
+}
+
 } // namespace
 
 TfrmMain::TfrmMain(QWidget* parent)
@@ -149,8 +158,14 @@ TfrmMain::TfrmMain(QWidget* parent)
     chkVacc->setChecked(true);
     chkVacc->setAccessibleName(chkVacc->didascalia()->text());
 
+    // Like Uscita, it takes Enter while it has the focus and gives it back to Crea Tracciato after.
+    cmdApriCartella = new QPushButton(QStringLiteral("&Apri cartella"), this);
+    scala_.posiziona(cmdApriCartella, QRect(110, 119, 78, 26));
+    cmdApriCartella->setAutoDefault(true);
+    cmdApriCartella->setAccessibleName(QStringLiteral("Apri cartella"));
+
     cmdExit = new QPushButton(QStringLiteral("Uscita"), this);
-    scala_.posiziona(cmdExit, QRect(110, 119, 160, 26));
+    scala_.posiziona(cmdExit, QRect(192, 119, 78, 26));
     cmdExit->setAutoDefault(true);
 
     Bevel1 = new QFrame(this);
@@ -180,7 +195,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     // It holds the code table only; it lies outside the client area and is never shown.
     Griglia->setVisible(false);
 
-    setTabOrder(cmdCreaTracciato, dtDallaData);
+    setTabOrder(cmdCreaTracciato, cmdApriCartella);
+    setTabOrder(cmdApriCartella, dtDallaData);
     setTabOrder(dtDallaData, dtAllaData);
     setTabOrder(dtAllaData, cmdExit);
     setTabOrder(cmdExit, Memo1);
@@ -189,6 +205,7 @@ TfrmMain::TfrmMain(QWidget* parent)
     disponi();
 
     connect(cmdCreaTracciato, &QPushButton::clicked, this, &TfrmMain::cmdCreaTracciatoClick);
+    connect(cmdApriCartella, &QPushButton::clicked, this, &TfrmMain::cmdApriCartellaClick);
     connect(cmdExit, &QPushButton::clicked, this, &TfrmMain::cmdExitClick);
     connect(chkVacc, &QCheckBox::clicked, this, &TfrmMain::chkVaccClick);
 
@@ -205,6 +222,7 @@ void TfrmMain::FormCreate()
         disponi();
 
         impostaCartelle(unita);
+        aggiornaApriCartella();
 
         tabella_.caricaTabellaCodici();
         riempiGriglia();
@@ -272,6 +290,8 @@ void TfrmMain::cmdCreaTracciatoClick()
         // The standard error display: the failure's own text in a box.
         platform::mostraMessaggio(utf8ToCp1252(errore.what()));
     }
+    // A run makes the folder again when it was removed, or finds it gone.
+    aggiornaApriCartella();
     if (bChiusuraRichiesta_ && !esecuzioneInCorso())
         close();
 }
@@ -279,6 +299,21 @@ void TfrmMain::cmdCreaTracciatoClick()
 bool TfrmMain::esecuzioneInCorso() const
 {
     return unitaFormMain().bEsportazioneInCorso;
+}
+
+void TfrmMain::cmdApriCartellaClick()
+{
+    const std::string cartella = cartellaOutput();
+    if (!platform::apriCartella(cartella))
+        platform::mostraMessaggio("Impossibile aprire la cartella " + cartella + ".");
+}
+
+void TfrmMain::aggiornaApriCartella()
+{
+    const std::string cartella = cartellaOutput();
+    std::error_code ignorato;
+    cmdApriCartella->setEnabled(
+        !cartella.empty() && std::filesystem::is_directory(platform::percorsoNativo(cartella), ignorato));
 }
 
 void TfrmMain::cmdExitClick()
@@ -297,6 +332,13 @@ void TfrmMain::closeEvent(QCloseEvent* evento)
         return;
     }
     QDialog::closeEvent(evento);
+}
+
+void TfrmMain::showEvent(QShowEvent* evento)
+{
+    // The folder may have gone, or been made, since the window was last shown.
+    aggiornaApriCartella();
+    QDialog::showEvent(evento);
 }
 
 void TfrmMain::changeEvent(QEvent* evento)

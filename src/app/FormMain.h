@@ -34,6 +34,7 @@ public:
     void suFile(const std::string& testo, const std::string& percorso) const;
 
     void cmdCreaTracciatoClick();
+    void cmdApriCartellaClick();
     void cmdExitClick();
     void chkVaccClick();
 
@@ -41,6 +42,7 @@ public:
     bool esecuzioneInCorso() const;
 
     QPushButton* cmdCreaTracciato;
+    QPushButton* cmdApriCartella;
     QLabel* Label1;
     TSelettoreData* dtDallaData;
     QLabel* Label2;
@@ -58,12 +60,15 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
     void changeEvent(QEvent* evento) override;
+    void showEvent(QShowEvent* evento) override;
 
 private:
     void FormCreate();
     void disponi();
     void riempiGriglia();
     void impostaDatePredefinite();
+    // Enables "Apri cartella" only while the output folder exists.
+    void aggiornaApriCartella();
 
     bool bDebug = false;
     // The service code table behind Griglia.

@@ -1,12 +1,15 @@
 #include "app/Interfaccia.h"
 
 #include <QApplication>
+#include <QDesktopServices>
+#include <QDir>
 #include <QLabel>
+#include <QLocale>
 #include <QMessageBox>
 #include <QScreen>
 #include <QStyle>
 #include <QTranslator>
-#include <QLocale>
+#include <QUrl>
 #include <cmath>
 
 #include "app/Logo.h"
@@ -106,4 +109,9 @@ void mostraMessaggioQt(const std::string& testo)
         QApplication::activeWindow());
     box.setWindowIcon(iconaProgramma());
     box.exec();
+}
+
+bool apriCartellaQt(const std::string& percorso)
+{
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::fromNativeSeparators(daCp1252(percorso))));
 }

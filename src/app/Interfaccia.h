@@ -49,3 +49,6 @@ std::string aCp1252(const QString& testo);
 
 // The real message box: modal, one OK button.
 void mostraMessaggioQt(const std::string& testo);
+
+// The real folder opener: the system's file manager shows the folder at the Windows-1252 path.
+bool apriCartellaQt(const std::string& percorso);

@@ -18,6 +18,17 @@ MessageBoxHandler& handlerCorrente()
     return handler;
 }
 
+bool nessunaApertura(const std::string&)
+{
+    return false;
+}
+
+ApriCartellaHandler& apriCartellaCorrente()
+{
+    static ApriCartellaHandler handler = nessunaApertura;
+    return handler;
+}
+
 } // namespace
 
 void mostraMessaggio(const std::string& testo)
@@ -31,6 +42,19 @@ MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)
 {
     MessageBoxHandler precedente = std::move(handlerCorrente());
     handlerCorrente() = handler ? std::move(handler) : MessageBoxHandler(scriviSuStderr);
+    return precedente;
+}
+
+bool apriCartella(const std::string& percorso)
+{
+    ApriCartellaHandler handler = apriCartellaCorrente();
+    return handler(percorso);
+}
+
+ApriCartellaHandler setApriCartellaHandler(ApriCartellaHandler handler)
+{
+    ApriCartellaHandler precedente = std::move(apriCartellaCorrente());
+    apriCartellaCorrente() = handler ? std::move(handler) : ApriCartellaHandler(nessunaApertura);
     return precedente;
 }
 

@@ -16,4 +16,15 @@ void mostraMessaggio(const std::string& testo);
 // which writes the text to standard error.
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler);
 
+// Showing a folder in the system's file manager passes through here too, for the same reason:
+// the window layer installs the real opener, tests a recorder. True when the folder was opened.
+using ApriCartellaHandler = std::function<bool(const std::string& percorso)>;
+
+// Opens the folder at the Windows-1252 path.
+bool apriCartella(const std::string& percorso);
+
+// Installs an opener and returns the previous one. An empty opener restores the fallback, which
+// opens nothing: without the window layer there is no file manager to ask.
+ApriCartellaHandler setApriCartellaHandler(ApriCartellaHandler handler);
+
 } // namespace platform

@@ -108,7 +108,7 @@ TEST_F(FormMainTest, LayoutIsTheDesignScaledByTheFont)
     ASSERT_GT(fattore, 1.2);
     EXPECT_EQ(finestra.size(), QSize(qRound(630 * fattore), qRound(148 * fattore)));
     EXPECT_EQ(finestra.dtAllaData->geometry(), scalaRettangolo(QRect(167, 65, 105, 21), fattore));
-    EXPECT_EQ(finestra.cmdExit->geometry(), scalaRettangolo(QRect(110, 119, 160, 26), fattore));
+    EXPECT_EQ(finestra.cmdExit->geometry(), scalaRettangolo(QRect(192, 119, 78, 26), fattore));
     EXPECT_GE(finestra.Griglia->geometry().top(), finestra.height());
 }
 
@@ -201,6 +201,38 @@ TEST_F(TastieraTest, EnterOnAFocusedButtonPressesThatButtonElsewhereTheDefault)
     QTest::keyClick(finestra_.cmdExit, Qt::Key_Return);
     EXPECT_TRUE(messaggi_.messaggi().empty()) << messaggi_.messaggi().front();
     EXPECT_FALSE(finestra_.isVisible());
+}
+
+// Faults: another folder opened; enabled over a missing folder or not checked again after a run;
+// Alt+A, Tab from Crea Tracciato or Enter on it not reaching it; a failed opening unreported.
+TEST_F(TastieraTest, ApriCartellaOpensTheOutputFolderWhileItExists)
+{
+    std::vector<std::string> aperte;
+    const auto precedente = platform::setApriCartellaHandler([&](const std::string& percorso) {
+        aperte.push_back(percorso);
+        return aperte.size() == 1; // the second opening fails
+    });
+    const std::string cartella = desktop_.output().string();
+    EXPECT_TRUE(finestra_.cmdApriCartella->isEnabled());
+    // A file in the folder's place: the run cannot make the folder.
+    std::filesystem::remove_all(desktop_.output());
+    testing_support::writeFile(desktop_.output(), "");
+    finestra_.cmdCreaTracciato->click();
+    EXPECT_FALSE(finestra_.cmdApriCartella->isEnabled());
+    std::filesystem::remove(desktop_.output());
+    finestra_.cmdCreaTracciato->click();
+    EXPECT_TRUE(finestra_.cmdApriCartella->isEnabled());
+    // Alt+A presses it as a click seen on screen: down at once, released by a timer.
+    QTest::keyClick(&finestra_, Qt::Key_A, Qt::AltModifier);
+    EXPECT_TRUE(finestra_.cmdApriCartella->isDown());
+    finestra_.cmdCreaTracciato->setFocus();
+    QTest::keyClick(finestra_.cmdCreaTracciato, Qt::Key_Tab);
+    EXPECT_EQ(QApplication::focusWidget(), finestra_.cmdApriCartella);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(aperte, std::vector<std::string> { cartella });
+    finestra_.cmdApriCartella->click();
+    EXPECT_EQ(messaggi_.messaggi().back(), "Impossibile aprire la cartella " + cartella + ".");
+    platform::setApriCartellaHandler(precedente);
 }
 
 TEST_F(TastieraTest, TabAndShiftTabLeaveTheDatePickerFromAnyPart)
