@@ -161,6 +161,39 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
   sleep 1
   xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente.png"
   echo "Screenshot of the main window after the run of $utente: $LAVORO/schermate/$utente.png"
+  if [ "$utente" = rossi ]; then
+    # The same month again: the summary warns that its dates were exported today, and the files
+    # are this run's.
+    xdotool windowfocus --sync "$principale"
+    xdotool key Return
+    for _ in $(seq "$ATTESA"); do
+      [ "$(grep -c "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null)" -ge 2 ] && break
+      sleep 1
+    done
+    box="$(aspetta_finestra 'ov_pip')" || exit 1
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    sleep 2
+    xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente-di-nuovo.png"
+    echo "Screenshot of the main window after the same month again: $LAVORO/schermate/$utente-di-nuovo.png"
+    # "Apri cartella" (Alt+A) opens the output folder in the system's file manager.
+    xdotool windowfocus --sync "$principale"
+    xdotool key alt+a
+    if cartella="$(aspetta_finestra '.*KARV \(ADI-PPiP\).*')"; then
+      sleep 2
+      xwd -silent -id "$cartella" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/apri-cartella.png"
+      echo "\"Apri cartella\" opened $(xdotool getwindowname "$cartella"): $LAVORO/schermate/apri-cartella.png"
+      xdotool windowfocus --sync "$cartella"
+      xdotool key alt+F4
+      for _ in $(seq 20); do
+        xdotool search --onlyvisible --name '.*KARV \(ADI-PPiP\).*' >/dev/null 2>&1 || break
+        sleep 0.5
+      done
+    else
+      echo "FAILED: \"Apri cartella\" opened no window of the output folder"
+      esito=1
+    fi
+  fi
   # Closing the main window ends the program.
   xdotool windowfocus --sync "$principale"
   xdotool key alt+F4

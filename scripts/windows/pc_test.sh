@@ -54,6 +54,15 @@ stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "a plain file named storico ch
 nessun_completata "$LAVORO/storico_file" || fallito "a plain file named storico: the summary says complete"
 echo "A plain file named storico: $(head -1 "$LAVORO/storico_file.err")"
 
+# --- The same period twice: the second summary names the first export; the files are its own. ---
+CARTELLA="$LAVORO/di_nuovo"
+esporta "$CARTELLA" "$LAVORO/di_nuovo_primo" || fallito "the first run into $CARTELLA: $(cat "$LAVORO/di_nuovo_primo.err")"
+esporta "$CARTELLA" "$LAVORO/di_nuovo" || fallito "the same period again: $(cat "$LAVORO/di_nuovo.err")"
+grep -q "ATTENZIONE: il periodo dal 01/01/2000 al 31/12/2099 comprende date già esportate il $(date +%d/%m/%Y) (ACCESSI.DAT, PPIP.DAT, VACCINI.DAT)" \
+  "$LAVORO/di_nuovo.out" || fallito "the same period again gives no warning: $(tail -3 "$LAVORO/di_nuovo.out")"
+stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "the same period again: the files are not the run's"
+echo "The same period twice: $(grep "^ATTENZIONE: il periodo" "$LAVORO/di_nuovo.out")"
+
 # --- A disk that fills during the history copy: the previous files stay whole. ---
 PIENO="$LAVORO/pieno"
 mkdir -p "$PIENO"
@@ -109,7 +118,9 @@ fi
 
 # --- A run killed midway: the next run removes the extract it left. ---
 TEMP="$(cartella_wine '%TEMP%')"
-esporta "$LAVORO/ucciso" "$LAVORO/ucciso" &
+# Started here, not through esporta: $! must be the program's own process.
+ORVELLA_SERVER_DB="$(finestre "$GRANDE")" wine "$BUILD/tests/esporta_pratica.exe" --vaccini rossi demo 2000-01-01 \
+  2099-12-31 "$(finestre "$LAVORO/ucciso")" >/dev/null 2>&1 &
 ucciso=$!
 for _ in $(seq 1 600); do
   compgen -G "$TEMP/ov_pip-*" >/dev/null && break

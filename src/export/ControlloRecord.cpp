@@ -80,7 +80,7 @@ Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato,
 }
 
 bool scorriRecord(
-    const std::string& sFile, std::size_t larghezza, const std::function<void(std::optional<std::string_view>)>& suRiga)
+    const std::string& sFile, std::size_t larghezza, const std::function<bool(std::optional<std::string_view>)>& suRiga)
 {
     std::ifstream file(platform::percorsoNativo(sFile), std::ios::binary);
     if (!file)
@@ -115,8 +115,9 @@ bool scorriRecord(
                 aggiungi("\n");
                 continue;
             }
-            suRiga(lunghezza - 1 == larghezza ? std::optional(std::string_view(record).substr(0, larghezza))
-                                              : std::nullopt);
+            if (!suRiga(lunghezza - 1 == larghezza ? std::optional(std::string_view(record).substr(0, larghezza))
+                                                   : std::nullopt))
+                return true;
             record.clear();
             lunghezza = 0;
             ultimo = '\0';
@@ -145,7 +146,7 @@ RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& t
             && !difetti.test(static_cast<std::size_t>(Difetto::NumeroNonValido)))
             righe.prestazioni += *cifre(record->substr(tracciato.posNumero, tracciato.larghezzaNumero));
         if (difetti.none())
-            return;
+            return true;
         ++righe.n;
         for (std::size_t d = 0; d < kDifetti; ++d) {
             if (!difetti.test(d))
@@ -155,6 +156,7 @@ RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& t
             if (perDifetto.prime.size() < 3)
                 perDifetto.prime.push_back(righe.righe);
         }
+        return true;
     });
     return righe;
 }

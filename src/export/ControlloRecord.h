@@ -37,11 +37,11 @@ struct Periodo {
 // alone: its fields no longer stand where the layout puts them.
 Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato, const Periodo& periodo);
 
-// Reads the file piece by piece and hands every line to suRiga: the record when it has the
-// layout's width and ends in CR LF, nothing when it does not (a last line without its line end
-// included). False when the file cannot be read.
+// Reads the file piece by piece and hands every line to suRiga, until it answers false: the
+// record when it has the layout's width and ends in CR LF, nothing when it does not (a last line
+// without its line end included). False when the file cannot be read.
 bool scorriRecord(const std::string& sFile, std::size_t larghezza,
-    const std::function<void(std::optional<std::string_view>)>& suRiga);
+    const std::function<bool(std::optional<std::string_view>)>& suRiga);
 
 // The date of a record of the layout's width; nothing when it is not a day of the calendar.
 std::optional<std::chrono::year_month_day> dataDelRecord(std::string_view record, const TracciatoRecord& tracciato);

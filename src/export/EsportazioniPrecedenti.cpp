@@ -23,10 +23,9 @@ bool comprendePeriodo(const std::string& sFile, const TracciatoRecord& tracciato
 {
     bool comprende = false;
     scorriRecord(sFile, tracciato.larghezza, [&](std::optional<std::string_view> record) {
-        if (comprende || !record)
-            return;
-        const std::optional<year_month_day> data = dataDelRecord(*record, tracciato);
+        const std::optional<year_month_day> data = record ? dataDelRecord(*record, tracciato) : std::nullopt;
         comprende = data && *data >= periodo.dallaData && *data <= periodo.allaData;
+        return !comprende;
     });
     return comprende;
 }

@@ -10,8 +10,8 @@ namespace {
 
 std::string prestazione(const std::string& id, const std::string& data, const std::string& codice)
 {
-    return "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"" + id + "\"><codice_ov_pip>" + codice
-        + "</codice_ov_pip><data_esecuzione>" + data + "</data_esecuzione></PRESTAZIONE_INCENTIVANTE>";
+    return "<PRESTAZIONE_INCENTIVANTE io_id_paziente=\"" + id + "\"><codice_ov_pip>" + codice +
+           "</codice_ov_pip><data_esecuzione>" + data + "</data_esecuzione></PRESTAZIONE_INCENTIVANTE>";
 }
 
 class ElencoDuplicatiTest : public ::testing::Test {
@@ -44,8 +44,8 @@ TEST_F(ElencoDuplicatiTest, GroupCountedOnceForItsFirstService)
 
 TEST_F(ElencoDuplicatiTest, SingleAndMissingServicesNeverEnterTheList)
 {
-    carica(prestazione("7", "2024-01-31", "0000001") + prestazione("7", "2024-01-30", "0000001")
-        + prestazione("7", "2024-01-31", "0000002"));
+    carica(prestazione("7", "2024-01-31", "0000001") + prestazione("7", "2024-01-30", "0000001") +
+           prestazione("7", "2024-01-31", "0000002"));
     for (int volta = 0; volta < 2; ++volta) {
         EXPECT_EQ(conta("7", "2024-01-31", "0000001"), 1);
         EXPECT_EQ(conta("7", "2024-01-30", "0000001"), 1);
@@ -59,10 +59,10 @@ TEST_F(ElencoDuplicatiTest, SingleAndMissingServicesNeverEnterTheList)
 TEST_F(ElencoDuplicatiTest, PatientsWhoseIdsContainOneAnotherAreApart)
 {
     std::string corpo;
-    for (const std::string id : { "1", "11", "12", "123" })
+    for (const std::string id : {"1", "11", "12", "123"})
         corpo += prestazione(id, "2024-01-31", "0000001") + prestazione(id, "2024-01-31", "0000001");
     carica(corpo);
-    for (const std::string id : { "1", "11", "12", "123" }) {
+    for (const std::string id : {"1", "11", "12", "123"}) {
         SCOPED_TRACE(id);
         EXPECT_EQ(conta(id, "2024-01-31", "0000001"), 2);
         EXPECT_EQ(conta(id, "2024-01-31", "0000001"), 0);
@@ -93,4 +93,4 @@ TEST_F(ElencoDuplicatiTest, ApostrophesAndQuotesCountLikeAnyOtherText)
     EXPECT_EQ(conta("d'a\"b", "2024-01-31", "c\"'d"), 0);
 }
 
-} // namespace
+}  // namespace
