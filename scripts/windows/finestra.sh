@@ -174,6 +174,8 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
     xdotool windowfocus --sync "$box"
     xdotool key Return
     sleep 2
+    # Wine may give the window another X window meanwhile: it is looked for again by its title.
+    principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')" || exit 1
     xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente-di-nuovo.png"
     echo "Screenshot of the main window after the same month again: $LAVORO/schermate/$utente-di-nuovo.png"
     # "Apri cartella" (Alt+A) opens the output folder in the system's file manager.
@@ -195,6 +197,7 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
     fi
   fi
   # Closing the main window ends the program.
+  principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')" || exit 1
   xdotool windowfocus --sync "$principale"
   xdotool key alt+F4
   for _ in $(seq 30); do kill -0 "$programma" 2>/dev/null || break; sleep 1; done
