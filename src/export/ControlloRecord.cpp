@@ -69,7 +69,7 @@ Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato,
         = dataDelCampo(record.substr(tracciato.posData, kLarghezzaData));
     if (!data)
         difetti.set(static_cast<std::size_t>(Difetto::DataNonValida));
-    else if (*data < periodo.dallaData || *data > periodo.allaData)
+    else if (!periodo.comprende(*data))
         difetti.set(static_cast<std::size_t>(Difetto::DataFuoriPeriodo));
     if (tracciato.larghezzaNumero > 0) {
         const std::optional<unsigned> numero = cifre(record.substr(tracciato.posNumero, tracciato.larghezzaNumero));

@@ -31,6 +31,8 @@ using Difetti = std::bitset<kDifetti>;
 struct Periodo {
     std::chrono::year_month_day dallaData;
     std::chrono::year_month_day allaData;
+
+    bool comprende(std::chrono::year_month_day data) const { return data >= dallaData && data <= allaData; }
 };
 
 // The faults of one record, without its line end. A record of another width has that fault

@@ -1,12 +1,14 @@
 #include "export/EsportazioniPrecedenti.h"
 
-#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <map>
 #include <optional>
 #include <system_error>
 
+#include "export/Records.h"
+#include "export/Storico.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
@@ -24,7 +26,7 @@ bool comprendePeriodo(const std::string& sFile, const TracciatoRecord& tracciato
     bool comprende = false;
     scorriRecord(sFile, tracciato.larghezza, [&](std::optional<std::string_view> record) {
         const std::optional<year_month_day> data = record ? dataDelRecord(*record, tracciato) : std::nullopt;
-        comprende = data && *data >= periodo.dallaData && *data <= periodo.allaData;
+        comprende = data && periodo.comprende(*data);
         return !comprende;
     });
     return comprende;
@@ -32,7 +34,7 @@ bool comprendePeriodo(const std::string& sFile, const TracciatoRecord& tracciato
 
 // The day and the layout of a history copy's name, "YYYY-MM-DD HH.MM.SS_PPIP.DAT" or, when that
 // name was taken, "YYYY-MM-DD HH.MM.SS_PPIP (2).DAT"; nothing for the other files.
-std::optional<std::pair<year_month_day, const TracciatoRecord*>> copiaStorico(const std::string& nome)
+std::optional<std::pair<year_month_day, std::size_t>> copiaStorico(const std::string& nome)
 {
     int anno = 0;
     unsigned mese = 0;
@@ -48,17 +50,16 @@ std::optional<std::pair<year_month_day, const TracciatoRecord*>> copiaStorico(co
     std::string file = nome.substr(trattino + 1);
     if (const auto numero = file.find(" ("); numero != std::string::npos && file.ends_with(").DAT"))
         file = file.substr(0, numero) + ".DAT";
-    for (const TracciatoRecord* tracciato : kTracciatiServizi)
-        if (file == tracciato->nome)
-            return std::pair { data, tracciato };
+    for (std::size_t t = 0; t < std::size(kTracciatiServizi); ++t)
+        if (file == kTracciatiServizi[t]->nome)
+            return std::pair { data, t };
     return std::nullopt;
 }
 
+// DD/MM/YYYY, as the records write their dates.
 std::string dataItaliana(year_month_day data)
 {
-    return padLeft(std::to_string(static_cast<unsigned>(data.day())), '0', 2) + "/"
-        + padLeft(std::to_string(static_cast<unsigned>(data.month())), '0', 2) + "/"
-        + std::to_string(static_cast<int>(data.year()));
+    return dataRecord(date2string(data));
 }
 
 } // namespace
@@ -66,43 +67,33 @@ std::string dataItaliana(year_month_day data)
 std::vector<EsportazionePrecedente> esportazioniPrecedenti(
     const std::string& sDirOutput, const std::string& sDirStorico, const Periodo& periodo, platform::LocalTime adesso)
 {
-    std::map<year_month_day, std::vector<const TracciatoRecord*>> perGiorno;
-    const auto trovato = [&perGiorno](year_month_day giorno, const TracciatoRecord* tracciato) {
-        std::vector<const TracciatoRecord*>& file = perGiorno[giorno];
-        if (std::find(file.begin(), file.end(), tracciato) == file.end())
-            file.push_back(tracciato);
-    };
+    // Per day of export, which of the files hold dates of the period, in their order.
+    std::map<year_month_day, std::array<bool, std::size(kTracciatiServizi)>> perGiorno;
 
-    for (const TracciatoRecord* tracciato : kTracciatiServizi) {
-        const std::string sFile = sDirOutput + tracciato->nome;
-        std::error_code errore;
-        const auto scrittura = fs::last_write_time(platform::percorsoNativo(sFile), errore);
-        if (!errore && comprendePeriodo(sFile, *tracciato, periodo))
-            trovato(
-                year_month_day { floor<days>(platform::toLocalTime(floor<seconds>(file_clock::to_sys(scrittura)))) },
-                tracciato);
+    for (std::size_t t = 0; t < std::size(kTracciatiServizi); ++t) {
+        const std::string sFile = sDirOutput + kTracciatiServizi[t]->nome;
+        const std::optional<platform::LocalTime> scrittura = ultimaScrittura(sFile);
+        if (scrittura && comprendePeriodo(sFile, *kTracciatiServizi[t], periodo))
+            perGiorno[year_month_day { floor<days>(*scrittura) }][t] = true;
     }
 
-    const year_month_day oggi { floor<days>(adesso) };
-    const year_month_day unAnnoFa = oggi - years { 1 };
+    const year_month_day unAnnoFa = year_month_day { floor<days>(adesso) } - years { 1 };
     std::error_code errore;
     fs::directory_iterator voce(platform::percorsoNativo(sDirStorico), errore);
     for (; !errore && voce != fs::directory_iterator(); voce.increment(errore)) {
         const std::string nome = utf8ToCp1252(platform::percorsoUtf8(voce->path().filename()));
         const auto copia = copiaStorico(nome);
-        if (copia && copia->first >= unAnnoFa && comprendePeriodo(sDirStorico + nome, *copia->second, periodo))
-            trovato(copia->first, copia->second);
+        if (copia && copia->first >= unAnnoFa
+            && comprendePeriodo(sDirStorico + nome, *kTracciatiServizi[copia->second], periodo))
+            perGiorno[copia->first][copia->second] = true;
     }
 
     std::vector<EsportazionePrecedente> precedenti;
-    for (auto& [giorno, tracciati] : perGiorno) {
-        std::sort(tracciati.begin(), tracciati.end(), [](const TracciatoRecord* a, const TracciatoRecord* b) {
-            return std::find(std::begin(kTracciatiServizi), std::end(kTracciatiServizi), a)
-                < std::find(std::begin(kTracciatiServizi), std::end(kTracciatiServizi), b);
-        });
+    for (const auto& [giorno, file] : perGiorno) {
         EsportazionePrecedente precedente { giorno, {} };
-        for (const TracciatoRecord* tracciato : tracciati)
-            precedente.file.emplace_back(tracciato->nome);
+        for (std::size_t t = 0; t < file.size(); ++t)
+            if (file[t])
+                precedente.file.emplace_back(kTracciatiServizi[t]->nome);
         precedenti.push_back(std::move(precedente));
     }
     return precedenti;

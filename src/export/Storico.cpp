@@ -43,15 +43,20 @@ std::string timbroStorico(platform::LocalTime istante, PrecisioneTimbro precisio
     return timbro;
 }
 
-std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione)
+std::optional<platform::LocalTime> ultimaScrittura(const std::string& sFile)
 {
     std::error_code errore;
     const auto scrittura = fs::last_write_time(platform::percorsoNativo(sFile), errore);
     if (errore)
-        return {};
+        return std::nullopt;
     using namespace std::chrono;
-    const auto istante = floor<seconds>(file_clock::to_sys(scrittura));
-    return timbroStorico(platform::toLocalTime(istante), precisione);
+    return platform::toLocalTime(floor<seconds>(file_clock::to_sys(scrittura)));
+}
+
+std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione)
+{
+    const std::optional<platform::LocalTime> istante = ultimaScrittura(sFile);
+    return istante ? timbroStorico(*istante, precisione) : std::string();
 }
 
 std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string& nome)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "platform/Clock.h"
@@ -12,6 +13,9 @@ enum class PrecisioneTimbro { Minuto, Secondo };
 // "YYYY-MM-DD HH.MM", or "YYYY-MM-DD HH.MM.SS" with the seconds rounded down to an even number:
 // the two-second resolution of the file times the history names were first made from.
 std::string timbroStorico(platform::LocalTime istante, PrecisioneTimbro precisione);
+
+// The file's last-write time in local time; nothing when it cannot be read.
+std::optional<platform::LocalTime> ultimaScrittura(const std::string& sFile);
 
 // The file's last-write time as the history name's stamp; the empty text when it cannot be read.
 std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione);

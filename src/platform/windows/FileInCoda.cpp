@@ -194,8 +194,13 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
     }
 
     // Cut short: the system says why at the next write. The record comes out again either way.
-    const DWORD errore
-        = riuscita ? scriviTutto(stato_->handle, testo.data() + fatti, quanti - fatti, stato_->nativo) : GetLastError();
+    DWORD errore = GetLastError();
+    if (riuscita) {
+        DWORD resto = 0;
+        errore = WriteFile(stato_->handle, testo.data() + fatti, quanti - fatti, &resto, nullptr)
+            ? motivoScritturaCorta(stato_->nativo)
+            : GetLastError();
+    }
     const std::filesystem::path nome = stato_->nativo;
     if (SetFilePointerEx(stato_->handle, stato_->fine, nullptr, FILE_BEGIN))
         SetEndOfFile(stato_->handle);
