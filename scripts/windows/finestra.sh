@@ -162,22 +162,6 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
   xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente.png"
   echo "Screenshot of the main window after the run of $utente: $LAVORO/schermate/$utente.png"
   if [ "$utente" = rossi ]; then
-    # The same month again: the summary warns that its dates were exported today, and the files
-    # are this run's.
-    xdotool windowfocus --sync "$principale"
-    xdotool key Return
-    for _ in $(seq "$ATTESA"); do
-      [ "$(grep -c "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null)" -ge 2 ] && break
-      sleep 1
-    done
-    box="$(aspetta_finestra 'ov_pip')" || exit 1
-    xdotool windowfocus --sync "$box"
-    xdotool key Return
-    sleep 2
-    # Wine may give the window another X window meanwhile: it is looked for again by its title.
-    principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')" || exit 1
-    xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente-di-nuovo.png"
-    echo "Screenshot of the main window after the same month again: $LAVORO/schermate/$utente-di-nuovo.png"
     # "Apri cartella" (Alt+A) opens the output folder in the system's file manager.
     xdotool windowfocus --sync "$principale"
     xdotool key alt+a

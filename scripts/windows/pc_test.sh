@@ -42,19 +42,25 @@ nessun_completata() {
   ! grep -q "^Operazione completata\." "$1.out"
 }
 
-# --- A plain file named storico: nothing moves, and the copy says why. ---
-CARTELLA="$LAVORO/storico_file"
-esporta "$CARTELLA" "$LAVORO/primo" || fallito "the first run into $CARTELLA: $(cat "$LAVORO/primo.err")"
-rm -rf "$CARTELLA/storico"
-echo "un file" >"$CARTELLA/storico"
-if esporta "$CARTELLA" "$LAVORO/storico_file"; then fallito "a run with a plain file named storico ended well"; fi
-grep -q "Impossibile copiare nello storico il file .*ACCESSI.DAT: una parte del percorso non è una cartella\." \
-  "$LAVORO/storico_file.err" || fallito "a plain file named storico: $(cat "$LAVORO/storico_file.err")"
-stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "a plain file named storico changed the previous export"
-nessun_completata "$LAVORO/storico_file" || fallito "a plain file named storico: the summary says complete"
-echo "A plain file named storico: $(head -1 "$LAVORO/storico_file.err")"
+# A first export into the folder, then what the PC does to it ($3, a command), then a second run
+# that must stop with the message ($4) and leave the first run's files whole.
+dopo_un_guasto() { # NAME FOLDER COMMAND MESSAGE
+  esporta "$2" "$LAVORO/$1_primo" || fallito "the first run into $2: $(cat "$LAVORO/$1_primo.err")"
+  eval "$3"
+  if esporta "$2" "$LAVORO/$1"; then fallito "$1: the run ended well"; fi
+  grep -q "$4" "$LAVORO/$1.err" || fallito "$1: $(cat "$LAVORO/$1.err")"
+  stessi_file "$2" "$RIFERIMENTO" || fallito "$1: the previous export changed"
+  [ ! -d "$2/storico" ] || [ -z "$(ls -A "$2/storico")" ] || fallito "$1: a copy stays in storico: $(ls "$2/storico")"
+  nessun_completata "$LAVORO/$1" || fallito "$1: the summary says complete"
+  echo "$1: $(head -1 "$LAVORO/$1.err")"
+}
 
-# --- The same period twice: the second summary names the first export; the files are its own. ---
+# A plain file named storico: nothing moves, and the copy says why.
+CARTELLA="$LAVORO/storico_file"
+dopo_un_guasto "A plain file named storico" "$CARTELLA" 'rm -rf "$CARTELLA/storico"; echo x >"$CARTELLA/storico"' \
+  "Impossibile copiare nello storico il file .*ACCESSI.DAT: una parte del percorso non è una cartella\."
+
+# The same period twice: the second summary names the first export; the files are its own.
 CARTELLA="$LAVORO/di_nuovo"
 esporta "$CARTELLA" "$LAVORO/di_nuovo_primo" || fallito "the first run into $CARTELLA: $(cat "$LAVORO/di_nuovo_primo.err")"
 esporta "$CARTELLA" "$LAVORO/di_nuovo" || fallito "the same period again: $(cat "$LAVORO/di_nuovo.err")"
@@ -63,19 +69,13 @@ grep -q "ATTENZIONE: il periodo dal 01/01/2000 al 31/12/2099 comprende date già
 stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "the same period again: the files are not the run's"
 echo "The same period twice: $(grep "^ATTENZIONE: il periodo" "$LAVORO/di_nuovo.out")"
 
-# --- A disk that fills during the history copy: the previous files stay whole. ---
+# A disk that fills during the history copy: the previous files stay whole.
 PIENO="$LAVORO/pieno"
 mkdir -p "$PIENO"
 if mount -t tmpfs -o size=2m tmpfs "$PIENO" 2>/dev/null; then
-  esporta "$PIENO" "$LAVORO/pieno_primo" || fallito "the first run on the small disk: $(cat "$LAVORO/pieno_primo.err")"
-  dd if=/dev/zero of="$PIENO/riempitivo" bs=4k >/dev/null 2>&1
-  if esporta "$PIENO" "$LAVORO/pieno"; then fallito "a run on a full disk ended well"; fi
-  grep -q "Impossibile copiare nello storico il file .*: spazio su disco esaurito\." "$LAVORO/pieno.err" \
-    || fallito "a full disk during the history copy: $(cat "$LAVORO/pieno.err")"
-  stessi_file "$PIENO" "$RIFERIMENTO" || fallito "a full disk during the history copy cost the previous export"
-  [ -z "$(ls -A "$PIENO/storico")" ] || fallito "a full disk left a copy in storico: $(ls "$PIENO/storico")"
-  nessun_completata "$LAVORO/pieno" || fallito "a full disk: the summary says complete"
-  echo "A disk that fills during the history copy: $(head -1 "$LAVORO/pieno.err")"
+  dopo_un_guasto "A disk that fills during the history copy" "$PIENO" \
+    'dd if=/dev/zero of="$PIENO/riempitivo" bs=4k >/dev/null 2>&1' \
+    "Impossibile copiare nello storico il file .*: spazio su disco esaurito\."
   umount "$PIENO"
 else
   echo "A disk that fills: not tried, a tmpfs cannot be mounted here"
@@ -87,7 +87,7 @@ GRANDE="$LAVORO/grande.sqlite"
 ORVELLA_SERVER_DB="$GRANDE" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" "$ROOT/build/tests/esporta_pratica" --stand-in \
   --vaccini rossi demo 2000-01-01 2099-12-31 "$LAVORO/grande_linux" >/dev/null
 
-# --- Two runs at once on one folder: the second writes nothing, or runs after the first. ---
+# Two runs at once on one folder: the second writes nothing, or runs after the first.
 CARTELLA="$LAVORO/due"
 export PRATICA_RUN="$GRANDE"
 RIFERIMENTO="$LAVORO/grande_linux"
@@ -116,7 +116,8 @@ else
   echo "Two runs at once: the second ran after the first, the files are whole"
 fi
 
-# --- A run killed midway: the next run removes the extract it left. ---
+# A run killed midway: the next run in its folder is not stopped by its lock, and removes the
+# extract it left.
 TEMP="$(cartella_wine '%TEMP%')"
 # Started here, not through esporta: $! must be the program's own process.
 ORVELLA_SERVER_DB="$(finestre "$GRANDE")" wine "$BUILD/tests/esporta_pratica.exe" --vaccini rossi demo 2000-01-01 \
@@ -130,7 +131,7 @@ kill -9 "$ucciso" 2>/dev/null
 wait "$ucciso" 2>/dev/null
 if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
   rimasta="$(cd "$TEMP" && echo ov_pip-*)"
-  PRATICA_RUN="$PRATICA" esporta "$LAVORO/dopo" "$LAVORO/dopo" || fallito "the run after a killed one: $(cat "$LAVORO/dopo.err")"
+  PRATICA_RUN="$PRATICA" esporta "$LAVORO/ucciso" "$LAVORO/dopo" || fallito "the run after a killed one: $(cat "$LAVORO/dopo.err")"
   if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
     fallito "the extract of a killed run stays: $(cd "$TEMP" && echo ov_pip-*)"
   else

@@ -997,23 +997,6 @@ TEST_F(EsportazioneTracciatoTest, FolderHeldByAnotherRunIsLeftAsItIs)
     EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
 }
 
-// The extract of a run whose program died holds the patients' data: the next run removes it,
-// and only it.
-TEST_F(EsportazioneTracciatoTest, ExtractOfADeadRunIsRemovedByTheNextRun)
-{
-    const std::string morto = cartelle.sDirTemporanea + "ov_pip-99999999-b"; // no such process
-    const std::string altro = cartelle.sDirTemporanea + "ov_pip-99999999"; // not one of ours
-    for (const std::string& cartella : { morto, altro }) {
-        fs::create_directories(cartella);
-        writeFile(cartella + "/zzz_xml.tmp", "<Elenco_prestazioni_incentivanti/>");
-    }
-
-    esegui();
-
-    EXPECT_FALSE(fs::exists(morto));
-    EXPECT_TRUE(fs::exists(altro));
-}
-
 TEST_F(EsportazioneTracciatoTest, HistoryFolderRemovedWhileOpenIsMadeAgain)
 {
     writeFile(cartelle.output("ACCESSI.DAT"), "vecchio\r\n");

@@ -1,73 +1,17 @@
-// What a practice's PC does to a run, for real: a disk that fills during the history copy, and a
-// program that dies holding the output folder.
+// What a practice's PC does to a run, for real: a program that dies holding the output folder or
+// its extract.
 #include <gtest/gtest.h>
 
-#include <cerrno>
-#include <fcntl.h>
 #include <filesystem>
-#include <sched.h>
-#include <sys/mount.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "export/Storico.h"
 #include "platform/BloccoCartella.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 
 namespace fs = std::filesystem;
-using testing_support::readFile;
 using testing_support::writeFile;
-
-namespace {
-
-// A tmpfs of a few pages at the folder, seen by this test process alone.
-bool discoPiccolo(const fs::path& cartella)
-{
-    return ::unshare(CLONE_NEWNS) == 0 && ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0
-        && ::mount("tmpfs", cartella.c_str(), "tmpfs", 0, "size=64k") == 0;
-}
-
-// Fills the disk, then frees one page: room for part of a copy only.
-void riempiTranneUnaPagina(const fs::path& file)
-{
-    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT, 0644);
-    ASSERT_GE(fd, 0);
-    const std::string pagina(4096, 'z');
-    off_t scritti = 0;
-    for (ssize_t n; (n = ::write(fd, pagina.data(), pagina.size())) > 0;)
-        scritti += n;
-    EXPECT_EQ(errno, ENOSPC);
-    ASSERT_EQ(::ftruncate(fd, scritti - 4096), 0);
-    ::close(fd);
-}
-
-} // namespace
-
-// A copy cut short by a full disk once deleted the whole previous export, leaving a cut one.
-TEST(PcAmbulatorio, DiskFullDuringTheHistoryCopyKeepsThePreviousFileWhole)
-{
-    const testing_support::TempDir radice;
-    const fs::path cartella = radice / "KARV (ADI-PPiP)";
-    fs::create_directories(cartella);
-    if (!discoPiccolo(cartella))
-        GTEST_SKIP() << "a tmpfs can be mounted only with the right to make a mount namespace";
-    fs::create_directories(cartella / "storico");
-    std::string ppip;
-    for (int riga = 0; riga < 169; ++riga)
-        ppip += "ABCDEF12G34H567I0000001010120240000001\r\n"; // 6,760 bytes: two pages
-    writeFile(cartella / "PPIP.DAT", ppip);
-    riempiTranneUnaPagina(cartella / "riempitivo");
-
-    const Storicizzazione esito = spostaInStorico(
-        (cartella / "PPIP.DAT").string(), (cartella / "storico").string() + "/", PrecisioneTimbro::Secondo);
-
-    EXPECT_EQ(esito.esito, EsitoStorico::CopiaFallita);
-    EXPECT_EQ(esito.motivo, "spazio su disco esaurito");
-    EXPECT_EQ(readFile(cartella / "PPIP.DAT"), ppip);
-    EXPECT_TRUE(fs::is_empty(cartella / "storico"));
-    ::umount(cartella.c_str());
-}
 
 // A lock that outlived its program would stop every later export until someone found the file.
 TEST(PcAmbulatorio, FolderLockOfADeadProgramDoesNotStopTheNextRun)

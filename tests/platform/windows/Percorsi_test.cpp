@@ -46,17 +46,6 @@ TEST(PercorsiWindows, LongPathsReachWindowsInTheirLongForm)
     };
     for (const auto& caso : casi)
         EXPECT_EQ(platform::percorsoNativo(caso.percorso).wstring(), caso.atteso);
-
-    // And the history step's operations take it: a folder, a copy, a look and a deletion.
-    TempDir cartella;
-    const std::string profonda = cartella.path().string() + "\\" + std::string(120, 'k') + "\\" + std::string(120, 's');
-    ASSERT_FALSE(platform::creaCartella(profonda).has_value());
-    const std::string file = profonda + "\\2024-05-17 14.30.04_PPIP.DAT";
-    ASSERT_FALSE(platform::accodaIntero(profonda + "\\PPIP.DAT", "RIGA\r\n").has_value());
-    EXPECT_FALSE(platform::copiaFile(profonda + "\\PPIP.DAT", file).has_value());
-    EXPECT_TRUE(platform::esiste(file));
-    EXPECT_FALSE(platform::eliminaFile(profonda + "\\PPIP.DAT").has_value());
-    EXPECT_FALSE(platform::esiste(profonda + "\\PPIP.DAT"));
 }
 
 TEST(PercorsiWindows, ProgramFolderIsTheFolderOfThisProgram)
