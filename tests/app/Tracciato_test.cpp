@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -65,13 +66,16 @@ protected:
 
     void TearDown() override { platform::setClock({}); }
 
-    // Signs in and runs the action inside the export window's modal display, then closes it.
+    // Signs in as a doctor does, typing the password and Enter as the window opens with the user
+    // it remembers, and runs the action inside the export window's modal display, then closes it.
     bool accediEd(const std::function<void(TfrmMain&)>& azione)
     {
+        registro_.write("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n"
+                        "\"ultimo_utente\"=\"mario\"\n");
         TfrmLogin login;
         login.show();
-        login.txtUtente->setText("mario");
-        login.txtPw->setText("segreta");
+        login.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&login));
         bool eseguita = false;
         appenaPossibile([&] {
             for (QWidget* finestra : QApplication::topLevelWidgets()) {
@@ -82,7 +86,8 @@ protected:
                 }
             }
         });
-        login.cmdOK->click();
+        QTest::keyClicks(QApplication::focusWidget(), "segreta");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         EXPECT_TRUE(eseguita) << "the export window was never shown";
         return !login.isVisible();
     }
@@ -91,7 +96,7 @@ protected:
 
     TempDir pratica_;
     ScopedEnv db_ { "ORVELLA_SERVER_DB", (pratica_ / "ambulatorio.sqlite").string() };
-    ScopedEnv registro_ { "OV_PIP_REGISTRY", (pratica_ / "assente.reg").string() };
+    testing_support::ScopedRegistry registro_;
     DesktopDiProva desktop_;
     MessageRecorder messaggi_;
 };
@@ -142,7 +147,8 @@ TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
             + "VACCINI.DAT\n"
               "\n"
               "[Sono state scartate 3 ppip] Dettagli in:\n"
-            + output + "trx_sconosciuti.txt"
+            + output
+            + "trx_sconosciuti.txt"
             // The lines of the files above, and the services their count fields add up to.
             + "\n\nContenuto dei file:\nACCESSI.DAT: 2 righe, 2 prestazioni\nPPIP.DAT: 2 righe, 3 prestazioni\n"
               "VACCINI.DAT: 1 riga, 1 prestazione");
