@@ -21,7 +21,9 @@
 #include "hostserver/SchemaPratica.h"
 #include "hostserver/Sqlite.h"
 #include "platform/Clock.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "riepilogo/RiepilogoPdf.h"
 
 using namespace std::chrono;
 using testing_support::MessageRecorder;
@@ -183,6 +185,35 @@ TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
     }
     EXPECT_EQ(copie, 4);
     EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+}
+
+// Faults: the button enabled before there is a report or not checked after a run; Tab from Apri
+// cartella or Alt+R not reaching it; another file opened; the summary not naming the report.
+TEST_F(TracciatoTest, RiepilogoOpensTheReportTheRunWrote)
+{
+    const ScrittoreRiepilogo scrittore = setScrittoreRiepilogo(scriviRiepilogoPdf);
+    std::vector<std::string> aperti;
+    const auto opener = platform::setApriCartellaHandler([&](const std::string& percorso) {
+        aperti.push_back(percorso);
+        return true;
+    });
+    const std::string riepilogo = desktop_.output().string() + platform::separatore + "RIEPILOGO.pdf";
+    accediEd([&](TfrmMain& finestra) {
+        EXPECT_FALSE(finestra.cmdRiepilogo->isEnabled());
+        finestra.cmdCreaTracciato->click();
+        ASSERT_TRUE(finestra.cmdRiepilogo->isEnabled());
+        EXPECT_TRUE(
+            finestra.Memo1->toPlainText().endsWith(QString::fromStdString("\n\nRiepilogo: creato file " + riepilogo)));
+        finestra.cmdApriCartella->setFocus();
+        QTest::keyClick(finestra.cmdApriCartella, Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), finestra.cmdRiepilogo);
+        QTest::keyClick(&finestra, Qt::Key_R, Qt::AltModifier);
+        QTest::qWait(200);
+    });
+    platform::setApriCartellaHandler(opener);
+    setScrittoreRiepilogo(scrittore);
+    EXPECT_EQ(aperti, std::vector<std::string> { riepilogo });
+    EXPECT_EQ(file("RIEPILOGO.pdf").substr(0, 5), "%PDF-");
 }
 
 TEST_F(TracciatoTest, TheWindowRunsItsEventsOnATimeSliceWithTheLabelOfTheServiceAtHand)
