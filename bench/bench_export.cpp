@@ -7,7 +7,8 @@
 // here and in the Windows build under Wine (its bench_export.exe) on the same practices, side by
 // side with the ratios of the targets.
 //
-//     bench_export [--runs N] [--size S]    (--size: only that many services, for profiling)
+//     bench_export [--runs N] [--size S] [--riepilogo]  (--size: only that many services, for profiling;
+//                                                   --riepilogo: only the claim report)
 //     bench_export --windows build-windows/bench/bench_export.exe [--runs N] [--size S]
 // The practices are made under $TMPDIR (or /tmp).
 
@@ -195,14 +196,17 @@ Risultati misuraRiepilogo(
             const auto inizio = Orologio::now();
             creaTracciato(unita, tabella, RunLog(), dallaData, allaData, sDirTemporanea, finestra);
             totali[conRiepilogo] = secondi(Orologio::now() - inizio);
-            if (finestra.uscita || (conRiepilogo && !fs::exists(uscita / "RIEPILOGO.pdf")))
+            std::error_code assente;
+            const auto dimensione = fs::file_size(uscita / "RIEPILOGO.pdf", assente);
+            if (finestra.uscita || (conRiepilogo && assente))
                 ++inattesi;
+            if (conRiepilogo && !assente)
+                risultati.aggiungi("pdf_mb", static_cast<double>(dimensione) / 1e6);
         }
         risultati.aggiungi("senza", totali[false]);
         risultati.aggiungi("con", totali[true]);
         risultati.aggiungi("differenza", totali[true] - totali[false]);
     }
-    risultati.aggiungi("pdf_mb", static_cast<double>(fs::file_size(uscita / "RIEPILOGO.pdf")) / 1e6);
     risultati.aggiungi("scritture",
         static_cast<double>(
             contaRighe(uscita / "ACCESSI.DAT") + contaRighe(uscita / "PPIP.DAT") + contaRighe(uscita / "VACCINI.DAT")));
@@ -369,13 +373,17 @@ int main(int argc, char** argv)
 {
     OpzioniComuni opzioni { 5 };
     std::string programmaWindows;
+    bool soloRiepilogo = false;
     for (int i = 1; i < argc; ++i) {
         if (opzioni.leggi(i, argc, argv))
             continue;
         if (std::string_view(argv[i]) == "--windows" && i + 1 < argc) {
             programmaWindows = argv[++i];
+        } else if (std::string_view(argv[i]) == "--riepilogo") {
+            soloRiepilogo = true;
         } else {
-            std::fprintf(stderr, "Uso: bench_export [--runs N] [--size S] [--windows bench_export.exe]\n");
+            std::fprintf(
+                stderr, "Uso: bench_export [--runs N] [--size S] [--riepilogo] [--windows bench_export.exe]\n");
             return 2;
         }
     }
@@ -407,8 +415,8 @@ int main(int argc, char** argv)
     // Per size: the records of the engine's runs, which the window's runs must match.
     std::map<int, double> scrittureMotore;
     std::vector<int> dimensioni = { 1000, 10000, 100000 };
-    if (solaDimensione > 0)
-        dimensioni = { solaDimensione };
+    if (solaDimensione > 0 || soloRiepilogo)
+        dimensioni = soloRiepilogo ? std::vector<int> {} : std::vector<int> { solaDimensione };
     for (const int dimensione : dimensioni) {
         const fs::path db = radice / ("pratica_" + std::to_string(dimensione) + ".sqlite");
         generaPraticaBench(db, dimensione);
@@ -476,7 +484,7 @@ int main(int argc, char** argv)
         tuttoBene = tuttoBene && figlio.riuscito && r.mediana("messaggi_inattesi") == 0 && uguali && svelta && viva;
     }
 
-    if (solaDimensione == 0) {
+    if (solaDimensione == 0 && !soloRiepilogo) {
         const fs::path db = radice / "pratica_bilanci.sqlite";
         hostserver::OpzioniPratica opzioni;
         opzioni.oggi = kOggi;
