@@ -48,7 +48,8 @@ std::string nonScritti(std::int32_t n)
 // The file's own name, as the box names it.
 std::string nomeFile(const std::string& sFile)
 {
-    return sFile.substr(sFile.rfind(platform::separatore) + 1);
+    // Either separator: a path given with forward slashes is as good to Windows.
+    return sFile.substr(sFile.find_last_of("/\\") + 1);
 }
 
 // Shown and logged: the run's own refusals.
