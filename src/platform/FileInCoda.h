@@ -23,8 +23,9 @@ public:
     std::optional<std::string> apri(const std::string& percorso);
     // Appends one record to the open file.
     std::optional<std::string> accoda(std::string_view testo);
-    // Closes now, so that a late failure is seen: a network file system reports some only here,
-    // and on Linux a file removed meanwhile from its folder took what was written with it.
+    // Has the data on the disk and closes now, so that a late failure is seen: a network file
+    // system reports some only here, and on Linux a file removed meanwhile from its folder took
+    // what was written with it.
     std::optional<std::string> chiudi();
     bool aperto() const { return stato_ != nullptr; }
 

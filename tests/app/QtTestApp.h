@@ -2,7 +2,11 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <algorithm>
 #include <functional>
+#ifdef _WIN32
+#include <shlobj.h>
+#endif
 
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
@@ -21,11 +25,31 @@ inline void appenaPossibile(std::function<void()> azione)
 
 #ifdef _WIN32
 // Windows names the Desktop through the shell, with no variable a test could point elsewhere: the
-// tests use the user's own (under Wine, the test prefix's) and leave no export folder in it.
+// tests use the user's own (under Wine, the test prefix's) and leave no export folder in it. With
+// a length, the shell's Desktop is a folder of the test's own, whose path is that long, until the
+// object goes.
 class DesktopDiProva {
 public:
-    DesktopDiProva() { pulisci(); }
-    ~DesktopDiProva() { pulisci(); }
+    explicit DesktopDiProva(std::size_t lunghezza = 0)
+    {
+        if (lunghezza > 0) {
+            wchar_t* attuale = nullptr;
+            if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, KF_FLAG_DONT_VERIFY, nullptr, &attuale)))
+                precedente_ = attuale;
+            CoTaskMemFree(attuale);
+            std::wstring lungo = dir_.path().wstring() + L"\\";
+            lungo += std::wstring(lunghezza - std::min(lunghezza, lungo.size()), L'd');
+            std::filesystem::create_directories(lungo);
+            SHSetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, lungo.c_str());
+        }
+        pulisci();
+    }
+    ~DesktopDiProva()
+    {
+        pulisci();
+        if (!precedente_.empty())
+            SHSetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, precedente_.c_str());
+    }
     DesktopDiProva(const DesktopDiProva&) = delete;
     DesktopDiProva& operator=(const DesktopDiProva&) = delete;
     std::filesystem::path desktop() const { return platform::percorsoNativo(platform::cartellaDesktop().percorso); }
@@ -37,22 +61,34 @@ private:
         std::error_code ignorato;
         std::filesystem::remove_all(output(), ignorato);
     }
+    testing_support::TempDir dir_;
+    std::wstring precedente_;
 };
 #else
-// A Desktop of the test's own: HOME and the XDG settings point into a temporary folder.
+// A Desktop of the test's own: HOME and the XDG settings point into a temporary folder. With a
+// length, the Desktop is a folder whose path is that long.
 class DesktopDiProva {
 public:
-    DesktopDiProva()
+    explicit DesktopDiProva(std::size_t lunghezza = 0)
         : home_("HOME", dir_.path().string())
         , config_("XDG_CONFIG_HOME", (dir_ / ".config").string())
     {
+        if (lunghezza == 0)
+            return;
+        const std::string radice = dir_.path().string() + "/";
+        desktop_ = radice + std::string(lunghezza - std::min(lunghezza, radice.size()), 'd');
+        std::filesystem::create_directories(desktop_);
+        std::filesystem::create_directories(dir_ / ".config");
+        testing_support::writeFile(
+            dir_ / ".config" / "user-dirs.dirs", "XDG_DESKTOP_DIR=\"" + desktop_.string() + "\"\n");
     }
-    std::filesystem::path desktop() const { return dir_ / "Desktop"; }
+    std::filesystem::path desktop() const { return desktop_; }
     std::filesystem::path output() const { return desktop() / "KARV (ADI-PPiP)"; }
 
 private:
     testing_support::TempDir dir_;
     testing_support::ScopedEnv home_;
     testing_support::ScopedEnv config_;
+    std::filesystem::path desktop_ = dir_ / "Desktop";
 };
 #endif

@@ -142,7 +142,8 @@ TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
             + "VACCINI.DAT\n"
               "\n"
               "[Sono state scartate 3 ppip] Dettagli in:\n"
-            + output + "trx_sconosciuti.txt"
+            + output
+            + "trx_sconosciuti.txt"
             // The lines of the files above, and the services their count fields add up to.
             + "\n\nContenuto dei file:\nACCESSI.DAT: 2 righe, 2 prestazioni\nPPIP.DAT: 2 righe, 3 prestazioni\n"
               "VACCINI.DAT: 1 riga, 1 prestazione");
@@ -177,6 +178,43 @@ TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
     }
     EXPECT_EQ(copie, 4);
     EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+}
+
+// A Desktop redirected into a synced or shared folder can be long: on Windows the output folder's
+// files are then reached only in the "\\?\" form, which the C runtime's path calls refuse. The
+// first run's files are dated on either side of the change to summer time, so that a time read
+// with today's offset misnames one of them, whenever the test runs.
+TEST_F(TracciatoTest, TwoRunsOnALongDesktopMoveTheFirstIntoHistoryUnderItsOwnTimesAndWarn)
+{
+    const testing_support::ScopedTimeZone roma("CET-1CEST,M3.5.0,M10.5.0/3");
+    if (!roma.available())
+        GTEST_SKIP() << "local time follows the system's zone only";
+    const DesktopDiProva lungo(230);
+    ASSERT_EQ(platform::cartellaDesktop().percorso.size(), 230u);
+    std::string memo;
+    accediEd([&](TfrmMain& finestra) {
+        EXPECT_TRUE(finestra.cmdApriCartella->isEnabled());
+        finestra.cmdCreaTracciato->click();
+        // 23:30 in Rome the day before the change, and noon in summer.
+        testing_support::setLastWriteTime(lungo.output() / "PPIP.DAT", sys_days { 2026y / March / 28 } + 22h + 30min);
+        for (const char* nome : { "ACCESSI.DAT", "VACCINI.DAT" })
+            testing_support::setLastWriteTime(lungo.output() / nome, sys_days { 2026y / July / 1 } + 10h);
+        finestra.cmdCreaTracciato->click();
+        memo = finestra.Memo1->toPlainText().toStdString();
+        EXPECT_TRUE(finestra.cmdApriCartella->isEnabled());
+    });
+
+    EXPECT_EQ(messaggi_.messaggi(), (std::vector<std::string> { "Procedura terminata.", "Procedura terminata." }));
+    const std::filesystem::path storico = lungo.output() / "storico";
+    EXPECT_EQ(readFile(storico / "2026-03-28 23.30.00_PPIP.DAT"),
+        "BNCLCU80A01F205X00012300810/11/202600001\r\n"
+        "ABCDEF12G34H567I00012300810/11/202600002\r\n");
+    EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+    EXPECT_TRUE(std::filesystem::exists(storico / "2026-07-01 12.00.00_ACCESSI.DAT"));
+    EXPECT_TRUE(memo.ends_with("comprende date gi\xC3\xA0 esportate il 28/03/2026 (PPIP.DAT) e il 01/07/2026 "
+                               "(ACCESSI.DAT, VACCINI.DAT): prima di inviare, verificare che quei file non siano "
+                               "gi\xC3\xA0 stati inviati."))
+        << memo;
 }
 
 TEST_F(TracciatoTest, TheWindowRunsItsEventsOnATimeSliceWithTheLabelOfTheServiceAtHand)

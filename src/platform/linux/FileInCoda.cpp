@@ -207,8 +207,13 @@ std::optional<std::string> FileInCoda::chiudi()
     // query of the file's times makes the next write store them anew, which doubled its cost.
     struct stat stato { };
     const bool eliminato = ::fstat(fd, &stato) == 0 && stato.st_nlink == 0;
-    if (::close(fd) != 0)
-        return motivo(errno);
+    // Once per file, not per record: a network file system may report a write it could not
+    // complete only when the data is sent.
+    int errore = ::fsync(fd) != 0 ? errno : 0;
+    if (::close(fd) != 0 && errore == 0)
+        errore = errno;
+    if (errore != 0)
+        return motivo(errore);
     if (eliminato)
         return "il file \xE8 stato eliminato durante l'esportazione";
     return std::nullopt;
