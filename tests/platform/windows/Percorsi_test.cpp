@@ -75,19 +75,4 @@ TEST(PercorsiWindows, DesktopIsTheShellsKnownFolder)
     CoTaskMemFree(atteso);
 }
 
-// Windows allows a name that UTF-8 cannot spell, an unpaired surrogate: read as UTF-8 text, it
-// would end the run before it starts.
-TEST(PercorsiWindows, NoNameInTheTemporaryFolderEndsTheCleanUp)
-{
-    TempDir radice;
-    const std::wstring strano = radice.path().wstring() + L"\\ov_pip-\xD800.tmp";
-    const HANDLE file
-        = CreateFileW(strano.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(file, INVALID_HANDLE_VALUE);
-    CloseHandle(file);
-
-    EXPECT_NO_THROW(platform::rimuoviCartellePrivateAbbandonate(radice.path().string() + "\\"));
-    EXPECT_NE(GetFileAttributesW(strano.c_str()), INVALID_FILE_ATTRIBUTES);
-}
-
 } // namespace
