@@ -123,7 +123,8 @@ void TfrmLogin::FormCreate()
         // The window is still built; the remaining creation steps are skipped.
         platform::mostraMessaggio(errore.what());
     }
-    txtUtente->setFocus();
+    // With the user known, the password is what is left to type.
+    (txtUtente->text().isEmpty() ? txtUtente : txtPw)->setFocus();
 }
 
 void TfrmLogin::cmdOKClick()

@@ -123,8 +123,8 @@ std::string cartellaOutput()
 
 TfrmMain::TfrmMain(QWidget* parent)
     : QDialog(parent,
-        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint)
+        Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
+            | Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)
 {
     setWindowTitle(QStringLiteral("Orva-Zezavazoza Tracciato Puglia"));
     setWindowIcon(iconaProgramma());
@@ -170,15 +170,15 @@ TfrmMain::TfrmMain(QWidget* parent)
 
     Bevel1 = new QFrame(this);
     Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    scala_.posiziona(Bevel1, QRect(280, 4, 345, 131));
+    scala_.posizionaEstendibile(Bevel1, QRect(280, 4, 345, 131), Qt::Horizontal | Qt::Vertical);
 
     lblLog = new QLabel(QStringLiteral("---"), this);
     lblLog->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblLog->setAccessibleName(QStringLiteral("Avanzamento"));
-    scala_.posiziona(lblLog, QRect(289, 8, 327, 40));
+    scala_.posizionaEstendibile(lblLog, QRect(289, 8, 327, 40), Qt::Horizontal);
 
     Memo1 = new QPlainTextEdit(this);
-    scala_.posiziona(Memo1, QRect(280, 4, 345, 132));
+    scala_.posizionaEstendibile(Memo1, QRect(280, 4, 345, 132), Qt::Horizontal | Qt::Vertical);
     Memo1->setReadOnly(true);
     Memo1->setAccessibleName(QStringLiteral("Riepilogo"));
 
@@ -344,6 +344,12 @@ void TfrmMain::changeEvent(QEvent* evento)
     QDialog::changeEvent(evento);
     if (evento->type() == QEvent::FontChange && Griglia)
         disponi();
+}
+
+void TfrmMain::resizeEvent(QResizeEvent* evento)
+{
+    QDialog::resizeEvent(evento);
+    scala_.adatta();
 }
 
 void TfrmMain::disponi()

@@ -60,6 +60,7 @@ protected:
     void closeEvent(QCloseEvent* evento) override;
     void keyPressEvent(QKeyEvent* evento) override;
     void changeEvent(QEvent* evento) override;
+    void resizeEvent(QResizeEvent* evento) override;
     void showEvent(QShowEvent* evento) override;
 
 private:
@@ -74,5 +75,6 @@ private:
     // The service code table behind Griglia.
     TabellaCodici tabella_;
     bool bChiusuraRichiesta_ = false;
-    TScalaForm scala_ { *this, QSize(630, 148) };
+    // The summary grew past the design's pane: the window may be enlarged to read it whole.
+    TScalaForm scala_ { *this, QSize(630, 148), TScalaForm::Bordo::Ridimensionabile };
 };

@@ -13,6 +13,7 @@
 #include <cmath>
 
 #include "app/Logo.h"
+#include "export/EsitoTracciato.h"
 #include "tools/Cp1252.h"
 
 QFont carattereFinestra()
@@ -71,8 +72,11 @@ void centraSulloSchermo(QWidget& finestra)
 
 QMessageBox::Icon iconaMessaggio(const std::string& testo)
 {
-    if (testo == "Procedura terminata.")
+    if (testo == kProceduraTerminata)
         return QMessageBox::Information;
+    // The end of a run that has something to say: the export is there, but not to be sent unread.
+    if (testo.starts_with(std::string(kProceduraTerminata) + "\r\n"))
+        return QMessageBox::Warning;
     if (testo.find(": errore in connessione") != std::string::npos)
         return QMessageBox::Warning;
     return QMessageBox::Critical;

@@ -40,7 +40,8 @@ void impostaItaliano(QCoreApplication& applicazione);
 void centraSulloSchermo(QWidget& finestra);
 
 // The icon that fits a message's text: the program's messages are failures, except the end of
-// an export run and the host's refusal of the credentials, which the user can mend and retry.
+// an export run (a warning when it has more to say) and the host's refusal of the credentials,
+// which the user can mend and retry.
 QMessageBox::Icon iconaMessaggio(const std::string& testo);
 
 // Windows-1252 text to and from the widgets' text.

@@ -36,33 +36,64 @@ QRect scalaRettangolo(const QRect& progetto, double fattore)
     return QRect(sinistra, alto, destra - sinistra, basso - alto);
 }
 
-TScalaForm::TScalaForm(QWidget& finestra, QSize clientProgetto)
+TScalaForm::TScalaForm(QWidget& finestra, QSize clientProgetto, Bordo bordo)
     : finestra_(finestra)
     , clientProgetto_(clientProgetto)
+    , bordo_(bordo)
 {
 }
 
 void TScalaForm::posiziona(QWidget* controllo, const QRect& progetto)
 {
-    posti_.push_back({ controllo, progetto, false });
+    posti_.push_back({ controllo, progetto, false, {} });
+}
+
+void TScalaForm::posizionaEstendibile(QWidget* controllo, const QRect& progetto, Qt::Orientations direzioni)
+{
+    posti_.push_back({ controllo, progetto, false, direzioni });
 }
 
 void TScalaForm::posizionaEtichetta(QLabel* etichetta, QPoint progetto)
 {
-    posti_.push_back({ etichetta, QRect(progetto, QSize()), true });
+    posti_.push_back({ etichetta, QRect(progetto, QSize()), true, {} });
 }
 
 double TScalaForm::applica()
 {
-    const double fattore = fattoreScala(finestra_.font());
-    finestra_.setFixedSize(scalaRettangolo(QRect(QPoint(), clientProgetto_), fattore).size());
+    fattore_ = fattoreScala(finestra_.font());
+    const QSize dimensione = scalaRettangolo(QRect(QPoint(), clientProgetto_), fattore_).size();
+    if (bordo_ == Bordo::Fisso) {
+        finestra_.setFixedSize(dimensione);
+    } else {
+        finestra_.setMinimumSize(dimensione);
+        // A window the user has not enlarged keeps the design's size at the new scale.
+        const bool comeProgetto = dimensioneScalata_.isEmpty() || finestra_.size() == dimensioneScalata_;
+        finestra_.resize(comeProgetto ? dimensione : finestra_.size().expandedTo(dimensione));
+    }
+    dimensioneScalata_ = dimensione;
     for (const Posto& posto : posti_) {
         if (posto.etichetta) {
-            posto.controllo->move(scalaRettangolo(posto.progetto, fattore).topLeft());
+            posto.controllo->move(scalaRettangolo(posto.progetto, fattore_).topLeft());
             posto.controllo->adjustSize();
-        } else {
-            posto.controllo->setGeometry(scalaRettangolo(posto.progetto, fattore));
         }
     }
-    return fattore;
+    adatta();
+    return fattore_;
+}
+
+void TScalaForm::adatta()
+{
+    if (dimensioneScalata_.isEmpty())
+        return;
+    const QSize guadagno = (finestra_.size() - dimensioneScalata_).expandedTo(QSize(0, 0));
+    for (const Posto& posto : posti_) {
+        if (posto.etichetta)
+            continue;
+        QRect rettangolo = scalaRettangolo(posto.progetto, fattore_);
+        if (posto.estensione & Qt::Horizontal)
+            rettangolo.setWidth(rettangolo.width() + guadagno.width());
+        if (posto.estensione & Qt::Vertical)
+            rettangolo.setHeight(rettangolo.height() + guadagno.height());
+        posto.controllo->setGeometry(rettangolo);
+    }
 }

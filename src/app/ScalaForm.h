@@ -18,27 +18,40 @@ double fattoreScala(const QFont& carattere);
 // that meet in the design still meet.
 QRect scalaRettangolo(const QRect& progetto, double fattore);
 
-// A window's design geometry, laid out again at the scale of the window's current font.
+// A window's design geometry, laid out again at the scale of the window's current font. A fixed
+// window has exactly the design's size; a resizable one starts at it, never gets smaller, and
+// gives the room it gains to the controls that stretch.
 class TScalaForm {
 public:
-    TScalaForm(QWidget& finestra, QSize clientProgetto);
+    enum class Bordo { Fisso, Ridimensionabile };
+
+    TScalaForm(QWidget& finestra, QSize clientProgetto, Bordo bordo = Bordo::Fisso);
 
     // A control with a fixed design rectangle.
     void posiziona(QWidget* controllo, const QRect& progetto);
+    // A control whose design rectangle grows with the window, in the directions given.
+    void posizionaEstendibile(QWidget* controllo, const QRect& progetto, Qt::Orientations direzioni);
     // A label sized to its own text, its top-left corner where the design puts it.
     void posizionaEtichetta(QLabel* etichetta, QPoint progetto);
 
     // Places the window and its controls; returns the scale used.
     double applica();
+    // Places the controls again for the window's current size; called when it is resized.
+    void adatta();
 
 private:
     struct Posto {
         QWidget* controllo;
         QRect progetto;
         bool etichetta;
+        Qt::Orientations estensione;
     };
 
     QWidget& finestra_;
     QSize clientProgetto_;
+    Bordo bordo_;
+    double fattore_ = 1.0;
+    // The design's size at the last scale, or empty before the first.
+    QSize dimensioneScalata_;
     std::vector<Posto> posti_;
 };

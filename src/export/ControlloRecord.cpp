@@ -199,9 +199,10 @@ ControlloTracciato controllaTracciato(const UnitaFormMain& unita, const Periodo&
         if (sFile.empty() || !platform::esiste(sFile))
             continue;
         const RigheDifettose righe = righeDifettose(sFile, tracciato, periodo);
-        const std::string avviso = avvisoRecord(tracciato, righe);
-        if (!avviso.empty())
-            controllo.avvisi += (controllo.avvisi.empty() ? "\r\n\r\n" : "\r\n") + avviso;
+        if (righe.n > 0)
+            controllo.avvisi.push_back({ avvisoRecord(tracciato, righe),
+                { std::to_string(righe.n) + (righe.n == 1 ? " riga di " : " righe di ") + tracciato.nome
+                    + (righe.n == 1 ? " non conforme" : " non conformi") + " al tracciato." } });
         controllo.conteggi += (controllo.conteggi.empty() ? "\r\n\r\nContenuto dei file:\r\n" : "\r\n")
             + std::string(tracciato.nome) + ": " + quante(righe.righe, " riga", " righe")
             + (tracciato.larghezzaNumero > 0 ? ", " + quante(righe.prestazioni, " prestazione", " prestazioni") : "");

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "export/EsitoTracciato.h"
 #include "export/Records.h"
 #include "export/UnitaFormMain.h"
 
@@ -67,10 +68,10 @@ RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& t
 std::string avvisoRecord(const TracciatoRecord& tracciato, const RigheDifettose& righe);
 
 // The fixed-width files of the run (BILSALU.DAT, ACCESSI.DAT, PPIP.DAT and VACCINI.DAT) read
-// back once, for the end of the summary: the warnings, empty when every record is sound, and then
-// what each file written holds, its lines and, where records carry a count, the services.
+// back once, for the summary: a warning per file whose records are not all sound, and what each
+// file written holds, its lines and, where records carry a count, the services.
 struct ControlloTracciato {
-    std::string avvisi;
+    std::vector<AvvisoTracciato> avvisi;
     std::string conteggi;
 };
 ControlloTracciato controllaTracciato(const UnitaFormMain& unita, const Periodo& periodo);

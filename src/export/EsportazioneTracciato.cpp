@@ -40,6 +40,12 @@ std::string nonScritti(std::int32_t n)
     return n == 1 ? " (1 record non scritto)" : " (" + std::to_string(n) + " record non scritti)";
 }
 
+// The file's own name, as the box names it.
+std::string nomeFile(const std::string& sFile)
+{
+    return sFile.substr(sFile.rfind(platform::separatore) + 1);
+}
+
 // Shown and logged: the run's own refusals.
 void errore(const RunLog& log, const std::string& messaggio)
 {
@@ -145,19 +151,19 @@ std::string percorsoCopiaDebug(const std::string& sDirOutput)
     return platform::percorsoCopiaEstratto(sDirOutput);
 }
 
-std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
+EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
     const std::function<std::int32_t(const std::string&)>& nonScrittiIn)
 {
     const auto mancanti = [&nonScrittiIn](const std::string& sFile) { return nonScrittiIn ? nonScrittiIn(sFile) : 0; };
+    EsitoTracciato esito;
+    esito.sContratto = sContratto;
     // Failed writes that left no file at all: nothing of the export was written.
     const bool nienteScritto = nNonRiuscite > 0
         && std::none_of(std::begin(kFileTracciato), std::end(kFileTracciato),
             [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
-    std::string riepilogo
-        = std::string(nienteScritto  ? "Operazione non riuscita: nessun file scritto."
-                  : nNonRiuscite > 0 ? "Operazione non completata: alcuni record non sono stati scritti."
-                                     : "Operazione completata.")
-        + "       Tipo (" + sContratto + ")" + kCrLf;
+    esito.primaRiga = nienteScritto ? "Operazione non riuscita: nessun file scritto."
+        : nNonRiuscite > 0          ? "Operazione non completata: alcuni record non sono stati scritti."
+                                    : kOperazioneCompletata;
     // A file made, with what did not go into it; a file none of whose records went in is named
     // with them, never reported as a period without any.
     const auto riga = [&](const std::string& sFile, const char* creato, const char* nonCreato, const char* nessuno,
@@ -170,39 +176,57 @@ std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sC
         return kCrLf + std::string(nessuno);
     };
     if (sContratto == "PLS")
-        riepilogo += riga(unita.sFileBilsalu, "Bilanci: creato file ",
+        esito.file += riga(unita.sFileBilsalu, "Bilanci: creato file ",
             "Bilanci: ", "Bilanci: nessun bilancio di salute trovato nel periodo selezionato", kCrLf);
-    riepilogo += riga(unita.sFileAccessi, "Visite: creato file ",
+    esito.file += riga(unita.sFileAccessi, "Visite: creato file ",
         "Visite: ", "Visite: nessuna visita trovata nel periodo selezionato", kCrLf);
-    riepilogo += riga(unita.sFilePpip, "Prestazioni: creato file ",
+    esito.file += riga(unita.sFilePpip, "Prestazioni: creato file ",
         "Prestazioni: ", "Prestazioni: nessuna prestazione trovata nel periodo selezionato", "");
-    riepilogo += riga(unita.sFileVaccini, "Vaccini: creato file ",
+    esito.file += riga(unita.sFileVaccini, "Vaccini: creato file ",
         "Vaccini: ", "Vaccini: nessuna prestazione trovata nel periodo selezionato", "");
     const std::int32_t nSconosciuti = mancanti(unita.sFileSconosciuti);
     if (platform::esiste(unita.sFileSconosciuti) || nSconosciuti > 0)
-        riepilogo += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
+        esito.file += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
             + " ppip] Dettagli in:" + kCrLf + unita.sFileSconosciuti
             + (nSconosciuti > 0 ? nonScritti(nSconosciuti) : "");
-    if (nNonRiuscite > 0)
-        riepilogo += std::string(kCrLf) + kCrLf + "ATTENZIONE: " + std::to_string(nNonRiuscite)
-            + " scritture non riuscite, il tracciato non \xE8 completo.";
-    return riepilogo;
+    if (nNonRiuscite > 0) {
+        AvvisoTracciato avviso { "ATTENZIONE: " + std::to_string(nNonRiuscite)
+                + " scritture non riuscite, il tracciato non \xE8 completo.",
+            {} };
+        for (const auto sFile : kFileTracciato) {
+            if (const std::int32_t n = mancanti(unita.*sFile); n > 0)
+                avviso.brevi.push_back(std::to_string(n) + " record di " + nomeFile(unita.*sFile)
+                    + (n == 1 ? " non scritto." : " non scritti."));
+        }
+        if (avviso.brevi.empty())
+            avviso.brevi.push_back(std::to_string(nNonRiuscite) + " scritture non riuscite.");
+        esito.avvisi.push_back(std::move(avviso));
+    }
+    return esito;
 }
 
-std::string avvisiTracciato(
+std::vector<AvvisoTracciato> avvisiTracciato(
     std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati, const std::string& sContratto)
 {
-    std::string avvisi;
-    if (nChiamateNonRiuscite > 0)
-        avvisi += "ATTENZIONE: " + std::to_string(nChiamateNonRiuscite)
-            + " chiamate al gestionale non riuscite, il tracciato non \xE8 completo." + kCrLf;
-    if (const std::string avviso = avvisoBilanciTralasciati(tralasciati); !avviso.empty())
-        avvisi += avviso + kCrLf;
+    std::vector<AvvisoTracciato> avvisi;
+    if (nChiamateNonRiuscite > 0) {
+        const std::string chiamate = std::to_string(nChiamateNonRiuscite)
+            + (nChiamateNonRiuscite == 1 ? " chiamata al gestionale non riuscita"
+                                         : " chiamate al gestionale non riuscite");
+        avvisi.push_back({ "ATTENZIONE: " + std::to_string(nChiamateNonRiuscite)
+                + " chiamate al gestionale non riuscite, il tracciato non \xE8 completo.",
+            { chiamate + "." } });
+    }
+    if (const std::string avviso = avvisoBilanciTralasciati(tralasciati); !avviso.empty()) {
+        const std::int32_t n = tralasciati.senzaCodiceFiscale + tralasciati.senzaData;
+        avvisi.push_back({ avviso,
+            { std::to_string(n) + (n == 1 ? " bilancio di salute non inserito" : " bilanci di salute non inseriti")
+                + " in BILSALU.DAT." } });
+    }
     if (sContratto != "MMG" && sContratto != "PLS")
-        avvisi += "ATTENZIONE: il contratto letto da Orvella (\"" + sContratto
-            + "\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni sono state scartate." + kCrLf;
-    if (!avvisi.empty())
-        avvisi += kCrLf;
+        avvisi.push_back({ "ATTENZIONE: il contratto letto da Orvella (\"" + sContratto
+                + "\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni sono state scartate.",
+            { "Contratto non riconosciuto (\"" + sContratto + "\"): tutte le prestazioni scartate." } });
     return avvisi;
 }
 
@@ -365,14 +389,21 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     for (const auto sFile : kFileTracciato)
         fileEsecuzione.chiudi(unita.*sFile);
 
-    const ControlloTracciato controllo = controllaTracciato(unita, periodo);
-    finestra.mostraMemo1(
-        avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)
-        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
-            [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); })
-        + controllo.avvisi + controllo.conteggi + avvisoEsportazioniPrecedenti(precedenti, periodo));
+    // One outcome for the summary and the box, the run's warnings first in both.
+    EsitoTracciato esito = riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
+        [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); });
+    std::vector<AvvisoTracciato> avvisi
+        = avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto);
+    std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));
+    ControlloTracciato controllo = controllaTracciato(unita, periodo);
+    std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
+    if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti, periodo); !ripetuto.testo.empty())
+        avvisi.push_back(std::move(ripetuto));
+    esito.avvisi = std::move(avvisi);
+    esito.conteggi = std::move(controllo.conteggi);
+    finestra.mostraMemo1(esito.riepilogo());
     elimina(sFileXml);
     log.suLog("Procedura terminata");
-    platform::mostraMessaggio("Procedura terminata.");
+    platform::mostraMessaggio(esito.messaggioFinale());
     return true;
 }

@@ -4,8 +4,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "export/BilanciSalute.h"
+#include "export/EsitoTracciato.h"
 #include "export/FileExport.h"
 #include "export/TabellaCodici.h"
 #include "export/UnitaFormMain.h"
@@ -34,24 +36,24 @@ public:
 
 // One "Crea Tracciato" run: previous files into the history folder, the host's extract of the
 // period, health checks for a paediatrician, every patient of the extract classified once, the
-// summary in Memo1 and "Procedura terminata.". The cursor comes back and the extract file goes
-// however the run ends; an error raised inside it ends the run and goes on to the caller.
+// summary in Memo1 and the box that says how the run went. The cursor comes back and the extract
+// file goes however the run ends; an error raised inside it ends the run and goes on to the caller.
 // The host writes the extract into a private folder that the run makes under sDirTemporanea.
 // Returns false, doing nothing, when a run is already under way.
 bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const RunLog& log,
     std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirTemporanea,
     FinestraTracciato& finestra);
 
-// The summary shown in Memo1, from the files that exist now; nNonRiuscite failed writes add a
-// warning and make the first line say that the export is not complete, and nonScritti tells each
-// file's records that did not go in.
-std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
+// How the run went, from the files that exist now: the outcome's first line, the files made or
+// not and the services left out. nNonRiuscite failed writes make the first line say that the
+// export is not complete and add their warning; nonScritti tells each file's records that did not
+// go in.
+EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
     const std::function<std::int32_t(const std::string&)>& nonScritti = {});
 
-// What the summary must say before anything else, each on its own line and then an empty one:
-// host calls that failed during the run, health checks left out of BILSALU.DAT, and a contract
-// type that lets no service through. Empty when there is nothing to say.
-std::string avvisiTracciato(
+// The warnings that head the summary: host calls that failed during the run, health checks left
+// out of BILSALU.DAT, and a contract type that lets no service through.
+std::vector<AvvisoTracciato> avvisiTracciato(
     std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati, const std::string& sContratto);
 
 // Where debug mode keeps a copy of the extract.

@@ -1,5 +1,6 @@
 #include "export/EsportazioniPrecedenti.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <map>
@@ -16,7 +17,8 @@ using namespace std::chrono;
 
 namespace {
 
-constexpr const TracciatoRecord* kTracciatiServizi[] = { &kTracciatoAccessi, &kTracciatoPpip, &kTracciatoVaccini };
+constexpr const TracciatoRecord* kTracciatiServizi[]
+    = { &kTracciatoBilsalu, &kTracciatoAccessi, &kTracciatoPpip, &kTracciatoVaccini };
 
 // Whether any record of the file is dated in the period; false too when it cannot be read.
 bool comprendePeriodo(const std::string& sFile, const TracciatoRecord& tracciato, const Periodo& periodo)
@@ -68,18 +70,24 @@ std::vector<EsportazionePrecedente> esportazioniPrecedenti(
     // Per day of export, which of the files hold dates of the period, in their order.
     std::map<year_month_day, std::array<bool, std::size(kTracciatiServizi)>> perGiorno;
 
+    // An export made before the period began holds none of its dates: only later ones are read,
+    // each possibly a download where the Desktop is synced, and none older than a year.
+    const year_month_day unAnnoFa = year_month_day { floor<days>(adesso) } - years { 1 };
+    const year_month_day primoGiorno = std::max(periodo.dallaData, unAnnoFa);
+
     for (std::size_t t = 0; t < std::size(kTracciatiServizi); ++t) {
         const std::string sFile = sDirOutput + kTracciatiServizi[t]->nome;
         const std::optional<platform::LocalTime> scrittura = ultimaScrittura(sFile);
-        if (scrittura && comprendePeriodo(sFile, *kTracciatiServizi[t], periodo))
-            perGiorno[year_month_day { floor<days>(*scrittura) }][t] = true;
+        const std::optional<year_month_day> giorno
+            = scrittura ? std::optional(year_month_day { floor<days>(*scrittura) }) : std::nullopt;
+        if (giorno && *giorno >= periodo.dallaData && comprendePeriodo(sFile, *kTracciatiServizi[t], periodo))
+            perGiorno[*giorno][t] = true;
     }
 
-    const year_month_day unAnnoFa = year_month_day { floor<days>(adesso) } - years { 1 };
     for (const platform::VoceCartella& voce : platform::vociCartella(sDirStorico)) {
         const std::string nome = utf8ToCp1252(platform::percorsoUtf8(voce.nome));
         const auto copia = copiaStorico(nome);
-        if (copia && copia->first >= unAnnoFa
+        if (copia && copia->first >= primoGiorno
             && comprendePeriodo(sDirStorico + nome, *kTracciatiServizi[copia->second], periodo))
             perGiorno[copia->first][copia->second] = true;
     }
@@ -95,7 +103,8 @@ std::vector<EsportazionePrecedente> esportazioniPrecedenti(
     return precedenti;
 }
 
-std::string avvisoEsportazioniPrecedenti(const std::vector<EsportazionePrecedente>& precedenti, const Periodo& periodo)
+AvvisoTracciato avvisoEsportazioniPrecedenti(
+    const std::vector<EsportazionePrecedente>& precedenti, const Periodo& periodo)
 {
     if (precedenti.empty())
         return {};
@@ -109,7 +118,8 @@ std::string avvisoEsportazioniPrecedenti(const std::vector<EsportazionePrecedent
                                                        : ", ")
             + "il " + dataItaliana(precedenti[i].giorno) + " (" + file + ")";
     }
-    return "\r\n\r\nATTENZIONE: il periodo dal " + dataItaliana(periodo.dallaData) + " al "
-        + dataItaliana(periodo.allaData) + " comprende date gi\xE0 esportate " + quando
-        + ": prima di inviare, verificare che quei file non siano gi\xE0 stati inviati.";
+    return { "ATTENZIONE: il periodo dal " + dataItaliana(periodo.dallaData) + " al " + dataItaliana(periodo.allaData)
+            + " comprende date gi\xE0 esportate " + quando
+            + ": prima di inviare, verificare che quei file non siano gi\xE0 stati inviati.",
+        { "Il periodo comprende date gi\xE0 esportate " + quando + "." } };
 }

@@ -85,7 +85,7 @@ TEST_F(FormMainTest, ShowsItsCaptionsAndLayout)
     EXPECT_EQ(finestra.chkVacc->accessibleName(), "Zezavazoza vaccinazioni (PIPP) in tracciato separato");
     EXPECT_EQ(finestra.lblLog->text(), "---");
     EXPECT_EQ(finestra.lblVer->text(), "ver. 6");
-    EXPECT_FALSE(finestra.windowFlags() & Qt::WindowMaximizeButtonHint);
+    EXPECT_TRUE(finestra.windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(finestra.windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_FALSE(finestra.windowIcon().isNull());
 }
@@ -110,6 +110,29 @@ TEST_F(FormMainTest, LayoutIsTheDesignScaledByTheFont)
     EXPECT_EQ(finestra.dtAllaData->geometry(), scalaRettangolo(QRect(167, 65, 105, 21), fattore));
     EXPECT_EQ(finestra.cmdExit->geometry(), scalaRettangolo(QRect(192, 119, 78, 26), fattore));
     EXPECT_GE(finestra.Griglia->geometry().top(), finestra.height());
+}
+
+// The summary outgrew the design's pane: the room of an enlarged window goes to it, the controls
+// on the left stay where they are, and the window never gets smaller than the design.
+TEST_F(FormMainTest, EnlargedWindowGivesItsRoomToTheSummary)
+{
+    TfrmMain finestra;
+    QFont piccolo = finestra.font();
+    piccolo.setPixelSize(7);
+    finestra.setFont(piccolo);
+    finestra.show();
+    finestra.resize(930, 448);
+    QApplication::processEvents();
+    ASSERT_EQ(finestra.size(), QSize(930, 448));
+    EXPECT_EQ(finestra.Memo1->geometry(), QRect(280, 4, 645, 432));
+    EXPECT_EQ(finestra.Bevel1->geometry(), QRect(280, 4, 645, 431));
+    EXPECT_EQ(finestra.cmdCreaTracciato->geometry(), QRect(109, 3, 160, 28));
+    EXPECT_EQ(finestra.cmdExit->geometry(), QRect(192, 119, 78, 26));
+    // A font that changes meanwhile keeps the size the user gave.
+    piccolo.setPixelSize(8);
+    finestra.setFont(piccolo);
+    EXPECT_EQ(finestra.size(), QSize(930, 448));
+    EXPECT_EQ(finestra.minimumSize(), QSize(630, 148));
 }
 
 TEST_F(FormMainTest, GridHoldsTheCodeTableAndIsNeverVisible)

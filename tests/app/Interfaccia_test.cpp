@@ -21,6 +21,8 @@ TEST(IconaMessaggio, FitsTheText)
         { "Invalid data type for 'ultimo_utente'", QMessageBox::Critical },
         { "ole_orvapat.start(): errore in connessione\r\n\r\n  Nome utente o password errati.", QMessageBox::Warning },
         { "Procedura terminata.", QMessageBox::Information },
+        { "Procedura terminata.\r\n72 record di PPIP.DAT non scritti.\r\nDettagli nel riepilogo.",
+            QMessageBox::Warning },
     };
     for (const auto& caso : casi)
         EXPECT_EQ(iconaMessaggio(caso.testo), caso.icona) << caso.testo;

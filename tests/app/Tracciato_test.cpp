@@ -8,8 +8,11 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "QtTestApp.h"
 #include "app/FormLogin.h"
@@ -65,13 +68,16 @@ protected:
 
     void TearDown() override { platform::setClock({}); }
 
-    // Signs in and runs the action inside the export window's modal display, then closes it.
+    // Signs in as a doctor does, typing the password and Enter as the window opens with the user
+    // it remembers, and runs the action inside the export window's modal display, then closes it.
     bool accediEd(const std::function<void(TfrmMain&)>& azione)
     {
+        registro_.write("Windows Registry Editor Version 5.00\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvitel-Amberlo]\n"
+                        "\"ultimo_utente\"=\"mario\"\n");
         TfrmLogin login;
         login.show();
-        login.txtUtente->setText("mario");
-        login.txtPw->setText("segreta");
+        login.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&login));
         bool eseguita = false;
         appenaPossibile([&] {
             for (QWidget* finestra : QApplication::topLevelWidgets()) {
@@ -82,7 +88,8 @@ protected:
                 }
             }
         });
-        login.cmdOK->click();
+        QTest::keyClicks(QApplication::focusWidget(), "segreta");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
         EXPECT_TRUE(eseguita) << "the export window was never shown";
         return !login.isVisible();
     }
@@ -91,7 +98,7 @@ protected:
 
     TempDir pratica_;
     ScopedEnv db_ { "ORVELLA_SERVER_DB", (pratica_ / "ambulatorio.sqlite").string() };
-    ScopedEnv registro_ { "OV_PIP_REGISTRY", (pratica_ / "assente.reg").string() };
+    testing_support::ScopedRegistry registro_;
     DesktopDiProva desktop_;
     MessageRecorder messaggi_;
 };
@@ -191,30 +198,29 @@ TEST_F(TracciatoTest, TwoRunsOnALongDesktopMoveTheFirstIntoHistoryUnderItsOwnTim
         GTEST_SKIP() << "local time follows the system's zone only";
     const DesktopDiProva lungo(230);
     ASSERT_EQ(platform::cartellaDesktop().percorso.size(), 230u);
-    std::string memo;
+    std::map<std::string, std::string> primi; // the first run's files
     accediEd([&](TfrmMain& finestra) {
         EXPECT_TRUE(finestra.cmdApriCartella->isEnabled());
+        finestra.dtDallaData->setDate(QDate(2026, 3, 1));
         finestra.cmdCreaTracciato->click();
+        for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT" })
+            primi[nome] = readFile(lungo.output() / nome);
         // 23:30 in Rome the day before the change, and noon in summer.
         testing_support::setLastWriteTime(lungo.output() / "PPIP.DAT", sys_days { 2026y / March / 28 } + 22h + 30min);
         for (const char* nome : { "ACCESSI.DAT", "VACCINI.DAT" })
             testing_support::setLastWriteTime(lungo.output() / nome, sys_days { 2026y / July / 1 } + 10h);
         finestra.cmdCreaTracciato->click();
-        memo = finestra.Memo1->toPlainText().toStdString();
         EXPECT_TRUE(finestra.cmdApriCartella->isEnabled());
     });
 
-    EXPECT_EQ(messaggi_.messaggi(), (std::vector<std::string> { "Procedura terminata.", "Procedura terminata." }));
+    EXPECT_EQ(messaggi_.messaggi(),
+        (std::vector<std::string> { "Procedura terminata.",
+            "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate il 28/03/2026 (PPIP.DAT) e il "
+            "01/07/2026 (ACCESSI.DAT, VACCINI.DAT).\r\nDettagli nel riepilogo." }));
     const std::filesystem::path storico = lungo.output() / "storico";
-    EXPECT_EQ(readFile(storico / "2026-03-28 23.30.00_PPIP.DAT"),
-        "BNCLCU80A01F205X00012300810/11/202600001\r\n"
-        "ABCDEF12G34H567I00012300810/11/202600002\r\n");
-    EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
-    EXPECT_TRUE(std::filesystem::exists(storico / "2026-07-01 12.00.00_ACCESSI.DAT"));
-    EXPECT_TRUE(memo.ends_with("comprende date gi\xC3\xA0 esportate il 28/03/2026 (PPIP.DAT) e il 01/07/2026 "
-                               "(ACCESSI.DAT, VACCINI.DAT): prima di inviare, verificare che quei file non siano "
-                               "gi\xC3\xA0 stati inviati."))
-        << memo;
+    EXPECT_EQ(readFile(storico / "2026-03-28 23.30.00_PPIP.DAT"), primi["PPIP.DAT"]);
+    EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_ACCESSI.DAT"), primi["ACCESSI.DAT"]);
+    EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_VACCINI.DAT"), primi["VACCINI.DAT"]);
 }
 
 TEST_F(TracciatoTest, TheWindowRunsItsEventsOnATimeSliceWithTheLabelOfTheServiceAtHand)

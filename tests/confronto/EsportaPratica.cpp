@@ -8,8 +8,9 @@
 // --stand-in registers the stand-in server in the process; without it "Orvella.Server" is the
 // system's class (COM on Windows). --vaccini ticks the check box that sends vaccinations to
 // VACCINI.DAT. Dates are YYYY-MM-DD; the folder is created when missing.
-// Every message box goes to standard error; the exit status is 0 only when the run ended with
-// "Procedura terminata." and nothing else was shown.
+// Every message box goes to standard error, the one that ends the run as the window shows it; the
+// exit status is 0 only when the run ended with "Procedura terminata.", with or without the
+// warnings that box adds, and nothing else was shown.
 
 #include <chrono>
 #include <cstdio>
@@ -101,7 +102,8 @@ int main(int argc, char* argv[])
             creaTracciato(unita, tabella, RunLog(bDebug, unita.sFileLog), dallaData, allaData,
                 platform::cartellaTemporanea(), finestra);
         });
-    const bool riuscita
-        = aperta && !finestra.uscitaRichiesta && messaggi == std::vector<std::string> { "Procedura terminata." };
+    // The box that ends the run may add its warnings (the same period exported before, say).
+    const bool riuscita = aperta && !finestra.uscitaRichiesta && messaggi.size() == 1
+        && messaggi.front().starts_with(kProceduraTerminata);
     return riuscita ? 0 : 1;
 }

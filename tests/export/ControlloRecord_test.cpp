@@ -338,11 +338,21 @@ TEST(ControlloRecord, RunWarningsAndCountsCoverTheFixedWidthFilesInOrder)
     // Entries of unknown services run on in one line: no layout to keep.
     writeFile(unita.sFileSconosciuti, "*SCONOSCIUTO: Nome Prestazione*: X *Data*:2024-01-01 *Codice Orvella*: 1");
 
+    // The summary's paragraphs, and the box's short lines.
+    const auto testi = [](const std::vector<AvvisoTracciato>& avvisi, bool brevi = false) {
+        std::string testo;
+        for (const AvvisoTracciato& avviso : avvisi)
+            for (const std::string& riga : brevi ? avviso.brevi : std::vector { avviso.testo })
+                testo += (testo.empty() ? "" : "\r\n") + riga;
+        return testo;
+    };
     const ControlloTracciato controllo = controllaTracciato(unita, kPrimoTrimestre);
-    EXPECT_EQ(controllo.avvisi,
-        "\r\n\r\nATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: lunghezza diversa da 34 caratteri "
+    EXPECT_EQ(testi(controllo.avvisi),
+        "ATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: lunghezza diversa da 34 caratteri "
         "(riga 1)."
         "\r\nATTENZIONE: 1 riga di VACCINI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 2).");
+    EXPECT_EQ(testi(controllo.avvisi, true),
+        "1 riga di BILSALU.DAT non conforme al tracciato.\r\n1 riga di VACCINI.DAT non conforme al tracciato.");
     // What the region receives: every line, and the services their counts add up to, not the lines.
     EXPECT_EQ(controllo.conteggi,
         "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 1 riga\r\nACCESSI.DAT: 1 riga, 3 prestazioni"
@@ -350,10 +360,10 @@ TEST(ControlloRecord, RunWarningsAndCountsCoverTheFixedWidthFilesInOrder)
 
     writeFile(unita.sFileBilsalu, bilsalu);
     writeFile(unita.sFileVaccini, vaccino);
-    EXPECT_EQ(controllaTracciato(unita, kPrimoTrimestre).avvisi, "");
     // The period is the run's: the same files, checked against another month, are out of it.
-    EXPECT_EQ(controllaTracciato(unita, { 2024y / February / 1, 2024y / February / 29 }).avvisi,
-        "\r\n\r\nATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
+    EXPECT_TRUE(controllaTracciato(unita, kPrimoTrimestre).avvisi.empty());
+    EXPECT_EQ(testi(controllaTracciato(unita, { 2024y / February / 1, 2024y / February / 29 }).avvisi),
+        "ATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
         "\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
         "\r\nATTENZIONE: 1 riga di VACCINI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1).");
 }

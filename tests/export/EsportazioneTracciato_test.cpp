@@ -270,6 +270,7 @@ struct CasoSommario {
     std::int32_t nNonRiuscite;
     std::string atteso; // with "<X>" for the output folder
     std::map<std::string, std::int32_t> nonScritti {}; // records that did not go in, per file
+    std::string box = "Procedura terminata."; // the box that ends the run
 };
 
 TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
@@ -305,22 +306,34 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
         // A failed write never reads as complete, and a file none of whose records went in is no
         // empty period.
         { "PLS", { "ACCESSI.DAT", "trx_sconosciuti.txt" }, 4, 6,
+            "ATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
             "Operazione non completata: alcuni record non sono stati scritti.       Tipo (PLS)\r\n"
             "\r\nBilanci: <X>BILSALU.DAT (1 record non scritto)"
             "\r\nVisite: creato file <X>ACCESSI.DAT (2 record non scritti)\r\n"
             "\r\nPrestazioni: <X>PPIP.DAT (3 record non scritti)"
-                + nessunVaccino + "\r\n\r\n[Sono state scartate 4 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt"
-                + "\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.",
-            { { "BILSALU.DAT", 1 }, { "ACCESSI.DAT", 2 }, { "PPIP.DAT", 3 } } },
+                + nessunVaccino + "\r\n\r\n[Sono state scartate 4 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt",
+            { { "BILSALU.DAT", 1 }, { "ACCESSI.DAT", 2 }, { "PPIP.DAT", 3 } },
+            "Procedura terminata.\r\nOperazione non completata: alcuni record non sono stati scritti.\r\n"
+            "1 record di BILSALU.DAT non scritto.\r\n2 record di ACCESSI.DAT non scritti.\r\n"
+            "3 record di PPIP.DAT non scritti.\r\nDettagli nel riepilogo." },
         // Failures and not one file: nothing of the export was written.
         { "MMG", {}, 0, 2,
-            "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n" + nessunaVisita + nessunaPrestazione
-                + nessunVaccino + "\r\n\r\nATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo." },
-        { "PLS", { "trx_sconosciuti.txt" }, 1, 2,
-            "Operazione non completata: alcuni record non sono stati scritti.       Tipo (PLS)\r\n" + nessunBilancio
-                + nessunaVisita + nessunaPrestazione + nessunVaccino
-                + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt"
-                + "\r\n\r\nATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo." },
+            "ATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
+            "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n"
+                + nessunaVisita + nessunaPrestazione + nessunVaccino,
+            {},
+            "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n2 scritture non riuscite.\r\n"
+            "Dettagli nel riepilogo." },
+        // One failed write is enough for an export that is not complete.
+        { "PLS", { "trx_sconosciuti.txt" }, 1, 1,
+            "ATTENZIONE: 1 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
+            "Operazione non completata: alcuni record non sono stati scritti.       Tipo (PLS)\r\n"
+                + nessunBilancio + nessunaVisita + nessunaPrestazione
+                + "\r\nVaccini: <X>VACCINI.DAT (1 record non scritto)"
+                + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt",
+            { { "VACCINI.DAT", 1 } },
+            "Procedura terminata.\r\nOperazione non completata: alcuni record non sono stati scritti.\r\n"
+            "1 record di VACCINI.DAT non scritto.\r\nDettagli nel riepilogo." },
     };
     for (const CasoSommario& caso : casi) {
         Cartelle cartelleCaso;
@@ -340,7 +353,9 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
             const auto file = caso.nonScritti.find(fs::path(sFile).filename().string());
             return file == caso.nonScritti.end() ? 0 : file->second;
         };
-        EXPECT_EQ(riepilogoTracciato(stato, caso.contratto, caso.nNonRiuscite, nonScritti), atteso) << caso.contratto;
+        const EsitoTracciato esito = riepilogoTracciato(stato, caso.contratto, caso.nNonRiuscite, nonScritti);
+        EXPECT_EQ(esito.riepilogo(), atteso) << caso.contratto;
+        EXPECT_EQ(esito.messaggioFinale(), caso.box) << caso.contratto;
     }
 }
 
@@ -515,7 +530,11 @@ TEST_F(EsportazioneTracciatoTest, ServicesWithManyDatesAndCodesOrEntitiesAreExpo
           "<data_esecuzione>2024-01-31</data_esecuzione></PRESTAZIONE_INCENTIVANTE></Elenco_prestazioni_incentivanti>";
     esegui();
     EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
-    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata.", "Procedura terminata." }));
+    // The second run of the month finds the first one's PPIP.DAT, made today.
+    EXPECT_EQ(finestra.messaggi.front(), "Procedura terminata.");
+    EXPECT_TRUE(finestra.messaggi.back().starts_with("Procedura terminata.\r\nIl periodo comprende date gi\xE0 "
+                                                     "esportate il "))
+        << finestra.messaggi.back();
 }
 
 struct CasoEstrattoInutilizzabile {
@@ -609,7 +628,7 @@ TEST_F(EsportazioneTracciatoTest, FailedExtractionAsksToQuitAndTheRunGoesOn)
             "Tgate_orvapat.genera_xml(): eccezione",
             "ERRORE: Impossibile generare xml ppip. Motivo: procedura sconosciuta",
             "ERRORE: File estrazione xml ppip non trovato.",
-            "Procedura terminata.",
+            "Procedura terminata.\r\n1 chiamata al gestionale non riuscita.\r\nDettagli nel riepilogo.",
         }));
     EXPECT_EQ(std::count(finestra.eventi.begin(), finestra.eventi.end(), "uscita richiesta"), 2);
     const std::vector<std::string> righe = logMessages(unita.sFileLog);
@@ -660,16 +679,19 @@ TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEve
             nonScritto(cartelle.output("ACCESSI.DAT")),
             nonScritto(cartelle.output("PPIP.DAT")),
             nonScritto(cartelle.output("trx_sconosciuti.txt")),
-            "Procedura terminata.",
+            "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n3 record di ACCESSI.DAT non "
+            "scritti.\r\n2 record di PPIP.DAT non scritti.\r\n1 record di trx_sconosciuti.txt non scritto.\r\n"
+            "Dettagli nel riepilogo.",
         }));
     EXPECT_EQ(finestra.memo1,
+        "ATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
         "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n"
         "\r\nVisite: "
             + cartelle.output("ACCESSI.DAT") + " (3 record non scritti)"
             + "\r\nPrestazioni: " + cartelle.output("PPIP.DAT") + " (2 record non scritti)"
             + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
             + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n" + cartelle.output("trx_sconosciuti.txt")
-            + " (1 record non scritto)\r\n\r\nATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.");
+            + " (1 record non scritto)");
 }
 
 // Some failures show only when a file is closed: the summary, made before the close, would say
@@ -688,7 +710,8 @@ TEST_F(EsportazioneTracciatoTest, FailureSeenOnlyAtCloseIsInTheSummary)
         GTEST_SKIP() << "Windows keeps a file that a run holds open in its folder";
 
     ASSERT_TRUE(finestra.memo1.has_value());
-    EXPECT_TRUE(finestra.memo1->starts_with("Operazione non completata: alcuni record non sono stati scritti."))
+    EXPECT_NE(
+        finestra.memo1->find("\r\nOperazione non completata: alcuni record non sono stati scritti."), std::string::npos)
         << *finestra.memo1;
     EXPECT_NE(finestra.memo1->find("\r\nPrestazioni: " + cartelle.output("PPIP.DAT") + " (2 record non scritti)"),
         std::string::npos)
@@ -892,8 +915,9 @@ TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
 }
 
 // A period exported again and sent twice is every service claimed twice: the earlier exports
-// that hold its dates are named, by the day they were made, and only those.
-TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheEndOfTheSummary)
+// that hold its dates are named, by the day they were made, and only those; an export made before
+// the period began is not read.
+TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummaryAndInTheBox)
 {
     const testing_support::ScopedTimeZone utc("UTC");
     if (!utc.available())
@@ -905,19 +929,25 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheEndOfTheSummar
         cartelle.output("PPIP.DAT"), file_clock::from_sys(sys_seconds { sys_days { 2024y / February / 5 } + 9h }));
     writeFile(cartelle.sDirStorico + "2024-01-31 09.00.00_ACCESSI.DAT", "ABCDEF12G34H567I00471120/01/202400011\r\n");
     writeFile(cartelle.sDirStorico + "2023-03-14 09.00.00_PPIP.DAT", ppip("10/01/2024")); // over a year ago
+    writeFile(cartelle.sDirStorico + "2023-12-31 09.00.00_PPIP.DAT", ppip("10/01/2024")); // before the period
     writeFile(cartelle.sDirStorico + "2024-02-01 08.00.00_VACCINI (2).DAT", ppip("05/02/2024")); // another month
     writeFile(cartelle.sDirStorico + "2024-01-20 08.00.00_PPIP (2).DAT", ppip("20/01/2024"));
+    writeFile(cartelle.sDirStorico + "2024-02-10 10.00_BILSALU.DAT", "ABCDEF12G34H567I00471112/01/202401\r\n");
     xml = estratto({ { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "M" } } } });
 
     esegui();
     platform::setClock({});
 
-    EXPECT_TRUE(finestra.memo1.value_or("").ends_with(
-        "\r\n\r\nContenuto dei file:\r\nPPIP.DAT: 1 riga, 1 prestazione"
-        "\r\n\r\nATTENZIONE: il periodo dal 01/01/2024 al 31/01/2024 comprende date gi\xE0 esportate il 20/01/2024 "
-        "(PPIP.DAT), il 31/01/2024 (ACCESSI.DAT) e il 05/02/2024 (PPIP.DAT): prima di inviare, verificare che quei "
-        "file non siano gi\xE0 stati inviati."))
+    const std::string quando = "il 20/01/2024 (PPIP.DAT), il 31/01/2024 (ACCESSI.DAT), il 05/02/2024 (PPIP.DAT) e il "
+                               "10/02/2024 (BILSALU.DAT)";
+    EXPECT_TRUE(finestra.memo1.value_or("").starts_with(
+        "ATTENZIONE: il periodo dal 01/01/2024 al 31/01/2024 comprende date gi\xE0 esportate " + quando
+        + ": prima di inviare, verificare che quei file non siano gi\xE0 stati inviati.\r\n\r\n"
+          "Operazione completata."))
         << finestra.memo1.value_or("");
+    EXPECT_EQ(finestra.messaggi,
+        std::vector<std::string> { "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando
+            + ".\r\nDettagli nel riepilogo." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
 }
 
@@ -1113,7 +1143,7 @@ TEST_F(EsportazioneTracciatoTest, NoTemporaryFolderStopsTheRunBeforeAnythingIsMo
 
 // --- Width of the records ---
 
-TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryAndKeepTheirBytes)
+TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheTopOfTheSummaryAndKeepTheirBytes)
 {
     xml = estratto({ { "1", "abcdef12g34h567i",
                          { { "0000023", "2024-01-31", "V" }, { "0000001", "2024-01-10", "M" },
@@ -1133,13 +1163,12 @@ TEST_F(EsportazioneTracciatoTest, RecordsOutOfWidthAreNamedAtTheEndOfTheSummaryA
         "                123456728/01/202400011\r\n"
         "                123456727/01/202400011\r\n");
     const std::string memo = finestra.memo1.value_or("");
-    const std::string avvisi = "\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n"
-        + cartelle.output("trx_sconosciuti.txt")
-        + "\r\n\r\nATTENZIONE: 5 righe di ACCESSI.DAT non conformi al tracciato: lunghezza diversa da 37 caratteri "
-          "(righe 1, 2, 3 e altre 2)."
-          "\r\nATTENZIONE: 1 riga di PPIP.DAT non conforme al tracciato: lunghezza diversa da 40 caratteri (riga 1).";
-    EXPECT_NE(memo.find(avvisi + "\r\n\r\nContenuto dei file:"), std::string::npos) << memo;
-    EXPECT_TRUE(memo.starts_with("Operazione completata.")) << memo;
+    EXPECT_TRUE(memo.starts_with(
+        "ATTENZIONE: 5 righe di ACCESSI.DAT non conformi al tracciato: lunghezza diversa da 37 caratteri "
+        "(righe 1, 2, 3 e altre 2)."
+        "\r\nATTENZIONE: 1 riga di PPIP.DAT non conforme al tracciato: lunghezza diversa da 40 caratteri (riga 1)."
+        "\r\n\r\nOperazione completata."))
+        << memo;
 }
 
 TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
@@ -1159,16 +1188,20 @@ TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
         "BCDEFG12G34H567I00471100815/01/202400001\r\n"
         "BCDEFG12G34H567I00471100830/02/202600001\r\n");
     EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "BCDEFG12G34H567I004711//        00011\r\n");
+    // The warnings head the summary, and the box that ends the run says them in a few words.
     EXPECT_EQ(finestra.memo1,
-        sommario("MMG",
-            "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT") + "\r\n\r\nPrestazioni: creato file "
-                + cartelle.output("PPIP.DAT")
-                + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
-                  "\r\n\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data non valida (riga 1)."
-                  "\r\nATTENZIONE: 4 righe di PPIP.DAT non conformi al tracciato: codice fiscale vuoto (riga 1), data "
-                  "non valida (righe 3, 5), data fuori dal periodo scelto (righe 1, 2)."
-                  "\r\n\r\nContenuto dei file:\r\nACCESSI.DAT: 1 riga, 1 prestazione\r\nPPIP.DAT: 5 righe, 5 "
-                  "prestazioni"));
+        "ATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data non valida (riga 1)."
+        "\r\nATTENZIONE: 4 righe di PPIP.DAT non conformi al tracciato: codice fiscale vuoto (riga 1), data "
+        "non valida (righe 3, 5), data fuori dal periodo scelto (righe 1, 2).\r\n\r\n"
+            + sommario("MMG",
+                "\r\nVisite: creato file " + cartelle.output("ACCESSI.DAT") + "\r\n\r\nPrestazioni: creato file "
+                    + cartelle.output("PPIP.DAT")
+                    + "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                      "\r\n\r\nContenuto dei file:\r\nACCESSI.DAT: 1 riga, 1 prestazione\r\nPPIP.DAT: 5 righe, 5 "
+                      "prestazioni"));
+    EXPECT_EQ(finestra.messaggi,
+        (std::vector<std::string> { "Procedura terminata.\r\n1 riga di ACCESSI.DAT non conforme al tracciato.\r\n"
+                                    "4 righe di PPIP.DAT non conformi al tracciato.\r\nDettagli nel riepilogo." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
@@ -1248,7 +1281,9 @@ TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFi
                       "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
                       "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
                       "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe"));
-    EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
+    EXPECT_EQ(finestra.messaggi,
+        (std::vector<std::string> { "Procedura terminata.\r\n1 chiamata al gestionale non riuscita.\r\n3 bilanci di "
+                                    "salute non inseriti in BILSALU.DAT.\r\nDettagli nel riepilogo." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, ContractOtherThanPlsMakesNoHealthChecks)
