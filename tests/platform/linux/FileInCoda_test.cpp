@@ -1,15 +1,12 @@
 #include "platform/FileInCoda.h"
 
 #include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <string>
 
 #include "support/TestSupport.h"
@@ -66,30 +63,6 @@ TEST(FileInCoda, AnOrdinaryUserRefusedIsToldAccessIsDeniedAndTheFileStays)
     ::chmod(cartella.path().c_str(), 0700);
     EXPECT_EQ(testing_support::readFile(sola), "VECCHIO\r\n");
     EXPECT_EQ(testing_support::readFile(altrui), "VECCHIO\r\n");
-}
-
-// An immutable file: not even root deletes it.
-TEST(FileInCoda, AFileTheSystemKeepsIsNotReportedDeleted)
-{
-    const testing_support::TempDir cartella;
-    const std::string file = (cartella / "PPIP.DAT").string();
-    testing_support::writeFile(file, "VECCHIO\r\n");
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    int attributi = 0;
-    const bool immutabile = ::ioctl(fd, FS_IOC_GETFLAGS, &attributi) == 0
-        && (attributi |= FS_IMMUTABLE_FL, ::ioctl(fd, FS_IOC_SETFLAGS, &attributi) == 0);
-    if (!immutabile) {
-        ::close(fd);
-        GTEST_SKIP() << "no immutable files here (root on a file system that has them)";
-    }
-
-    EXPECT_EQ(platform::eliminaFile(file), "accesso negato"); // EPERM
-    EXPECT_TRUE(std::filesystem::exists(file));
-
-    attributi &= ~FS_IMMUTABLE_FL;
-    ::ioctl(fd, FS_IOC_SETFLAGS, &attributi);
-    ::close(fd);
 }
 
 // Data that cannot reach its disk may be refused only when the file is flushed: a close without

@@ -9,7 +9,6 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
-#include <cwchar>
 #include <iterator>
 #include <sys/stat.h>
 
@@ -18,16 +17,14 @@ namespace {
 using Chiamata = void*;
 
 // The original of each call replaced, by its place in kSostituti.
-Chiamata originali[32];
+Chiamata originali[5];
 
-bool conInterrogativo(const char* percorso)
+template <typename Carattere> bool conInterrogativo(const Carattere* percorso)
 {
-    return percorso != nullptr && std::strchr(percorso, '?') != nullptr;
-}
-
-bool conInterrogativo(const wchar_t* percorso)
-{
-    return percorso != nullptr && std::wcschr(percorso, L'?') != nullptr;
+    for (; percorso != nullptr && *percorso != 0; ++percorso)
+        if (*percorso == '?')
+            return true;
+    return false;
 }
 
 template <int N, typename Ritorno, typename Carattere> Ritorno __cdecl rifiuta(const Carattere* percorso, void* dati)
@@ -82,37 +79,14 @@ struct Sostituto {
     Chiamata chiamata;
 };
 
-#define OV_RIFIUTA(N, nome, Ritorno, Carattere)                                                                        \
-    {                                                                                                                  \
-        nome, reinterpret_cast<Chiamata>(&rifiuta<N, Ritorno, Carattere>)                                              \
-    }
+// The calls that the test programs and libstdc++ import (objdump -p).
 const Sostituto kSostituti[] = {
     { "_wstat64", reinterpret_cast<Chiamata>(&stat64ComeWindows<0>) },
-    OV_RIFIUTA(1, "_wstat", int, wchar_t),
-    OV_RIFIUTA(2, "_wstat32", int, wchar_t),
-    OV_RIFIUTA(3, "_wstati64", int, wchar_t),
-    OV_RIFIUTA(4, "_wstat32i64", int, wchar_t),
-    OV_RIFIUTA(5, "_wstat64i32", int, wchar_t),
-    OV_RIFIUTA(6, "_wfindfirst", std::intptr_t, wchar_t),
-    OV_RIFIUTA(7, "_wfindfirst32", std::intptr_t, wchar_t),
-    OV_RIFIUTA(8, "_wfindfirst64", std::intptr_t, wchar_t),
-    OV_RIFIUTA(9, "_wfindfirsti64", std::intptr_t, wchar_t),
-    OV_RIFIUTA(10, "_wfindfirst32i64", std::intptr_t, wchar_t),
-    OV_RIFIUTA(11, "_wfindfirst64i32", std::intptr_t, wchar_t),
-    OV_RIFIUTA(12, "_stat", int, char),
-    OV_RIFIUTA(13, "_stat32", int, char),
-    OV_RIFIUTA(14, "_stat64", int, char),
-    OV_RIFIUTA(15, "_stati64", int, char),
-    OV_RIFIUTA(16, "_stat32i64", int, char),
-    OV_RIFIUTA(17, "_stat64i32", int, char),
-    OV_RIFIUTA(18, "_findfirst", std::intptr_t, char),
-    OV_RIFIUTA(19, "_findfirst32", std::intptr_t, char),
-    OV_RIFIUTA(20, "_findfirst64", std::intptr_t, char),
-    OV_RIFIUTA(21, "_findfirsti64", std::intptr_t, char),
-    OV_RIFIUTA(22, "_findfirst32i64", std::intptr_t, char),
-    OV_RIFIUTA(23, "_findfirst64i32", std::intptr_t, char),
+    { "_wstat", reinterpret_cast<Chiamata>(&rifiuta<1, int, wchar_t>) },
+    { "_wfindfirst", reinterpret_cast<Chiamata>(&rifiuta<2, std::intptr_t, wchar_t>) },
+    { "_stat", reinterpret_cast<Chiamata>(&rifiuta<3, int, char>) },
+    { "_stati64", reinterpret_cast<Chiamata>(&rifiuta<4, int, char>) },
 };
-#undef OV_RIFIUTA
 
 // Points the module's imports of msvcrt.dll's calls in kSostituti at the stand-ins.
 void sostituisci(HMODULE modulo)
