@@ -196,7 +196,7 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
     return motivo(errore);
 }
 
-std::optional<std::string> FileInCoda::chiudi()
+std::optional<std::string> FileInCoda::chiudi(bool bScarica)
 {
     if (!stato_)
         return std::nullopt;
@@ -209,7 +209,7 @@ std::optional<std::string> FileInCoda::chiudi()
     const bool eliminato = ::fstat(fd, &stato) == 0 && stato.st_nlink == 0;
     // Once per file, not per record: a network file system may report a write it could not
     // complete only when the data is sent.
-    int errore = ::fsync(fd) != 0 ? errno : 0;
+    int errore = bScarica && ::fsync(fd) != 0 ? errno : 0;
     if (::close(fd) != 0 && errore == 0)
         errore = errno;
     if (errore != 0)

@@ -211,7 +211,7 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
     return motivo(errore, nome);
 }
 
-std::optional<std::string> FileInCoda::chiudi()
+std::optional<std::string> FileInCoda::chiudi(bool bScarica)
 {
     if (!stato_)
         return std::nullopt;
@@ -220,7 +220,7 @@ std::optional<std::string> FileInCoda::chiudi()
     stato_.reset();
     // Once per file, not per record: a Desktop on a share may fail to write the cached data back
     // ("Delayed Write Failed"), which only the flush reports, never CloseHandle.
-    DWORD errore = FlushFileBuffers(handle) ? 0 : GetLastError();
+    DWORD errore = !bScarica || FlushFileBuffers(handle) ? 0 : GetLastError();
     if (!CloseHandle(handle) && errore == 0)
         errore = GetLastError();
     if (errore != 0)
