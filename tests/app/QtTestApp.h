@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <functional>
 #ifdef _WIN32
-#include <shlobj.h>
+#include <windows.h>
 #endif
 
 #include "platform/Paths.h"
@@ -33,14 +33,17 @@ public:
     explicit DesktopDiProva(std::size_t lunghezza = 0)
     {
         if (lunghezza > 0) {
-            wchar_t* attuale = nullptr;
-            if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Desktop, KF_FLAG_DONT_VERIFY, nullptr, &attuale)))
-                precedente_ = attuale;
-            CoTaskMemFree(attuale);
+            // Where the shell reads the user's Desktop (Wine has no SHSetKnownFolderPath).
+            wchar_t precedente[MAX_PATH];
+            DWORD dimensione = sizeof precedente;
+            if (RegGetValueW(HKEY_CURRENT_USER, kCartelle, L"Desktop",
+                    RRF_RT_REG_SZ | RRF_RT_REG_EXPAND_SZ | RRF_NOEXPAND, nullptr, precedente, &dimensione)
+                == ERROR_SUCCESS)
+                precedente_ = precedente;
             std::wstring lungo = dir_.path().wstring() + L"\\";
             lungo += std::wstring(lunghezza - std::min(lunghezza, lungo.size()), L'd');
             std::filesystem::create_directories(lungo);
-            SHSetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, lungo.c_str());
+            impostaDesktop(lungo);
         }
         pulisci();
     }
@@ -48,7 +51,7 @@ public:
     {
         pulisci();
         if (!precedente_.empty())
-            SHSetKnownFolderPath(FOLDERID_Desktop, 0, nullptr, precedente_.c_str());
+            impostaDesktop(precedente_);
     }
     DesktopDiProva(const DesktopDiProva&) = delete;
     DesktopDiProva& operator=(const DesktopDiProva&) = delete;
@@ -56,6 +59,13 @@ public:
     std::filesystem::path output() const { return desktop() / "KARV (ADI-PPiP)"; }
 
 private:
+    static constexpr const wchar_t* kCartelle
+        = L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    static void impostaDesktop(const std::wstring& cartella)
+    {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kCartelle, L"Desktop", REG_EXPAND_SZ, cartella.c_str(),
+            static_cast<DWORD>((cartella.size() + 1) * sizeof(wchar_t)));
+    }
     void pulisci()
     {
         std::error_code ignorato;
