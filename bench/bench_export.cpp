@@ -7,7 +7,8 @@
 // here and in the Windows build under Wine (its bench_export.exe) on the same practices, side by
 // side with the ratios of the targets.
 //
-//     bench_export [--runs N] [--size S]    (--size: only that many services, for profiling)
+//     bench_export [--runs N] [--size S] [--riepilogo]  (--size: only that many services, for profiling;
+//                                                   --riepilogo: only the claim report)
 //     bench_export --windows build-windows/bench/bench_export.exe [--runs N] [--size S]
 // The practices are made under $TMPDIR (or /tmp).
 
@@ -43,6 +44,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "riepilogo/RiepilogoPdf.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
 
@@ -153,6 +155,61 @@ Risultati misuraBilanci(const fs::path& db, const fs::path& lavoro, int ripetizi
         risultati.aggiungi("pazienti", nPazienti);
     }
     risultati.aggiungi("righe", static_cast<double>(contaRighe(lavoro / "BILSALU.DAT")));
+    risultati.aggiungi("messaggi_inattesi", inattesi);
+    return risultati;
+}
+
+// A whole export of the practice with the claim report and without, in turns, so that both meet
+// the same load; the report's cost is the difference within each pair.
+Risultati misuraRiepilogo(
+    const fs::path& db, const fs::path& lavoro, int ripetizioni, year_month_day dallaData, year_month_day allaData)
+{
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("XDG_RUNTIME_DIR", lavoro.c_str(), 1);
+    int argc = 1;
+    char nome[] = "bench_export";
+    char* argv[] = { nome, nullptr };
+    const QApplication applicazione(argc, argv);
+    int inattesi = 0;
+    contaMessaggi(inattesi);
+    std::map<std::string, Orologio::duration> tempiHost;
+    const fs::path uscita = lavoro / "uscita";
+    fs::create_directories(uscita / "storico");
+    UnitaFormMain unita;
+    unita.sDirOutput = utf8ToCp1252(uscita.string()) + platform::separatore;
+    unita.sDirStorico = unita.sDirOutput + "storico" + platform::separatore;
+    unita.oXmlDoc = std::make_unique<DocumentoXml>();
+    unita.oOrvapat = apriSessione(db, hostserver::utentiDemo()[0], tempiHost);
+    TabellaCodici tabella;
+    tabella.caricaTabellaCodici();
+    const std::string sDirTemporanea = utf8ToCp1252(lavoro.string()) + platform::separatore;
+
+    Risultati risultati;
+    for (int r = 0; r < ripetizioni; ++r) {
+        std::map<bool, double> totali;
+        for (int m = 0; m < 2; ++m) {
+            const bool conRiepilogo = (m + r) % 2 == 0;
+            svuota(uscita);
+            fs::create_directories(uscita / "storico");
+            setScrittoreRiepilogo(conRiepilogo ? ScrittoreRiepilogo(scriviRiepilogoPdf) : ScrittoreRiepilogo());
+            FinestraMuta finestra;
+            const auto inizio = Orologio::now();
+            creaTracciato(unita, tabella, RunLog(), dallaData, allaData, sDirTemporanea, finestra);
+            totali[conRiepilogo] = secondi(Orologio::now() - inizio);
+            std::error_code assente;
+            const auto dimensione = fs::file_size(uscita / "RIEPILOGO.pdf", assente);
+            if (finestra.uscita || (conRiepilogo && assente))
+                ++inattesi;
+            if (conRiepilogo && !assente)
+                risultati.aggiungi("pdf_mb", static_cast<double>(dimensione) / 1e6);
+        }
+        risultati.aggiungi("senza", totali[false]);
+        risultati.aggiungi("con", totali[true]);
+        risultati.aggiungi("differenza", totali[true] - totali[false]);
+    }
+    risultati.aggiungi("scritture",
+        static_cast<double>(
+            contaRighe(uscita / "ACCESSI.DAT") + contaRighe(uscita / "PPIP.DAT") + contaRighe(uscita / "VACCINI.DAT")));
     risultati.aggiungi("messaggi_inattesi", inattesi);
     return risultati;
 }
@@ -316,13 +373,17 @@ int main(int argc, char** argv)
 {
     OpzioniComuni opzioni { 5 };
     std::string programmaWindows;
+    bool soloRiepilogo = false;
     for (int i = 1; i < argc; ++i) {
         if (opzioni.leggi(i, argc, argv))
             continue;
         if (std::string_view(argv[i]) == "--windows" && i + 1 < argc) {
             programmaWindows = argv[++i];
+        } else if (std::string_view(argv[i]) == "--riepilogo") {
+            soloRiepilogo = true;
         } else {
-            std::fprintf(stderr, "Uso: bench_export [--runs N] [--size S] [--windows bench_export.exe]\n");
+            std::fprintf(
+                stderr, "Uso: bench_export [--runs N] [--size S] [--riepilogo] [--windows bench_export.exe]\n");
             return 2;
         }
     }
@@ -354,8 +415,8 @@ int main(int argc, char** argv)
     // Per size: the records of the engine's runs, which the window's runs must match.
     std::map<int, double> scrittureMotore;
     std::vector<int> dimensioni = { 1000, 10000, 100000 };
-    if (solaDimensione > 0)
-        dimensioni = { solaDimensione };
+    if (solaDimensione > 0 || soloRiepilogo)
+        dimensioni = soloRiepilogo ? std::vector<int> {} : std::vector<int> { solaDimensione };
     for (const int dimensione : dimensioni) {
         const fs::path db = radice / ("pratica_" + std::to_string(dimensione) + ".sqlite");
         generaPraticaBench(db, dimensione);
@@ -423,7 +484,7 @@ int main(int argc, char** argv)
         tuttoBene = tuttoBene && figlio.riuscito && r.mediana("messaggi_inattesi") == 0 && uguali && svelta && viva;
     }
 
-    if (solaDimensione == 0) {
+    if (solaDimensione == 0 && !soloRiepilogo) {
         const fs::path db = radice / "pratica_bilanci.sqlite";
         hostserver::OpzioniPratica opzioni;
         opzioni.oggi = kOggi;
@@ -445,6 +506,38 @@ int main(int argc, char** argv)
             r.mediana("host"), r.mediana("totale") - r.mediana("host"), static_cast<double>(figlio.piccoKb) / 1024.0,
             r.mediana("righe"));
         std::printf("  1.000 pazienti: %s; sotto 2 s: %s\n", esito(tutti), esito(sotto2));
+    }
+
+    if (solaDimensione == 0) {
+        // The claim report of a practice of 20,000 patients, for the previous month and for the year.
+        const fs::path db = radice / "pratica_riepilogo.sqlite";
+        hostserver::OpzioniPratica opzioni;
+        opzioni.oggi = kOggi;
+        opzioni.pazientiPerMedico = 20000;
+        hostserver::generaPratica(db, opzioni);
+        std::printf("\nRiepilogo PDF (MMG, 20.000 pazienti, mediana di %d coppie di esecuzioni)\n", ripetizioni);
+        std::printf("%10s %10s %12s %12s %12s %10s %10s\n", "periodo", "record", "senza s", "con s", "riepilogo s",
+            "PDF MB", "picco MB");
+        const year_month_day primoDelMese { kOggi.year() / kOggi.month() / 1 };
+        const year_month_day fineMesePrima { sys_days(primoDelMese) - days(1) };
+        const struct {
+            const char* nome;
+            year_month_day dalla;
+            year_month_day alla;
+        } periodi[] = {
+            { "mese", fineMesePrima.year() / fineMesePrima.month() / 1, fineMesePrima },
+            { "anno", year_month_day { sys_days(kOggi) - days(365) }, kOggi },
+        };
+        for (const auto& periodo : periodi) {
+            const Figlio figlio = inFiglio(
+                [&] { return misuraRiepilogo(db, radice / "riepilogo", ripetizioni, periodo.dalla, periodo.alla); });
+            const Risultati& r = figlio.risultati;
+            const bool sotto2 = r.mediana("differenza") < 2.0;
+            tuttoBene = tuttoBene && figlio.riuscito && sotto2 && r.mediana("messaggi_inattesi") == 0;
+            std::printf("%10s %10.0f %12.3f %12.3f %12.3f %10.1f %10.1f  %s\n", periodo.nome, r.mediana("scritture"),
+                r.mediana("senza"), r.mediana("con"), r.mediana("differenza"), r.mediana("pdf_mb"),
+                static_cast<double>(figlio.piccoKb) / 1024.0, sotto2 ? "sotto 2 s" : "OLTRE 2 s");
+        }
     }
 
     std::error_code ignorato;

@@ -7,6 +7,7 @@
 #include "app/RigaDiComando.h"
 #include "app/ServerProgramma.h"
 #include "platform/MessageBox.h"
+#include "riepilogo/RiepilogoPdf.h"
 
 int main(int argc, char* argv[])
 {
@@ -20,6 +21,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(iconaProgramma());
     platform::setMessageBoxHandler(mostraMessaggioQt);
     platform::setApriCartellaHandler(apriCartellaQt);
+    setScrittoreRiepilogo(scriviRiepilogoPdf);
     registraServerProgramma();
 
     TfrmLogin finestra;

@@ -87,11 +87,12 @@ accedi() { # USER
   accesso="$(aspetta_finestra 'Orva-Zezavazoza Puglia')" || exit 1
   xdotool windowfocus --sync "$accesso"
   sleep 1
+  # With the user remembered, the password field has the focus: the password is typed at once.
   if [ "$1" != rossi ]; then
-    xdotool key --clearmodifiers ctrl+a
+    xdotool key --clearmodifiers shift+Tab ctrl+a
     xdotool type --delay 20 "$1"
+    xdotool key Tab
   fi
-  xdotool key Tab
   xdotool type --delay 20 demo
   xdotool key Return
 }
@@ -129,8 +130,8 @@ fi
 
 esito=0
 # user, the files that the run must make
-for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
-  "bianchi|BILSALU.DAT PPIP.DAT trx_sconosciuti.txt"; do
+for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOGO.pdf" \
+  "bianchi|BILSALU.DAT PPIP.DAT trx_sconosciuti.txt RIEPILOGO.pdf"; do
   IFS='|' read -r utente attesi <<<"$caso"
   opzioni=--vaccini # the box is ticked at start
   ORVELLA_SERVER_DB="$LAVORO/ambulatorio.sqlite" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" \
@@ -162,6 +163,22 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
   xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente.png"
   echo "Screenshot of the main window after the run of $utente: $LAVORO/schermate/$utente.png"
   if [ "$utente" = rossi ]; then
+    # The same month again: the box that ends the run is a warning that names the first export.
+    xdotool windowfocus --sync "$principale"
+    xdotool key Return
+    for _ in $(seq "$ATTESA"); do
+      [ "$(grep -c "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null)" -ge 2 ] && break
+      sleep 1
+    done
+    box="$(aspetta_finestra 'ov_pip')" || exit 1
+    sleep 1
+    xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/stesso-mese.png"
+    echo "Screenshot of the box at the end of the same month exported again: $LAVORO/schermate/stesso-mese.png"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    sleep 1
+    copie="$(find "$OUTPUT/storico" -name '*_RIEPILOGO.pdf' 2>/dev/null | wc -l)"
+    [ "$copie" = 1 ] || { echo "FAILED: the first report is not in storico ($copie copies)"; esito=1; }
     # "Apri cartella" (Alt+A) opens the output folder in the system's file manager.
     xdotool windowfocus --sync "$principale"
     xdotool key alt+a

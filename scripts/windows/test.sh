@@ -107,8 +107,8 @@ mkdir -p "$CONFRONTO"
 DAL=2000-01-01
 AL=2099-12-31
 # user, options, the files that the run must make
-for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt" \
-  "bianchi||BILSALU.DAT PPIP.DAT trx_sconosciuti.txt"; do
+for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOGO.pdf" \
+  "bianchi||BILSALU.DAT PPIP.DAT trx_sconosciuti.txt RIEPILOGO.pdf"; do
   IFS='|' read -r utente opzioni attesi <<<"$caso"
   # shellcheck disable=SC2086 # the options are words
   ORVELLA_SERVER_DB="$CONFRONTO/ambulatorio.sqlite" OV_PIP_REGISTRY="$CONFRONTO/nessuna.reg" \
@@ -125,7 +125,17 @@ for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.tx
       esito=1
     fi
   done
-  if diff -r "$CONFRONTO/linux/$utente" "$CONFRONTO/windows/$utente"; then
+  # The report carries the time of its export and the fonts of its system: its text is compared.
+  for piattaforma in linux windows; do
+    pdftotext "$CONFRONTO/$piattaforma/$utente/RIEPILOGO.pdf" - 2>/dev/null \
+      | grep -v "^Esportazione del " >"$CONFRONTO/$piattaforma-$utente-riepilogo.txt"
+  done
+  if ! cmp -s "$CONFRONTO/linux-$utente-riepilogo.txt" "$CONFRONTO/windows-$utente-riepilogo.txt"; then
+    diff "$CONFRONTO/linux-$utente-riepilogo.txt" "$CONFRONTO/windows-$utente-riepilogo.txt" | head -20
+    echo "FAILED: the Windows report of $utente reads otherwise than the Linux one"
+    esito=1
+  fi
+  if diff -r -x RIEPILOGO.pdf "$CONFRONTO/linux/$utente" "$CONFRONTO/windows/$utente"; then
     echo "Windows and Linux export files of $utente are identical: $(cd "$CONFRONTO/windows/$utente" && echo $attesi)"
   else
     echo "FAILED: the Windows export files of $utente differ from the Linux ones"

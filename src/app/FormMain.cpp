@@ -19,6 +19,7 @@
 #include "app/Logo.h"
 #include "export/EsportazioneTracciato.h"
 #include "export/FileExport.h"
+#include "export/Riepilogo.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
 #include "platform/Clock.h"
@@ -160,12 +161,17 @@ TfrmMain::TfrmMain(QWidget* parent)
 
     // Like Uscita, it takes Enter while it has the focus and gives it back to Crea Tracciato after.
     cmdApriCartella = new QPushButton(QStringLiteral("&Apri cartella"), this);
-    scala_.posiziona(cmdApriCartella, QRect(110, 119, 78, 26));
+    scala_.posiziona(cmdApriCartella, QRect(110, 119, 64, 26));
     cmdApriCartella->setAutoDefault(true);
     cmdApriCartella->setAccessibleName(QStringLiteral("Apri cartella"));
 
+    cmdRiepilogo = new QPushButton(QStringLiteral("&Riepilogo"), this);
+    scala_.posiziona(cmdRiepilogo, QRect(176, 119, 50, 26));
+    cmdRiepilogo->setAutoDefault(true);
+    cmdRiepilogo->setAccessibleName(QStringLiteral("Riepilogo"));
+
     cmdExit = new QPushButton(QStringLiteral("Uscita"), this);
-    scala_.posiziona(cmdExit, QRect(192, 119, 78, 26));
+    scala_.posiziona(cmdExit, QRect(228, 119, 42, 26));
     cmdExit->setAutoDefault(true);
 
     Bevel1 = new QFrame(this);
@@ -196,7 +202,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     Griglia->setVisible(false);
 
     setTabOrder(cmdCreaTracciato, cmdApriCartella);
-    setTabOrder(cmdApriCartella, dtDallaData);
+    setTabOrder(cmdApriCartella, cmdRiepilogo);
+    setTabOrder(cmdRiepilogo, dtDallaData);
     setTabOrder(dtDallaData, dtAllaData);
     setTabOrder(dtAllaData, cmdExit);
     setTabOrder(cmdExit, Memo1);
@@ -206,6 +213,7 @@ TfrmMain::TfrmMain(QWidget* parent)
 
     connect(cmdCreaTracciato, &QPushButton::clicked, this, &TfrmMain::cmdCreaTracciatoClick);
     connect(cmdApriCartella, &QPushButton::clicked, this, &TfrmMain::cmdApriCartellaClick);
+    connect(cmdRiepilogo, &QPushButton::clicked, this, &TfrmMain::cmdRiepilogoClick);
     connect(cmdExit, &QPushButton::clicked, this, &TfrmMain::cmdExitClick);
     connect(chkVacc, &QCheckBox::clicked, this, &TfrmMain::chkVaccClick);
 
@@ -308,10 +316,18 @@ void TfrmMain::cmdApriCartellaClick()
         platform::mostraMessaggio("Impossibile aprire la cartella " + cartella + ".");
 }
 
+void TfrmMain::cmdRiepilogoClick()
+{
+    const std::string riepilogo = unitaFormMain().sDirOutput + kFileRiepilogo;
+    if (!platform::apriDocumento(riepilogo))
+        platform::mostraMessaggio("Impossibile aprire il file " + riepilogo + ".");
+}
+
 void TfrmMain::aggiornaApriCartella()
 {
     const std::string cartella = cartellaOutput();
     cmdApriCartella->setEnabled(!cartella.empty() && platform::eCartella(cartella));
+    cmdRiepilogo->setEnabled(!cartella.empty() && platform::esiste(unitaFormMain().sDirOutput + kFileRiepilogo));
 }
 
 void TfrmMain::cmdExitClick()

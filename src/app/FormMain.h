@@ -35,6 +35,7 @@ public:
 
     void cmdCreaTracciatoClick();
     void cmdApriCartellaClick();
+    void cmdRiepilogoClick();
     void cmdExitClick();
     void chkVaccClick();
 
@@ -43,6 +44,7 @@ public:
 
     QPushButton* cmdCreaTracciato;
     QPushButton* cmdApriCartella;
+    QPushButton* cmdRiepilogo;
     QLabel* Label1;
     TSelettoreData* dtDallaData;
     QLabel* Label2;
@@ -68,7 +70,8 @@ private:
     void disponi();
     void riempiGriglia();
     void impostaDatePredefinite();
-    // Enables "Apri cartella" only while the output folder exists.
+    // Enables "Apri cartella" only while the output folder exists, and "Riepilogo" only while
+    // the claim report does.
     void aggiornaApriCartella();
 
     bool bDebug = false;

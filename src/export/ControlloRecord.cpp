@@ -8,18 +8,6 @@
 
 namespace {
 
-// The field's digits as a number; nothing when any of them is not a digit.
-std::optional<unsigned> cifre(std::string_view campo)
-{
-    unsigned numero = 0;
-    for (const char c : campo) {
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        numero = numero * 10 + static_cast<unsigned>(c - '0');
-    }
-    return numero;
-}
-
 // DD/MM/YYYY of a day the calendar has; nothing otherwise.
 std::optional<std::chrono::year_month_day> dataDelCampo(std::string_view campo)
 {
@@ -55,6 +43,17 @@ std::string descrizione(Difetto difetto, const TracciatoRecord& tracciato)
 }
 
 } // namespace
+
+std::optional<unsigned> cifre(std::string_view campo)
+{
+    unsigned numero = 0;
+    for (const char c : campo) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        numero = numero * 10 + static_cast<unsigned>(c - '0');
+    }
+    return numero;
+}
 
 Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato, const Periodo& periodo)
 {

@@ -46,6 +46,9 @@ Difetti difettiRecord(std::string_view record, const TracciatoRecord& tracciato,
 bool scorriRecord(const std::string& sFile, std::size_t larghezza,
     const std::function<bool(std::optional<std::string_view>)>& suRiga);
 
+// The field's digits as a number; nothing when any of them is not a digit (a blank included).
+std::optional<unsigned> cifre(std::string_view campo);
+
 // The date of a record of the layout's width; nothing when it is not a day of the calendar.
 std::optional<std::chrono::year_month_day> dataDelRecord(std::string_view record, const TracciatoRecord& tracciato);
 

@@ -13,7 +13,10 @@ std::string EsitoTracciato::riepilogo() const
         riepilogo += avviso.testo + kCrLf;
     if (!avvisi.empty())
         riepilogo += kCrLf;
-    return riepilogo + primaRiga + "       Tipo (" + sContratto + ")" + kCrLf + file + conteggi;
+    riepilogo += primaRiga + "       Tipo (" + sContratto + ")" + kCrLf + file + conteggi;
+    if (!chiusura.empty())
+        riepilogo += std::string(kCrLf) + kCrLf + chiusura;
+    return riepilogo;
 }
 
 std::string EsitoTracciato::messaggioFinale() const

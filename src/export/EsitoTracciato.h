@@ -23,6 +23,8 @@ struct EsitoTracciato {
     std::string file;
     // "Contenuto dei file:" and a line per file written, starting with its line ends; may be empty.
     std::string conteggi;
+    // The last line: where the claim report is, or why it is not; may be empty.
+    std::string chiusura;
 
     // The summary: every warning first, then the outcome, the files and their contents.
     std::string riepilogo() const;

@@ -9,6 +9,7 @@
 #include "export/Classificazione.h"
 #include "export/ControlloRecord.h"
 #include "export/EsportazioniPrecedenti.h"
+#include "export/Riepilogo.h"
 #include "export/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/BloccoCartella.h"
@@ -314,6 +315,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         { &UnitaFormMain::sFilePpip, "PPIP.DAT" },
         { &UnitaFormMain::sFileVaccini, "VACCINI.DAT" },
         { &UnitaFormMain::sFileSconosciuti, "trx_sconosciuti.txt" },
+        { &UnitaFormMain::sFileRiepilogo, kFileRiepilogo },
     };
     for (const auto& [sFile, nome] : fileServizi) {
         unita.*sFile = unita.sDirOutput + nome;
@@ -401,6 +403,14 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         avvisi.push_back(std::move(ripetuto));
     esito.avvisi = std::move(avvisi);
     esito.conteggi = std::move(controllo.conteggi);
+    // The claim report, for a run that wrote anything, shows the outcome as it stands now.
+    const bool scritto = std::any_of(std::begin(kFileTracciato), std::end(kFileTracciato),
+        [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
+    if (scritto && riepilogoAttivo()) {
+        const ContenutoTracciato contenuto = leggiContenutoTracciato(unita, tabella, sContratto);
+        esito.chiusura = scriviRiepilogo(
+            { sCodiceRegionale, sContratto, periodo, platform::adesso(), esito, contenuto }, unita.sFileRiepilogo);
+    }
     finestra.mostraMemo1(esito.riepilogo());
     elimina(sFileXml);
     log.suLog("Procedura terminata");

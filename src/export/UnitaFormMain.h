@@ -24,6 +24,7 @@ struct UnitaFormMain {
     std::string sFilePpip;
     std::string sFileVaccini;
     std::string sFileSconosciuti;
+    std::string sFileRiepilogo; // the claim report, beside the files
 
     std::int32_t nRighe = 0;
     std::int32_t nScartate = 0;

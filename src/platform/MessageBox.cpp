@@ -51,6 +51,11 @@ bool apriCartella(const std::string& percorso)
     return handler(percorso);
 }
 
+bool apriDocumento(const std::string& percorso)
+{
+    return apriCartella(percorso);
+}
+
 ApriCartellaHandler setApriCartellaHandler(ApriCartellaHandler handler)
 {
     ApriCartellaHandler precedente = std::move(apriCartellaCorrente());

@@ -23,6 +23,9 @@ using ApriCartellaHandler = std::function<bool(const std::string& percorso)>;
 // Opens the folder at the Windows-1252 path.
 bool apriCartella(const std::string& percorso);
 
+// A document (the claim report) opens through the same opener, in the system's viewer for it.
+bool apriDocumento(const std::string& percorso);
+
 // Installs an opener and returns the previous one. An empty opener restores the fallback, which
 // opens nothing: without the window layer there is no file manager to ask.
 ApriCartellaHandler setApriCartellaHandler(ApriCartellaHandler handler);

@@ -108,7 +108,7 @@ TEST_F(FormMainTest, LayoutIsTheDesignScaledByTheFont)
     ASSERT_GT(fattore, 1.2);
     EXPECT_EQ(finestra.size(), QSize(qRound(630 * fattore), qRound(148 * fattore)));
     EXPECT_EQ(finestra.dtAllaData->geometry(), scalaRettangolo(QRect(167, 65, 105, 21), fattore));
-    EXPECT_EQ(finestra.cmdExit->geometry(), scalaRettangolo(QRect(192, 119, 78, 26), fattore));
+    EXPECT_EQ(finestra.cmdExit->geometry(), scalaRettangolo(QRect(228, 119, 42, 26), fattore));
     EXPECT_GE(finestra.Griglia->geometry().top(), finestra.height());
 }
 
@@ -127,7 +127,7 @@ TEST_F(FormMainTest, EnlargedWindowGivesItsRoomToTheSummary)
     EXPECT_EQ(finestra.Memo1->geometry(), QRect(280, 4, 645, 432));
     EXPECT_EQ(finestra.Bevel1->geometry(), QRect(280, 4, 645, 431));
     EXPECT_EQ(finestra.cmdCreaTracciato->geometry(), QRect(109, 3, 160, 28));
-    EXPECT_EQ(finestra.cmdExit->geometry(), QRect(192, 119, 78, 26));
+    EXPECT_EQ(finestra.cmdExit->geometry(), QRect(228, 119, 42, 26));
     // A font that changes meanwhile keeps the size the user gave.
     piccolo.setPixelSize(8);
     finestra.setFont(piccolo);

@@ -8,10 +8,12 @@
 // --stand-in registers the stand-in server in the process; without it "Orvella.Server" is the
 // system's class (COM on Windows). --vaccini ticks the check box that sends vaccinations to
 // VACCINI.DAT. Dates are YYYY-MM-DD; the folder is created when missing.
+// It writes the claim report RIEPILOGO.pdf as the program does.
 // Every message box goes to standard error, the one that ends the run as the window shows it; the
 // exit status is 0 only when the run ended with "Procedura terminata.", with or without the
 // warnings that box adds, and nothing else was shown.
 
+#include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -25,6 +27,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "riepilogo/RiepilogoPdf.h"
 #include "tools/Cp1252.h"
 
 namespace {
@@ -60,6 +63,11 @@ bool leggiData(std::string_view testo, std::chrono::year_month_day& data)
 int main(int argc, char* argv[])
 {
     std::vector<std::string_view> argomenti(argv + 1, argv + argc);
+    // The claim report lays out its text with Qt's fonts, which need no display.
+    int argcQt = 3;
+    char* argvQt[] = { argv[0], const_cast<char*>("-platform"), const_cast<char*>("offscreen"), nullptr };
+    const QGuiApplication applicazione(argcQt, argvQt);
+    setScrittoreRiepilogo(scriviRiepilogoPdf);
     FinestraConsole finestra;
     while (!argomenti.empty() && argomenti.front().starts_with("--")) {
         if (argomenti.front() == "--stand-in")

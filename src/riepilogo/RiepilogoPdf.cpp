@@ -1,0 +1,283 @@
+#include "riepilogo/RiepilogoPdf.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QFont>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QTextDocument>
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <map>
+
+#include "platform/FileInCoda.h"
+#include "tools/Cp1252.h"
+#include "tools/tc_GenTools.h"
+
+namespace {
+
+using namespace std::chrono;
+
+// One unit of the page is one point: fonts and margins read as they print.
+constexpr int kRisoluzione = 72;
+constexpr double kMargine = 42; // about 15 mm
+constexpr double kPiede = 18; // room for the page number
+
+QString testo(const std::string& cp1252)
+{
+    const std::u16string utf16 = cp1252ToUtf16(cp1252);
+    return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+}
+
+QString html(const std::string& cp1252)
+{
+    return testo(cp1252).toHtmlEscaped();
+}
+
+std::string dataItaliana(year_month_day data)
+{
+    return dataRecord(date2string(data));
+}
+
+std::string numero(std::int64_t n)
+{
+    return std::to_string(n);
+}
+
+// What the records of a file hold, in words.
+struct Intestazione {
+    const char* servizio;
+    const char* quante;
+};
+Intestazione intestazione(const FileDichiarato& file)
+{
+    if (file.tracciato == &kTracciatoBilsalu)
+        return { "Bilancio di salute", "Bilanci" };
+    if (file.tracciato == &kTracciatoAccessi)
+        return { "Visita", "Accessi" };
+    return { "Prestazione", "Prestazioni" };
+}
+
+QString tabellaFile(const FileDichiarato& file)
+{
+    const Intestazione parole = intestazione(file);
+    QString h = QStringLiteral("<h3>%1</h3>").arg(html(file.tracciato->nome));
+    h += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' width='100%'><tr>"
+                        "<th align='left'>Codice</th><th align='right'>%1</th><th align='right'>Pazienti</th>"
+                        "<th align='right'>Righe</th><th align='left'>%2</th></tr>")
+             .arg(QString::fromLatin1(parole.quante), QString::fromLatin1(parole.servizio));
+    for (const ServizioDichiarato& servizio : file.servizi)
+        h += QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td align='right'>%3</td>"
+                            "<td align='right'>%4</td><td>%5</td></tr>")
+                 .arg(html(servizio.codice), html(numero(servizio.prestazioni)), html(numero(servizio.pazienti)),
+                     html(numero(servizio.righe)), html(servizio.nome));
+    h += QStringLiteral("<tr><td><b>Totale</b></td><td align='right'><b>%1</b></td><td align='right'><b>%2</b></td>"
+                        "<td align='right'><b>%3</b></td><td></td></tr></table>")
+             .arg(html(numero(file.totale.prestazioni)), html(numero(file.totale.pazienti)),
+                 html(numero(file.totale.righe)));
+    if (file.righeNonConformi > 0)
+        h += QStringLiteral("<p>%1 righe di lunghezza diversa da %2 caratteri, non comprese nella tabella: i loro "
+                            "campi non stanno dove il tracciato li legge.</p>")
+                 .arg(file.righeNonConformi)
+                 .arg(file.tracciato->larghezza);
+    return h;
+}
+
+QString tabellaScartati(const ContenutoTracciato& contenuto)
+{
+    QString h = QStringLiteral("<h3>Prestazioni scartate</h3>");
+    if (contenuto.scartati.empty())
+        return h + QStringLiteral("<p>Nessuna prestazione scartata.</p>");
+    h += QStringLiteral("<p>%1 prestazioni non esportate (elencate in trx_sconosciuti.txt).</p>")
+             .arg(contenuto.nScartati);
+    h += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' width='100%'><tr>"
+                        "<th align='left'>Codice Orvella</th><th align='right'>Numero</th>"
+                        "<th align='left'>Prestazione</th><th align='left'>Motivo</th></tr>");
+    for (const ServizioScartato& scartato : contenuto.scartati)
+        h += QStringLiteral("<tr><td>%1</td><td align='right'>%2</td><td>%3</td><td>%4</td></tr>")
+                 .arg(html(scartato.codice), html(numero(scartato.n)), html(scartato.nome), html(scartato.motivo));
+    return h + QStringLiteral("</table>");
+}
+
+QString documentoHtml(const DatiRiepilogo& dati)
+{
+    const year_month_day giorno { floor<days>(dati.quando) };
+    const hh_mm_ss ora { dati.quando - floor<days>(dati.quando) };
+    char orario[16];
+    std::snprintf(orario, sizeof orario, "%02d:%02d:%02d", static_cast<int>(ora.hours().count()),
+        static_cast<int>(ora.minutes().count()), static_cast<int>(ora.seconds().count()));
+
+    QString h = QStringLiteral("<h2>Riepilogo dell'esportazione</h2><p>");
+    h += QStringLiteral("Medico: codice regionale <b>%1</b>, contratto <b>%2</b><br>")
+             .arg(html(dati.sCodiceRegionale), html(dati.sContratto));
+    h += QStringLiteral("Periodo: dal <b>%1</b> al <b>%2</b><br>")
+             .arg(html(dataItaliana(dati.periodo.dallaData)), html(dataItaliana(dati.periodo.allaData)));
+    h += QStringLiteral("Esportazione del %1 alle %2<br>").arg(html(dataItaliana(giorno)), QString::fromLatin1(orario));
+    h += QStringLiteral("Programma: ov_pip ver. 6</p>");
+
+    h += QStringLiteral("<h3>Esito</h3><p><b>%1</b></p>").arg(html(dati.esito.primaRiga));
+    for (const AvvisoTracciato& avviso : dati.esito.avvisi)
+        h += QStringLiteral("<p>%1</p>").arg(html(avviso.testo));
+
+    if (dati.contenuto.file.empty())
+        h += QStringLiteral("<h3>File</h3><p>Nessun file da inviare scritto.</p>");
+    for (const FileDichiarato& file : dati.contenuto.file)
+        h += tabellaFile(file);
+    h += tabellaScartati(dati.contenuto);
+    return h;
+}
+
+// The records of every file, in columns, after the tables: drawn line by line, a table of
+// thousands of rows being far slower to lay out.
+class ElencoRecord {
+public:
+    ElencoRecord(const ContenutoTracciato& contenuto, const QFont& carattere, double altezzaPagina)
+        : contenuto_(contenuto)
+        , carattere_(carattere)
+        , riga_(QFontMetricsF(carattere).lineSpacing())
+        , righePerPagina_(std::max(4, static_cast<int>(altezzaPagina / riga_)))
+    {
+    }
+
+    // Each file starts a page of its own, with its name and the columns' heading.
+    int pagine() const
+    {
+        int pagine = 0;
+        for (const FileDichiarato& file : contenuto_.file)
+            pagine += pagineFile(file);
+        return pagine;
+    }
+
+    template <typename NuovaPagina> void disegna(QPainter& painter, double x, double y, NuovaPagina nuovaPagina) const
+    {
+        painter.setFont(carattere_);
+        for (const FileDichiarato& file : contenuto_.file) {
+            std::map<std::string, const std::string*> nomi;
+            for (const ServizioDichiarato& servizio : file.servizi)
+                nomi[servizio.codice] = &servizio.nome;
+            const int perPagina = righePerPagina_ - 3;
+            const int nPagine = pagineFile(file);
+            for (int pagina = 0; pagina < nPagine; ++pagina) {
+                nuovaPagina();
+                double alto = y + riga_;
+                QFont grassetto = carattere_;
+                grassetto.setBold(true);
+                painter.setFont(grassetto);
+                painter.drawText(QPointF(x, alto),
+                    QStringLiteral("%1: record%2").arg(testo(file.tracciato->nome), pagina > 0 ? " (segue)" : ""));
+                alto += riga_;
+                painter.drawText(QPointF(x, alto), colonne("Codice fiscale", "Data", "Codice", "N.", "Prestazione"));
+                painter.setFont(carattere_);
+                const std::size_t da = static_cast<std::size_t>(pagina) * static_cast<std::size_t>(perPagina);
+                const std::size_t a = std::min(file.record.size(), da + static_cast<std::size_t>(perPagina));
+                for (std::size_t r = da; r < a; ++r) {
+                    const RecordDichiarato& record = file.record[r];
+                    const auto nome = nomi.find(record.codice);
+                    alto += riga_;
+                    painter.drawText(QPointF(x, alto),
+                        colonne(record.codiceFiscale, record.data, record.codice,
+                            record.numero.empty() ? "1" : record.numero,
+                            nome == nomi.end() ? std::string() : nome->second->substr(0, 40)));
+                }
+            }
+        }
+    }
+
+private:
+    int pagineFile(const FileDichiarato& file) const
+    {
+        const int perPagina = righePerPagina_ - 3;
+        return std::max(1,
+            static_cast<int>(
+                (file.record.size() + static_cast<std::size_t>(perPagina) - 1) / static_cast<std::size_t>(perPagina)));
+    }
+
+    static QString colonne(const std::string& cf, const std::string& data, const std::string& codice,
+        const std::string& n, const std::string& nome)
+    {
+        return testo(padRight(cf, ' ', 18) + padRight(data, ' ', 12) + padRight(codice, ' ', 8) + padLeft(n, ' ', 6)
+            + "  " + nome);
+    }
+
+    const ContenutoTracciato& contenuto_;
+    QFont carattere_;
+    double riga_;
+    int righePerPagina_;
+};
+
+} // namespace
+
+std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const std::string& sFile)
+{
+    QByteArray pdf;
+    {
+        QBuffer buffer(&pdf);
+        buffer.open(QIODevice::WriteOnly);
+        QPdfWriter writer(&buffer);
+        writer.setResolution(kRisoluzione);
+        writer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
+        writer.setTitle(QStringLiteral("Riepilogo dell'esportazione"));
+        writer.setCreator(QStringLiteral("ov_pip ver. 6"));
+        const QRectF pagina(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
+        const QRectF area = pagina.adjusted(kMargine, kMargine, -kMargine, -kMargine - kPiede);
+
+        QFont carattere;
+        carattere.setFamilies({ QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
+        carattere.setStyleHint(QFont::SansSerif);
+        carattere.setPointSizeF(9);
+        QFont fisso;
+        fisso.setFamilies({ QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono") });
+        fisso.setStyleHint(QFont::TypeWriter);
+        fisso.setFixedPitch(true);
+        fisso.setPointSizeF(8);
+
+        QTextDocument documento;
+        documento.documentLayout()->setPaintDevice(&writer);
+        documento.setDefaultFont(carattere);
+        documento.setDocumentMargin(0);
+        documento.setHtml(documentoHtml(dati));
+        documento.setPageSize(area.size());
+        const ElencoRecord elenco(dati.contenuto, fisso, area.height());
+        const int pagineDocumento = documento.pageCount();
+        const int totale = pagineDocumento + elenco.pagine();
+
+        QPainter painter;
+        if (!painter.begin(&writer))
+            return std::string("impossibile preparare il documento PDF");
+        int numero = 0;
+        const QString periodo
+            = QStringLiteral("Riepilogo dell'esportazione dal %1 al %2")
+                  .arg(testo(dataItaliana(dati.periodo.dallaData)), testo(dataItaliana(dati.periodo.allaData)));
+        const auto nuovaPagina = [&] {
+            if (numero > 0)
+                writer.newPage();
+            ++numero;
+            painter.setFont(carattere);
+            painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignLeft,
+                QStringLiteral("ov_pip ver. 6 - %1").arg(periodo));
+            painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
+                QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
+        };
+        for (int p = 0; p < pagineDocumento; ++p) {
+            nuovaPagina();
+            painter.save();
+            painter.translate(area.left(), area.top() - p * area.height());
+            QAbstractTextDocumentLayout::PaintContext contesto;
+            contesto.clip = QRectF(0, p * area.height(), area.width(), area.height());
+            documento.documentLayout()->draw(&painter, contesto);
+            painter.restore();
+        }
+        elenco.disegna(painter, area.left(), area.top(), nuovaPagina);
+        if (!painter.end())
+            return std::string("impossibile completare il documento PDF");
+    }
+    platform::FileInCoda file;
+    if (auto motivo = file.apri(sFile))
+        return motivo;
+    if (auto motivo = file.accoda(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
+        return motivo;
+    return file.chiudi();
+}

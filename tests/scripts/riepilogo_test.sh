@@ -1,0 +1,98 @@
+#!/usr/bin/env bash
+# The claim report read back as a doctor reads it: for a general practitioner and a paediatrician
+# of a generated practice, the headless export writes RIEPILOGO.pdf, and its text (pdftotext) must
+# give, per file and per service type, the services, patients and lines that the files themselves
+# hold, counted here by position from the records; and, per Orvella code, the services left out
+# that trx_sconosciuti.txt lists. A second run moves the first report into storico, whole.
+# Arguments: the headless export, the demo generator.
+set -uo pipefail
+# Byte by byte: trx_sconosciuti.txt is Windows-1252.
+export LC_ALL=C
+ESPORTA="$1"
+GENERA_DEMO="$2"
+
+errori=0
+fallito() {
+  echo "FAILED: $*" >&2
+  errori=$((errori + 1))
+}
+
+LAVORO="$(mktemp -d)"
+trap 'rm -rf "$LAVORO"' EXIT
+"$GENERA_DEMO" --seed 30 "$LAVORO/pratica.sqlite" >/dev/null || exit 1
+
+# Per service type of a file: "code services patients lines", from the records by position.
+# Field places (from 1): code, count (none for BILSALU.DAT) and fiscal code.
+dal_file() { # FILE CODE_FROM CODE_LEN COUNT_FROM COUNT_LEN
+  awk -v c="$2" -v cl="$3" -v n="$4" -v nl="$5" '
+    { sub(/\r$/, "") }
+    { codice = substr($0, c, cl); quante = nl ? substr($0, n, nl) + 0 : 1
+      servizi[codice] += quante; righe[codice]++
+      if (!((codice, substr($0, 1, 16)) in visto)) { visto[codice, substr($0, 1, 16)] = 1; pazienti[codice]++ } }
+    END { for (codice in servizi) print codice, servizi[codice], pazienti[codice], righe[codice] }' "$1" | sort
+}
+
+# The same from the report's table of the file: the rows between its heading and the next one.
+dal_riepilogo() { # TEXT FILE
+  awk -v file="$2" '
+    { sub(/^\f/, "") } # a new page
+    $0 == file { dentro = 1; next }
+    dentro && (/^[A-Z]+\.DAT$/ || /^Prestazioni scartate$/) { exit }
+    dentro && $1 != "Totale" && $2 ~ /^[0-9]+$/ && $3 ~ /^[0-9]+$/ && $4 ~ /^[0-9]+$/ { print $1, $2, $3, $4 }' "$1" | sort
+}
+
+# Per Orvella code, the services left out: from trx_sconosciuti.txt, whose entries run on in one
+# line, and from the report's table.
+scartati_dal_file() {
+  sed 's/\*SCONOSCIUTO: /\n&/g; s/\*SCARTATO (SOLO PER MMG)/\n&/g; s/\([^*]\)\(SCARTATO (SOLO PER PLS)\)/\1\n\2/g' "$1" |
+    sed -n 's/.*\*Codice Orvella\*: //p' | sort | uniq -c | awk '{ print $2, $1 }' | sort
+}
+scartati_dal_riepilogo() {
+  awk '{ sub(/^\f/, "") }
+    /^Prestazioni scartate$/ { dentro = 1; next }
+    dentro && /^[A-Z]+\.DAT: record/ { exit }
+    dentro && $2 ~ /^[0-9]+$/ && $1 != "Codice" { n[$1] += $2 }
+    END { for (codice in n) print codice, n[codice] }' "$1" | sort
+}
+
+for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4 PPIP.DAT:23:3:36:5 VACCINI.DAT:23:3:36:5" \
+  "bianchi||BILSALU.DAT:33:2:0:0 PPIP.DAT:23:3:36:5"; do
+  IFS='|' read -r utente opzioni file <<<"$caso"
+  cartella="$LAVORO/$utente"
+  # shellcheck disable=SC2086 # the options are words
+  ORVELLA_SERVER_DB="$LAVORO/pratica.sqlite" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" "$ESPORTA" --stand-in $opzioni \
+    "$utente" demo 2000-01-01 2099-12-31 "$cartella" >"$LAVORO/$utente.out" 2>"$LAVORO/$utente.err" \
+    || fallito "$utente: the export did not end well: $(cat "$LAVORO/$utente.err")"
+  grep -q "^Riepilogo: creato file .*RIEPILOGO.pdf$" "$LAVORO/$utente.out" \
+    || fallito "$utente: the summary does not name the report: $(tail -2 "$LAVORO/$utente.out")"
+  pdftotext -layout "$cartella/RIEPILOGO.pdf" "$LAVORO/$utente.txt" || { fallito "$utente: no readable report"; continue; }
+  for voce in $file; do
+    IFS=':' read -r nome da lunghezza numero_da numero_lunghezza <<<"$voce"
+    atteso="$(dal_file "$cartella/$nome" "$da" "$lunghezza" "$numero_da" "$numero_lunghezza")"
+    [ -n "$atteso" ] || fallito "$utente: $nome is empty, nothing to compare"
+    trovato="$(dal_riepilogo "$LAVORO/$utente.txt" "$nome")"
+    [ "$trovato" = "$atteso" ] || fallito "$utente: $nome per type, the report says
+$trovato
+and the file holds
+$atteso"
+  done
+  atteso="$(scartati_dal_file "$cartella/trx_sconosciuti.txt")"
+  trovato="$(scartati_dal_riepilogo "$LAVORO/$utente.txt")"
+  [ -n "$atteso" ] && [ "$trovato" = "$atteso" ] || fallito "$utente: services left out, the report says
+$trovato
+and trx_sconosciuti.txt lists
+$atteso"
+done
+
+# The same export again: the first report goes into storico with the files, byte for byte.
+cp "$LAVORO/rossi/RIEPILOGO.pdf" "$LAVORO/primo.pdf"
+ORVELLA_SERVER_DB="$LAVORO/pratica.sqlite" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" "$ESPORTA" --stand-in --vaccini \
+  rossi demo 2000-01-01 2099-12-31 "$LAVORO/rossi" >/dev/null 2>&1 || fallito "the second run did not end well"
+copie=("$LAVORO"/rossi/storico/*_RIEPILOGO.pdf)
+if [ ${#copie[@]} -ne 1 ] || ! cmp -s "${copie[0]}" "$LAVORO/primo.pdf"; then
+  fallito "the first report is not whole in storico: $(ls "$LAVORO/rossi/storico")"
+fi
+[ -s "$LAVORO/rossi/RIEPILOGO.pdf" ] || fallito "the second run wrote no report"
+
+[ "$errori" -eq 0 ] && echo "The reports of rossi and bianchi tell what their files and trx_sconosciuti.txt hold"
+exit $((errori > 0))
