@@ -2,8 +2,9 @@
 # What a practice's PC does to a run, under Wine, with the 32-bit export run without a window
 # (esporta_pratica.exe) against the registered stand-in server: a `storico` that is a plain file,
 # a disk that fills during the history copy, two runs at once on one folder, and a run killed
-# midway. Each time the previous export is whole somewhere, no file mixes two runs, no summary
-# says "Operazione completata." over a failed write, and no extract of a dead run stays behind.
+# midway, with a link under its name. Each time the previous export is whole somewhere, no file
+# mixes two runs, no summary says "Operazione completata." over a failed write, no extract of a
+# dead run stays behind, and nothing a link leads to goes with it.
 # Arguments: the Windows build folder, the practice, the Linux run's files of rossi for that practice.
 set -uo pipefail
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -133,7 +134,21 @@ kill -9 "$ucciso" 2>/dev/null
 wait "$ucciso" 2>/dev/null
 if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
   rimasta="$(cd "$TEMP" && echo ov_pip-*)"
+  # A link under the dead run's name, leading to a folder that is not the run's. Wine 8 makes no
+  # junction (mklink /J fails); it shows a Unix symbolic link to a folder as one, a folder with
+  # the reparse-point attribute, and removes it through no Windows call.
+  ALTROVE="$LAVORO/altrove"
+  mkdir -p "$ALTROVE"
+  echo dati >"$ALTROVE/paziente.txt"
+  giunzione="${rimasta%-*}-giunzione"
+  ln -s "$ALTROVE" "$TEMP/$giunzione"
   PRATICA_RUN="$PRATICA" esporta "$LAVORO/ucciso" "$LAVORO/dopo" || fallito "the run after a killed one: $(cat "$LAVORO/dopo.err")"
+  if [ "$(cat "$ALTROVE/paziente.txt" 2>/dev/null)" = dati ]; then
+    echo "A link under the dead run's name was not followed: the folder it leads to keeps its file"
+  else
+    fallito "the clean-up followed a link: $ALTROVE/paziente.txt is gone"
+  fi
+  rm -f "$TEMP/$giunzione"
   if compgen -G "$TEMP/ov_pip-*" >/dev/null; then
     fallito "the extract of a killed run stays: $(cd "$TEMP" && echo ov_pip-*)"
   else

@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <chrono>
-#include <filesystem>
 
 #include "app/Controlli.h"
 #include "app/FormLogin.h"
@@ -24,6 +23,8 @@
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
 #include "platform/Clock.h"
+#include "platform/FileInCoda.h"
+#include "platform/FileSistema.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
@@ -67,8 +68,7 @@ void impostaCartelle(UnitaFormMain& unita)
     unita.sFileLog = unita.sDirOutput + "karv_log.txt";
 
     // A failure here shows at the first write into the folder.
-    std::error_code ignorato;
-    std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico), ignorato);
+    (void)platform::creaCartella(unita.sDirStorico);
 }
 
 // The export run's view of this window: the controls it shows progress on, the cursor and the
@@ -326,9 +326,7 @@ void TfrmMain::cmdRiepilogoClick()
 void TfrmMain::aggiornaApriCartella()
 {
     const std::string cartella = cartellaOutput();
-    std::error_code ignorato;
-    cmdApriCartella->setEnabled(
-        !cartella.empty() && std::filesystem::is_directory(platform::percorsoNativo(cartella), ignorato));
+    cmdApriCartella->setEnabled(!cartella.empty() && platform::eCartella(cartella));
     cmdRiepilogo->setEnabled(!cartella.empty() && platform::esiste(unitaFormMain().sDirOutput + kFileRiepilogo));
 }
 

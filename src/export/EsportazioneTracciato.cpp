@@ -1,7 +1,6 @@
 #include "export/EsportazioneTracciato.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <unordered_set>
@@ -21,16 +20,13 @@
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
 void elimina(const std::string& sFile)
 {
-    std::error_code ignorato;
-    fs::remove(platform::percorsoNativo(sFile), ignorato);
+    (void)platform::eliminaFile(sFile);
 }
 
 // The folder, made with its parents when missing; false when it cannot be.
@@ -353,8 +349,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     if (log.debug()) {
         const std::string sCopia = percorsoCopiaDebug(unita.sDirOutput);
         elimina(sCopia);
-        std::error_code ignorato;
-        fs::copy_file(platform::percorsoNativo(sFileXml), platform::percorsoNativo(sCopia), ignorato);
+        (void)platform::copiaFile(sFileXml, sCopia);
         log.suLog("Lista pipp salvata in " + sCopia);
     }
 

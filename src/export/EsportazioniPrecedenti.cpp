@@ -3,18 +3,16 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <optional>
-#include <system_error>
 
 #include "export/Records.h"
 #include "export/Storico.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
 
-namespace fs = std::filesystem;
 using namespace std::chrono;
 
 namespace {
@@ -86,10 +84,8 @@ std::vector<EsportazionePrecedente> esportazioniPrecedenti(
             perGiorno[*giorno][t] = true;
     }
 
-    std::error_code errore;
-    fs::directory_iterator voce(platform::percorsoNativo(sDirStorico), errore);
-    for (; !errore && voce != fs::directory_iterator(); voce.increment(errore)) {
-        const std::string nome = utf8ToCp1252(platform::percorsoUtf8(voce->path().filename()));
+    for (const platform::VoceCartella& voce : platform::vociCartella(sDirStorico)) {
+        const std::string nome = utf8ToCp1252(platform::percorsoUtf8(voce.nome));
         const auto copia = copiaStorico(nome);
         if (copia && copia->first >= primoGiorno
             && comprendePeriodo(sDirStorico + nome, *kTracciatiServizi[copia->second], periodo))

@@ -1,15 +1,12 @@
 #include "export/Storico.h"
 
 #include <chrono>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 
 #include "platform/FileInCoda.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "tools/tc_GenTools.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -45,12 +42,10 @@ std::string timbroStorico(platform::LocalTime istante, PrecisioneTimbro precisio
 
 std::optional<platform::LocalTime> ultimaScrittura(const std::string& sFile)
 {
-    std::error_code errore;
-    const auto scrittura = fs::last_write_time(platform::percorsoNativo(sFile), errore);
-    if (errore)
+    const auto scrittura = platform::ultimaScritturaUtc(sFile);
+    if (!scrittura)
         return std::nullopt;
-    using namespace std::chrono;
-    return platform::toLocalTime(floor<seconds>(file_clock::to_sys(scrittura)));
+    return platform::toLocalTime(std::chrono::floor<std::chrono::seconds>(*scrittura));
 }
 
 std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione)

@@ -34,7 +34,7 @@ std::optional<std::string> accodaIntero(const std::string& percorso, std::string
         return motivo;
     if (std::optional<std::string> motivo = file.accoda(testo))
         return motivo;
-    return file.chiudi();
+    return file.chiudi(false);
 }
 
 } // namespace platform

@@ -23,9 +23,11 @@ public:
     std::optional<std::string> apri(const std::string& percorso);
     // Appends one record to the open file.
     std::optional<std::string> accoda(std::string_view testo);
-    // Closes now, so that a late failure is seen: a network file system reports some only here,
-    // and on Linux a file removed meanwhile from its folder took what was written with it.
-    std::optional<std::string> chiudi();
+    // Has the data on the disk and closes now, so that a late failure is seen: a network file
+    // system reports some only here, and on Linux a file removed meanwhile from its folder took
+    // what was written with it. Without bScarica the data is left to the system: the flush is
+    // for the end of a run, never for each record.
+    std::optional<std::string> chiudi(bool bScarica = true);
     bool aperto() const { return stato_ != nullptr; }
 
 private:

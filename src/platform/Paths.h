@@ -62,11 +62,11 @@ std::string creaCartellaPrivata(const std::string& sDirBase);
 
 // Removes, with all they hold, the private folders under sDirBase (with its trailing separator)
 // that this user's programs left when they died (a crash, a kill): the patients' data of an
-// extract must not stay on the disk.
+// extract must not stay on the disk. A link under such a name goes as a link, its target stays.
 void rimuoviCartellePrivateAbbandonate(const std::string& sDirBase);
 
-// Whether the private folder, of the process id its name carries, is this user's and its
-// program is gone.
+// Whether the private folder (or a link in its place), of the process id its name carries, is
+// this user's and its program is gone.
 bool cartellaPrivataAbbandonata(const std::filesystem::path& cartella, unsigned long processo);
 
 // The id of this program's process.

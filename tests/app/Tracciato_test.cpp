@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "QtTestApp.h"
 #include "app/FormLogin.h"
 #include "app/FormMain.h"
@@ -185,6 +187,42 @@ TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
     }
     EXPECT_EQ(copie, 4);
     EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
+}
+
+// A Desktop redirected into a synced or shared folder can be long: on Windows the output folder's
+// files are then reached only in the "\\?\" form, which the C runtime's path calls refuse. The
+// first run's files are dated on either side of the change to summer time, so that a time read
+// with today's offset misnames one of them, whenever the test runs.
+TEST_F(TracciatoTest, TwoRunsOnALongDesktopMoveTheFirstIntoHistoryUnderItsOwnTimesAndWarn)
+{
+    const testing_support::ScopedTimeZone roma("CET-1CEST,M3.5.0,M10.5.0/3");
+    if (!roma.available())
+        GTEST_SKIP() << "local time follows the system's zone only";
+    const DesktopDiProva lungo(230);
+    ASSERT_EQ(platform::cartellaDesktop().percorso.size(), 230u);
+    std::map<std::string, std::string> primi; // the first run's files
+    accediEd([&](TfrmMain& finestra) {
+        EXPECT_TRUE(finestra.cmdApriCartella->isEnabled());
+        finestra.dtDallaData->setDate(QDate(2026, 3, 1));
+        finestra.cmdCreaTracciato->click();
+        for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT" })
+            primi[nome] = readFile(lungo.output() / nome);
+        // 23:30 in Rome the day before the change, and noon in summer.
+        testing_support::setLastWriteTime(lungo.output() / "PPIP.DAT", sys_days { 2026y / March / 28 } + 22h + 30min);
+        for (const char* nome : { "ACCESSI.DAT", "VACCINI.DAT" })
+            testing_support::setLastWriteTime(lungo.output() / nome, sys_days { 2026y / July / 1 } + 10h);
+        finestra.cmdCreaTracciato->click();
+        EXPECT_TRUE(finestra.cmdApriCartella->isEnabled());
+    });
+
+    EXPECT_EQ(messaggi_.messaggi(),
+        (std::vector<std::string> { "Procedura terminata.",
+            "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate il 28/03/2026 (PPIP.DAT) e il "
+            "01/07/2026 (ACCESSI.DAT, VACCINI.DAT).\r\nDettagli nel riepilogo." }));
+    const std::filesystem::path storico = lungo.output() / "storico";
+    EXPECT_EQ(readFile(storico / "2026-03-28 23.30.00_PPIP.DAT"), primi["PPIP.DAT"]);
+    EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_ACCESSI.DAT"), primi["ACCESSI.DAT"]);
+    EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_VACCINI.DAT"), primi["VACCINI.DAT"]);
 }
 
 // Faults: the button enabled before there is a report or not checked after a run; Tab from Apri

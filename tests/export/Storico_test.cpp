@@ -26,7 +26,7 @@ platform::LocalTime locale(year_month_day giorno, hours h, minutes m, seconds s)
 // The last-write time of a file, given as a UTC instant.
 void impostaUltimaScrittura(const fs::path& file, sys_time<milliseconds> istante)
 {
-    fs::last_write_time(file, file_clock::from_sys(istante));
+    testing_support::setLastWriteTime(file, istante);
 }
 
 std::string percorso(const fs::path& p)
@@ -222,6 +222,8 @@ TEST_F(StoricoTest, CopyCutShortLeavesNoHalfCopyAndKeepsTheFile)
     EsitoStorico esito;
     {
         const testing_support::FileSizeLimit disco(1000);
+        if (!disco.available())
+            GTEST_SKIP() << "no cap on the size of a file here";
         esito = spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo).esito;
     }
 

@@ -57,8 +57,9 @@ private:
 };
 
 // Sets TZ for the object's lifetime, e.g. "UTC" or "CET-1CEST,M3.5.0,M10.5.0/3", and makes the C
-// library read it again on the way in and out. available() is false on Windows, whose local time
-// follows the system's zone only: the test then skips.
+// library read it again on the way in and out. Windows' local time follows the system's zone only
+// (under Wine, the TZ the program started with): there available() is true only when that zone
+// already is the one asked for, and otherwise the test skips.
 class ScopedTimeZone {
 public:
     explicit ScopedTimeZone(const std::string& tz);
@@ -157,6 +158,10 @@ std::string fileUri(const std::filesystem::path& percorso);
 
 // The messages of a run log file without their time stamps, one per line.
 std::vector<std::string> logMessages(const std::filesystem::path& file);
+
+// Sets the file's last-write time to the UTC instant, through the system's own call (on Windows
+// the C runtime's would shift it by today's summer time).
+void setLastWriteTime(const std::filesystem::path& file, std::chrono::sys_time<std::chrono::milliseconds> istante);
 
 std::string readFile(const std::filesystem::path& percorso);
 void writeFile(const std::filesystem::path& percorso, const std::string& contenuto);

@@ -15,8 +15,11 @@ BloccoCartella::BloccoCartella(const std::string& sDir)
 {
     int fd = -1;
     for (;;) {
-        // Nothing is written into it: the lock is all it is for.
-        fd = ::open(nome_.c_str(), O_RDONLY | O_CREAT | O_CLOEXEC, 0666);
+        // Nothing is written into it, but flock on NFS locks only a file open for writing. A lock
+        // file another user made, which this one may not write, still locks on a local disk.
+        fd = ::open(nome_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        if (fd < 0 && errno == EACCES)
+            fd = ::open(nome_.c_str(), O_RDONLY | O_CLOEXEC);
         if (fd < 0)
             return;
         if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

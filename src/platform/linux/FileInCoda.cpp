@@ -196,7 +196,7 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
     return motivo(errore);
 }
 
-std::optional<std::string> FileInCoda::chiudi()
+std::optional<std::string> FileInCoda::chiudi(bool bScarica)
 {
     if (!stato_)
         return std::nullopt;
@@ -207,8 +207,13 @@ std::optional<std::string> FileInCoda::chiudi()
     // query of the file's times makes the next write store them anew, which doubled its cost.
     struct stat stato { };
     const bool eliminato = ::fstat(fd, &stato) == 0 && stato.st_nlink == 0;
-    if (::close(fd) != 0)
-        return motivo(errno);
+    // Once per file, not per record: a network file system may report a write it could not
+    // complete only when the data is sent.
+    int errore = bScarica && ::fsync(fd) != 0 ? errno : 0;
+    if (::close(fd) != 0 && errore == 0)
+        errore = errno;
+    if (errore != 0)
+        return motivo(errore);
     if (eliminato)
         return "il file \xE8 stato eliminato durante l'esportazione";
     return std::nullopt;

@@ -110,7 +110,8 @@ unsigned long processoCorrente()
 bool cartellaPrivataAbbandonata(const std::filesystem::path& cartella, unsigned long processo)
 {
     struct stat stato { };
-    if (::lstat(cartella.c_str(), &stato) != 0 || stato.st_uid != ::geteuid() || !S_ISDIR(stato.st_mode))
+    if (::lstat(cartella.c_str(), &stato) != 0 || stato.st_uid != ::geteuid()
+        || !(S_ISDIR(stato.st_mode) || S_ISLNK(stato.st_mode)))
         return false;
     // Another user's process answers EPERM: alive.
     return ::kill(static_cast<pid_t>(processo), 0) != 0 && errno == ESRCH;

@@ -211,15 +211,20 @@ std::optional<std::string> FileInCoda::accoda(std::string_view testo)
     return motivo(errore, nome);
 }
 
-std::optional<std::string> FileInCoda::chiudi()
+std::optional<std::string> FileInCoda::chiudi(bool bScarica)
 {
     if (!stato_)
         return std::nullopt;
     const HANDLE handle = std::exchange(stato_->handle, INVALID_HANDLE_VALUE);
     const std::filesystem::path nome = stato_->nativo;
     stato_.reset();
-    if (!CloseHandle(handle))
-        return motivo(GetLastError(), nome);
+    // Once per file, not per record: a Desktop on a share may fail to write the cached data back
+    // ("Delayed Write Failed"), which only the flush reports, never CloseHandle.
+    DWORD errore = !bScarica || FlushFileBuffers(handle) ? 0 : GetLastError();
+    if (!CloseHandle(handle) && errore == 0)
+        errore = GetLastError();
+    if (errore != 0)
+        return motivo(errore, nome);
     return std::nullopt;
 }
 

@@ -33,7 +33,8 @@ TEST(PcAmbulatorio, FolderLockOfADeadProgramDoesNotStopTheNextRun)
     EXPECT_FALSE(platform::BloccoCartella(cartella).preso()) << "a second run while this one holds it";
 }
 
-// Another session's run still reads its extract: removing it would fail that run.
+// Another session's run still reads its extract: removing it would fail that run. A link under a
+// dead run's name goes, but what it points at is not the run's to remove.
 TEST(PcAmbulatorio, OnlyTheExtractsOfDeadProgramsAreRemoved)
 {
     const testing_support::TempDir radice;
@@ -48,8 +49,17 @@ TEST(PcAmbulatorio, OnlyTheExtractsOfDeadProgramsAreRemoved)
         writeFile(cartella / "zzz_xml.tmp", "<Elenco_prestazioni_incentivanti/>");
     }
 
+    const fs::path altrove = radice / "altrove";
+    fs::create_directories(altrove);
+    writeFile(altrove / "paziente.txt", "dati");
+    const fs::path collegamento = radice / ("ov_pip-" + std::to_string(figlio) + "-c");
+    fs::create_directory_symlink(altrove, collegamento);
+    fs::create_directory_symlink(altrove, morto / "dentro");
+
     platform::rimuoviCartellePrivateAbbandonate(radice.path().string() + "/");
 
     EXPECT_TRUE(fs::exists(vivo / "zzz_xml.tmp"));
     EXPECT_FALSE(fs::exists(morto));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(collegamento)));
+    EXPECT_EQ(testing_support::readFile(altrove / "paziente.txt"), "dati");
 }

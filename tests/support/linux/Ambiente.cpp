@@ -95,4 +95,9 @@ bool folderPermissionBits()
     return true;
 }
 
+void setLastWriteTime(const std::filesystem::path& file, std::chrono::sys_time<std::chrono::milliseconds> istante)
+{
+    std::filesystem::last_write_time(file, std::chrono::file_clock::from_sys(istante));
+}
+
 } // namespace testing_support

@@ -23,7 +23,14 @@ ScopedEnv::~ScopedEnv()
     _putenv_s(nome_.c_str(), aveva_ ? vecchio_.c_str() : "");
 }
 
-ScopedTimeZone::ScopedTimeZone(const std::string&) { }
+ScopedTimeZone::ScopedTimeZone(const std::string& tz)
+{
+    // Central European time, the one zone the tests ask for, by its rule.
+    TIME_ZONE_INFORMATION zona {};
+    available_ = tz == "CET-1CEST,M3.5.0,M10.5.0/3" && GetTimeZoneInformation(&zona) != TIME_ZONE_ID_INVALID
+        && zona.Bias == -60 && zona.DaylightBias == -60 && zona.DaylightDate.wMonth == 3
+        && zona.StandardDate.wMonth == 10;
+}
 
 ScopedTimeZone::~ScopedTimeZone() = default;
 
@@ -79,6 +86,19 @@ bool localeFromEnvironment()
 bool folderPermissionBits()
 {
     return false;
+}
+
+void setLastWriteTime(const std::filesystem::path& file, std::chrono::sys_time<std::chrono::milliseconds> istante)
+{
+    const long long decimi = (istante.time_since_epoch().count() + 11644473600000LL) * 10000LL;
+    const FILETIME tempo { static_cast<DWORD>(decimi), static_cast<DWORD>(decimi >> 32) };
+    const HANDLE handle = CreateFileW(file.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+        OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const bool impostato = handle != INVALID_HANDLE_VALUE && SetFileTime(handle, nullptr, nullptr, &tempo);
+    if (handle != INVALID_HANDLE_VALUE)
+        CloseHandle(handle);
+    if (!impostato)
+        throw std::runtime_error("cannot set the time of " + file.string());
 }
 
 } // namespace testing_support
