@@ -109,7 +109,7 @@ void generaPraticaBench(const fs::path& db, int prestazioni, int accertamentiPer
 
 void contaMessaggi(int& inattesi)
 {
-    platform::setMessageBoxHandler([&inattesi](const std::string& testo) {
+    platform::setMessageBoxHandler([&inattesi](const std::string& testo, const std::string&) {
         if (testo != "Procedura terminata.") {
             ++inattesi;
             std::fprintf(stderr, "messaggio inatteso: %s\n", cp1252ToUtf8(testo).c_str());

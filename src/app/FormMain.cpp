@@ -13,6 +13,7 @@
 #include <QTableWidget>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 
 #include "app/Controlli.h"
 #include "app/FormLogin.h"
@@ -106,8 +107,25 @@ public:
 
     void richiediUscita() override { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }
 
+    void attesaOrvella(const std::string& testo) override
+    {
+        if (testo.empty()) {
+            if (testoPrima_)
+                finestra_.lblLog->setText(*testoPrima_);
+            testoPrima_.reset();
+        } else {
+            if (!testoPrima_)
+                testoPrima_ = finestra_.lblLog->text();
+            finestra_.lblLog->setText(daCp1252(testo));
+        }
+        finestra_.lblLog->repaint();
+        QApplication::processEvents();
+    }
+
 private:
     TfrmMain& finestra_;
+    // What lblLog said when the wait for a busy host began.
+    std::optional<QString> testoPrima_;
 };
 
 // The output folder as the file manager and the messages name it, without the trailing separator.
@@ -266,7 +284,11 @@ bool TfrmMain::inizializza(const std::string& utente, const std::string& passwor
                 frmLogin->hide();
             exec();
         },
-        [this](const std::string& msg) { suLog(msg); });
+        [this](const std::string& msg) { suLog(msg); },
+        [](const std::string& testo) {
+            if (frmLogin)
+                frmLogin->mostraAttesaOrvella(testo);
+        });
 }
 
 void TfrmMain::suLog(const std::string& msg) const

@@ -11,6 +11,7 @@
 #include "export/ControlloRecord.h"
 #include "export/EsportazioniPrecedenti.h"
 #include "export/Storico.h"
+#include "export/TracciatoInterrotto.h"
 #include "host/AperturaSessione.h"
 #include "platform/BloccoCartella.h"
 #include "platform/Clock.h"
@@ -79,6 +80,27 @@ private:
     UnitaFormMain& unita_;
     FinestraTracciato& finestra_;
     const std::string& sFileXml_;
+};
+
+// While the run lasts, a busy host is waited for in the run's window; the session's own way
+// of waiting comes back after it.
+class AttesaDelTracciato {
+public:
+    AttesaDelTracciato(Torvapat& oOrvapat, FinestraTracciato& finestra)
+        : oOrvapat_(oOrvapat)
+        , precedente_(oOrvapat.attesa())
+    {
+        AttesaOrvella attesa = precedente_;
+        attesa.mostra = [&finestra](const std::string& testo) { finestra.attesaOrvella(testo); };
+        oOrvapat_.impostaAttesa(std::move(attesa));
+    }
+    ~AttesaDelTracciato() { oOrvapat_.impostaAttesa(precedente_); }
+    AttesaDelTracciato(const AttesaDelTracciato&) = delete;
+    AttesaDelTracciato& operator=(const AttesaDelTracciato&) = delete;
+
+private:
+    Torvapat& oOrvapat_;
+    AttesaOrvella precedente_;
 };
 
 // The message, and the host's own reason for its latest failure when it gave one.
@@ -254,6 +276,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return true;
     }
     Torvapat& oOrvapat = *unita.oOrvapat;
+    const AttesaDelTracciato attesa(oOrvapat, finestra);
     // A run killed or crashed left its extract, the patients' data, behind: gone before this one.
     platform::rimuoviCartellePrivateAbbandonate(sDirTemporanea);
     // The extract goes into a folder of this run alone: the program's folder may be read-only,
@@ -269,6 +292,9 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::u16string codiceRegionale = oOrvapat.leggi_attributo(u"mmg\\codice_regionale");
     const std::string sCodiceRegionale = utf16ToCp1252(codiceRegionale);
     log.suLog("Codice regionale = " + sCodiceRegionale);
+    // A host gone has said so in its one box; before anything moves, there is nothing else to tell.
+    if (oOrvapat.orvellaChiuso())
+        return true;
     if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAllInizio) {
         errore(log, conMotivo("ERRORE: Impossibile leggere da Orvella il codice regionale del medico.", oOrvapat));
         return true;
@@ -279,6 +305,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     }
     const std::string sContratto = utf16ToCp1252(oOrvapat.get_opzione(u"utente", u"contratto"));
     log.suLog("Contratto = " + sContratto);
+    if (oOrvapat.orvellaChiuso())
+        return true;
 
     // Read before the files move: the previous export is among those the period may repeat.
     const Periodo periodo { dallaData, allaData };
@@ -308,7 +336,22 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::string filtro = "dalla_data=" + sDallaData + "|alla_data=" + sAllaData;
     log.suLog("Filtro data -> dal " + sDallaData + " al " + sAllaData);
 
+    // The run stops where the host went away: what is written stays, and the summary says what it lacks.
+    const auto fermaTracciato = [&](const BilanciTralasciati& tralasciati) {
+        for (const auto sFile : kFileTracciato)
+            fileEsecuzione.chiudi(unita.*sFile);
+        const ControlloTracciato controllo = controllaTracciato(unita, periodo);
+        finestra.mostraMemo1(avvisiTracciato(0, tralasciati, sContratto)
+            + riepilogoInterrotto(unita, sContratto, oOrvapat.chiamateNonRiusciteDa(nChiamateNonRiusciteAllInizio),
+                tralasciati, unita.nPazienti)
+            + controllo.avvisi + controllo.conteggi + avvisoEsportazioniPrecedenti(precedenti, periodo));
+        log.suLog("Procedura terminata: interrotta, Orvella si \xE8 chiuso");
+        platform::mostraMessaggio("Procedura terminata.");
+        return true;
+    };
     const bool bEstrattoGenerato = oOrvapat.genera_xml(u"prestazioni_empoli", cp1252ToUtf16(filtro), sFileXml);
+    if (oOrvapat.orvellaChiuso())
+        return fermaTracciato({});
     if (!bEstrattoGenerato) {
         errore(log, conMotivo("ERRORE: Impossibile generare xml ppip.", oOrvapat));
         finestra.richiediUscita();
@@ -353,12 +396,21 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     if (sContratto == "PLS") {
         // Reloaded on every run, so that each walk starts from the first patient.
         const std::int32_t nChiamateNonRiusciteAlCarica = oOrvapat.chiamateNonRiuscite();
+        const std::int32_t nPazientiAllAccesso = unita.nPazienti;
         unita.nPazienti = caricaPazientiMedico(oOrvapat);
         // A list loaded for a doctor id the host did not give is nobody's to walk.
         if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAlCarica)
             unita.nPazienti = 0;
         const ContestoBilanci bilanci { oOrvapat, unita.nPazienti, unita.sFileBilsalu, log, progresso };
         tralasciati = faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
+        if (oOrvapat.orvellaChiuso()) {
+            // Gone while the list was loaded: not one patient was read, of those seen at sign-in.
+            if (tralasciati.fermoAlPaziente == 0) {
+                tralasciati.fermoAlPaziente = 1;
+                unita.nPazienti = nPazientiAllAccesso;
+            }
+            return fermaTracciato(tralasciati);
+        }
     }
 
     ContestoClassificazione classificazione { oXmlDoc, tabella, log, unita.sFileAccessi, unita.sFilePpip,

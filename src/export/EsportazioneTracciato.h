@@ -30,6 +30,9 @@ public:
     virtual void progresso(const std::string& testoLblLog) = 0;
     // Ends the application at the next turn of the window loop, after the run has returned.
     virtual void richiediUscita() = 0;
+    // Shows in lblLog that a busy host is waited for and lets pending events run, again and
+    // again through the wait; the empty text puts back what lblLog said before.
+    virtual void attesaOrvella(const std::string& testo) = 0;
 };
 
 // One "Crea Tracciato" run: previous files into the history folder, the host's extract of the

@@ -36,7 +36,7 @@ constexpr const char* kCrLf = "\r\n";
 class FinestraFinta : public FinestraTracciato {
 public:
     FinestraFinta()
-        : precedente_(platform::setMessageBoxHandler([this](const std::string& testo) {
+        : precedente_(platform::setMessageBoxHandler([this](const std::string& testo, const std::string&) {
             messaggi.push_back(testo);
             eventi.push_back("messaggio: " + testo);
         }))
@@ -61,6 +61,12 @@ public:
             alProgresso(testo);
     }
     void richiediUscita() override { eventi.push_back("uscita richiesta"); }
+    void attesaOrvella(const std::string& testo) override
+    {
+        eventi.push_back("attesa: " + testo);
+        if (allAttesa)
+            allAttesa();
+    }
 
     std::vector<std::string> eventi;
     std::vector<std::string> messaggi;
@@ -68,6 +74,7 @@ public:
     std::optional<std::string> memo1;
     bool vaccini = true;
     std::function<void(const std::string&)> alProgresso;
+    std::function<void()> allAttesa;
 
 private:
     platform::MessageBoxHandler precedente_;
@@ -1356,10 +1363,11 @@ TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
     }
 }
 
-TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
+namespace {
+
+// A paediatrician's practice: three patients of hers, one of another agreement, one of another doctor.
+void praticaPediatra(const fs::path& db, const std::string& altro = {})
 {
-    Cartelle cartelle;
-    const fs::path db = cartelle.radice / "pratica.sqlite";
     hostserver::creaPraticaVuota(db);
     {
         sqlite3* connessione = nullptr;
@@ -1390,8 +1398,75 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
         esegui(connessione,
             "INSERT INTO prestazioni_incentivanti VALUES "
             "(5, '123', 'ZZ9', 'Visita & <controllo> pi\xC3\xB9 rapido', '2024-01-15');");
+        if (!altro.empty())
+            esegui(connessione, altro);
         sqlite3_close(connessione);
     }
+}
+
+// The stand-in as the session meets it, each method's name noted as it is called.
+class ServerAnnotato : public host::AutomationObject {
+public:
+    ServerAnnotato(const fs::path& db, std::vector<std::string>& chiamate)
+        : server_(db.string())
+        , chiamate_(chiamate)
+    {
+    }
+    host::Variant invoke(std::string_view metodo, const host::Arguments& argomenti) override
+    {
+        chiamate_.emplace_back(metodo);
+        return server_.invoke(metodo, argomenti);
+    }
+
+private:
+    hostserver::ServerOrvella server_;
+    std::vector<std::string>& chiamate_;
+};
+
+} // namespace
+
+// Orvella goes away as the third patient's health checks are asked for: one box says so, the
+// server gets no other call, the run stops there and its summary says what the files lack; the
+// previous export stays whole in the history folder.
+TEST(EsportazioneTracciatoServer, HostGoneDuringTheHealthChecksStopsTheRunThere)
+{
+    Cartelle cartelle;
+    const fs::path db = cartelle.radice / "pratica.sqlite";
+    praticaPediatra(db, "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('call_method_pipe:carica', 2);");
+    writeFile(cartelle.output("PPIP.DAT"), "esportazione precedente\r\n");
+    SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
+    std::vector<std::string> chiamate;
+    host::registerAutomationClass("Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
+    ASSERT_TRUE(sessione.avvia());
+    sessione.unita.nPazienti = 3;
+
+    ASSERT_TRUE(sessione.esegui());
+    sessione.unita.oOrvapat->stop();
+
+    EXPECT_EQ(sessione.finestra.messaggi, (std::vector<std::string> { kErroreOrvellaChiuso, "Procedura terminata." }));
+    EXPECT_EQ(chiamate.back(), "call_method_pipe") << "no call after the one that found the host gone";
+    // Bruno and Caputo were read, Verdi was not; nothing of the services was written.
+    EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), "CPTSRA21C55L049Q00471131/01/202405\r\n");
+    for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" })
+        EXPECT_FALSE(fs::exists(cartelle.output(nome))) << nome;
+    const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
+    ASSERT_EQ(storico.size(), 1u);
+    EXPECT_EQ(readFile(fs::path(cartelle.sDirStorico) / storico[0]), "esportazione precedente\r\n");
+    ASSERT_TRUE(sessione.finestra.memo1.has_value());
+    EXPECT_EQ(sessione.finestra.memo1->substr(0, sessione.finestra.memo1->find("\r\n\r\nContenuto dei file")),
+        "Operazione non completata: chiamate a Orvella non riuscite: call_method_pipe carica.       Tipo (PLS)\r\n"
+        "\r\nATTENZIONE: Orvella si \xE8 chiuso durante l'esportazione, che si \xE8 fermata l\xEC: riaprire Orvella "
+        "e ripetere l'esportazione.\r\nBilanci: file "
+            + cartelle.output("BILSALU.DAT")
+            + " incompleto: mancano i bilanci di salute dal paziente 3 al paziente 3.\r\n"
+              "Non creati, l'esportazione si \xE8 fermata prima: ACCESSI.DAT, PPIP.DAT, VACCINI.DAT.");
+}
+
+TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
+{
+    Cartelle cartelle;
+    const fs::path db = cartelle.radice / "pratica.sqlite";
+    praticaPediatra(db);
     SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
     ASSERT_TRUE(sessione.avvia());
     ASSERT_TRUE(sessione.esegui());
