@@ -172,15 +172,18 @@ std::string percorsoCopiaDebug(const std::string& sDirOutput)
 }
 
 std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
-    const std::function<std::int32_t(const std::string&)>& nonScrittiIn)
+    const std::function<std::int32_t(const std::string&)>& nonScrittiIn, const std::string& sChiamateNonRiuscite)
 {
     const auto mancanti = [&nonScrittiIn](const std::string& sFile) { return nonScrittiIn ? nonScrittiIn(sFile) : 0; };
     // Failed writes that left no file at all: nothing of the export was written.
     const bool nienteScritto = nNonRiuscite > 0
         && std::none_of(std::begin(kFileTracciato), std::end(kFileTracciato),
             [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
+    // A run whose host calls failed lacks what they would have brought, whatever it wrote.
     std::string riepilogo
-        = std::string(nienteScritto  ? "Operazione non riuscita: nessun file scritto."
+        = (nienteScritto                          ? std::string("Operazione non riuscita: nessun file scritto.")
+                  : !sChiamateNonRiuscite.empty() ? kChiamateNonRiuscite + sChiamateNonRiuscite
+                      + (nNonRiuscite > 0 ? "; alcuni record non sono stati scritti." : ".")
                   : nNonRiuscite > 0 ? "Operazione non completata: alcuni record non sono stati scritti."
                                      : "Operazione completata.")
         + "       Tipo (" + sContratto + ")" + kCrLf;
@@ -425,8 +428,10 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const ControlloTracciato controllo = controllaTracciato(unita, periodo);
     finestra.mostraMemo1(
         avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto)
-        + riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
-            [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); })
+        + riepilogoTracciato(
+            unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
+            [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); },
+            oOrvapat.chiamateNonRiusciteDa(nChiamateNonRiusciteAllInizio))
         + controllo.avvisi + controllo.conteggi + avvisoEsportazioniPrecedenti(precedenti, periodo));
     elimina(sFileXml);
     log.suLog("Procedura terminata");

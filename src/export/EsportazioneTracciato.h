@@ -47,9 +47,11 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 
 // The summary shown in Memo1, from the files that exist now; nNonRiuscite failed writes add a
 // warning and make the first line say that the export is not complete, and nonScritti tells each
-// file's records that did not go in.
+// file's records that did not go in. Host calls of the run that failed, named in
+// sChiamateNonRiuscite (Torvapat::chiamateNonRiusciteDa), make the first line say so too.
 std::string riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
-    const std::function<std::int32_t(const std::string&)>& nonScritti = {});
+    const std::function<std::int32_t(const std::string&)>& nonScritti = {},
+    const std::string& sChiamateNonRiuscite = {});
 
 // What the summary must say before anything else, each on its own line and then an empty one:
 // host calls that failed during the run, health checks left out of BILSALU.DAT, and a contract

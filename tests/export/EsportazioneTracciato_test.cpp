@@ -827,7 +827,8 @@ struct CasoAvvisi {
     const char* nome;
     const char* contratto;
     std::function<void(ScriptedAutomation&)> prepara;
-    std::string avvisi; // what comes before "Operazione completata."
+    std::string avvisi; // what comes before the first line
+    std::string chiamate; // the failed calls the first line names; none: "Operazione completata."
 };
 
 class AvvisiTest : public EsportazioneTracciatoTest, public ::testing::WithParamInterface<CasoAvvisi> { };
@@ -841,7 +842,11 @@ TEST_P(AvvisiTest, FailedHostCallsAndAContractThatLetsNothingThroughOpenTheSumma
     esegui();
 
     ASSERT_TRUE(finestra.memo1.has_value());
-    const std::string inizio = GetParam().avvisi + "Operazione completata.       Tipo (";
+    const std::string inizio = GetParam().avvisi
+        + (GetParam().chiamate.empty()
+                ? "Operazione completata."
+                : "Operazione non completata: chiamate a Orvella non riuscite: " + GetParam().chiamate + ".")
+        + "       Tipo (";
     EXPECT_EQ(finestra.memo1->substr(0, inizio.size()), inizio);
     // No patient list read for a doctor the host did not name, and none walked when it did not load.
     EXPECT_EQ(server.callCount("new_object"), 0);
@@ -851,25 +856,29 @@ const std::string kUnaChiamata
     = "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n";
 
 INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, AvvisiTest,
-    ::testing::Values(CasoAvvisi { "Ordinary", "MMG", [](ScriptedAutomation&) {}, "" },
+    ::testing::Values(CasoAvvisi { "Ordinary", "MMG", [](ScriptedAutomation&) {}, "", "" },
         CasoAvvisi { "ContractUnreadable", "MMG",
             [](ScriptedAutomation& s) { s.fail("get_opzione", u"opzione non disponibile"); },
             kUnaChiamata
                 + "ATTENZIONE: il contratto letto da Orvella (\"\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
-                  "sono state scartate.\r\n\r\n" },
+                  "sono state scartate.\r\n\r\n",
+            "get_opzione" },
         CasoAvvisi { "ContractOfNoKind", "pls", [](ScriptedAutomation&) {},
             "ATTENZIONE: il contratto letto da Orvella (\"pls\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
-            "sono state scartate.\r\n\r\n" },
+            "sono state scartate.\r\n\r\n",
+            "" },
         CasoAvvisi { "ExtractionFailed", "MMG",
-            [](ScriptedAutomation& s) { s.fail("genera_xml", u"procedura sconosciuta"); }, kUnaChiamata + "\r\n" },
+            [](ScriptedAutomation& s) { s.fail("genera_xml", u"procedura sconosciuta"); }, kUnaChiamata + "\r\n",
+            "genera_xml" },
         CasoAvvisi { "PatientListNotLoaded", "PLS",
-            [](ScriptedAutomation& s) { s.fail("carica", u"elenco non disponibile"); }, kUnaChiamata + "\r\n" },
+            [](ScriptedAutomation& s) { s.fail("carica", u"elenco non disponibile"); }, kUnaChiamata + "\r\n",
+            "carica" },
         CasoAvvisi { "DoctorIdUnread", "PLS",
             [](ScriptedAutomation& s) {
                 s.answer("carica", 3);
                 s.failFor("leggi_attributo", u"userid_utente", u"utente non disponibile");
             },
-            kUnaChiamata + "\r\n" }),
+            kUnaChiamata + "\r\n", "leggi_attributo" }),
     [](const auto& caso) { return std::string(caso.param.nome); });
 
 // --- History ---
@@ -1249,12 +1258,13 @@ TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFi
         "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n"
         "ATTENZIONE: 3 bilanci di salute non inseriti in BILSALU.DAT (2 di pazienti senza codice fiscale, 1 senza "
         "data dell'esame), il tracciato non \xE8 completo.\r\n\r\n"
-            + sommario("PLS",
-                "\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
-                    + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
-                      "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-                      "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
-                      "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe"));
+        "Operazione non completata: chiamate a Orvella non riuscite: call_method_pipe rowcount.       Tipo (PLS)"
+        "\r\n"
+            + std::string("\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
+                + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
+                  "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+                  "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe"));
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
 }
 
