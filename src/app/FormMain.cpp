@@ -285,7 +285,11 @@ bool TfrmMain::inizializza(const std::string& utente, const std::string& passwor
             exec();
         },
         [this](const std::string& msg) { suLog(msg); },
-        [](const std::string& testo) {
+        [this, inAttesa = false](const std::string& testo) mutable {
+            if (testo.empty() == inAttesa) {
+                inAttesa = !inAttesa;
+                suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
+            }
             if (frmLogin)
                 frmLogin->mostraAttesaOrvella(testo);
         });

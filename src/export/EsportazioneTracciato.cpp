@@ -82,16 +82,22 @@ private:
     const std::string& sFileXml_;
 };
 
-// While the run lasts, a busy host is waited for in the run's window; the session's own way
-// of waiting comes back after it.
+// While the run lasts, a busy host is waited for in the run's window, and the run log notes
+// each wait; the session's own way of waiting comes back after it.
 class AttesaDelTracciato {
 public:
-    AttesaDelTracciato(Torvapat& oOrvapat, FinestraTracciato& finestra)
+    AttesaDelTracciato(Torvapat& oOrvapat, FinestraTracciato& finestra, const RunLog& log)
         : oOrvapat_(oOrvapat)
         , precedente_(oOrvapat.attesa())
     {
         AttesaOrvella attesa = precedente_;
-        attesa.mostra = [&finestra](const std::string& testo) { finestra.attesaOrvella(testo); };
+        attesa.mostra = [&finestra, &log, inAttesa = false](const std::string& testo) mutable {
+            if (testo.empty() == inAttesa) {
+                inAttesa = !inAttesa;
+                log.suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
+            }
+            finestra.attesaOrvella(testo);
+        };
         oOrvapat_.impostaAttesa(std::move(attesa));
     }
     ~AttesaDelTracciato() { oOrvapat_.impostaAttesa(precedente_); }
@@ -279,7 +285,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return true;
     }
     Torvapat& oOrvapat = *unita.oOrvapat;
-    const AttesaDelTracciato attesa(oOrvapat, finestra);
+    const AttesaDelTracciato attesa(oOrvapat, finestra, log);
     // A run killed or crashed left its extract, the patients' data, behind: gone before this one.
     platform::rimuoviCartellePrivateAbbandonate(sDirTemporanea);
     // The extract goes into a folder of this run alone: the program's folder may be read-only,

@@ -24,6 +24,9 @@ struct AttesaOrvella {
 // What the status label says while a session waits for a busy host (Windows-1252).
 inline constexpr const char* kTestoOrvellaOccupato
     = "Orvella \xE8 occupato: in attesa che risponda\x85 (chiudere le finestre aperte in Orvella)";
+// The run log's lines at the start and the end of each wait for a busy host.
+inline constexpr const char* kLogAttesaOrvella = "Orvella occupato: in attesa che risponda";
+inline constexpr const char* kLogFineAttesaOrvella = "Fine dell'attesa di Orvella";
 // The one box of a session whose host went away.
 inline constexpr const char* kErroreOrvellaChiuso
     = "ERRORE: Orvella si \xE8 chiuso durante l'esportazione: riaprire Orvella e ripetere l'esportazione.";
