@@ -202,6 +202,7 @@ bool Torvapat::stop()
 
 bool Torvapat::is_on()
 {
+    bOccupatoOltre_ = false;
     try {
         invoca("get_error", kArgomentoOmesso);
         return true;
@@ -209,6 +210,7 @@ bool Torvapat::is_on()
         // Silent, but the reason stays for whoever has to say why a call gave nothing; a host
         // found gone here still gets its one box.
         sUltimoErrore_ = causa(errore);
+        bOccupatoOltre_ = host::tipoGuasto(errore) == host::TipoGuasto::Occupato;
         if (bChiuso_)
             avvisaChiusura();
         return false;
@@ -216,6 +218,13 @@ bool Torvapat::is_on()
         sUltimoErrore_.clear();
         return false;
     }
+}
+
+void Torvapat::occupatoOltreIlLimite(const char16_t* didascalia)
+{
+    // A guard that waited in vain for a busy host: the call fails, and says why.
+    if (bOccupatoOltre_)
+        platform::mostraMessaggio(utf16ToCp1252(didascalia + kEccezione) + ": " + sUltimoErrore_);
 }
 
 void Torvapat::avvisaChiusura()
@@ -262,6 +271,7 @@ Risultato Torvapat::chiama(const char* nome, const char16_t* didascalia, bool pr
     const std::string nomeChiamata = bChiuso_ ? std::string() : nome;
     if (protetta && !is_on()) {
         nomiNonRiuscite_.push_back(nomeChiamata); // is_on() has kept the reason
+        occupatoOltreIlLimite(didascalia);
         return Risultato {};
     }
     try {
@@ -317,6 +327,7 @@ std::u16string Torvapat::call_method_pipe(
     const std::string nome = bChiuso_ ? std::string() : "call_method_pipe " + utf16ToCp1252(s_metodo);
     if (!is_on()) {
         nomiNonRiuscite_.push_back(nome); // is_on() has kept the reason
+        occupatoOltreIlLimite(didascalia.c_str());
         return {};
     }
     try {

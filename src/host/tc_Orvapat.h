@@ -110,6 +110,7 @@ private:
     // Records a failed call; true when it found the host gone, whose one box has been shown.
     bool nonRiuscita(std::string nome, const std::exception* errore);
     void avvisaChiusura();
+    void occupatoOltreIlLimite(const char16_t* didascalia);
 
     std::unique_ptr<host::AutomationObject> ole_server;
     bool b_connesso = false;
@@ -120,4 +121,6 @@ private:
     AttesaOrvella attesa_;
     bool bChiuso_ = false;
     bool bChiusuraAvvisata_ = false;
+    // The latest is_on() gave up on a host busy past the limit.
+    bool bOccupatoOltre_ = false;
 };

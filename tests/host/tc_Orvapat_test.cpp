@@ -190,6 +190,23 @@ TEST(TorvapatOccupato, ACallRefusedAsBusyIsMadeAgainUntilTheLimitThenTheBoxSaysW
                 "Orvella e riprovare. (0x80010001)" });
 }
 
+TEST_F(TorvapatTest, AGuardedCallOnAHostBusyPastTheLimitFailsWithTheCauseInItsBox)
+{
+    testing_support::ManualSteadyClock orologio;
+    connetti();
+    server.answer("get_error", ScriptedAutomation::Failure { u"Il server \u00E8 occupato.", 0x8001010A });
+    sessione.impostaAttesa({ .limite = std::chrono::seconds(60),
+        .pausa = std::chrono::seconds(5),
+        .mostra = [&](const std::string&) { orologio.avanza(std::chrono::seconds(5)); } });
+
+    EXPECT_EQ(sessione.leggi_attributo(u"mmg\\codice_regionale"), u"");
+
+    EXPECT_EQ(server.callCount("leggi_attributo"), 0);
+    EXPECT_EQ(messaggi.messaggi(),
+        Righe { "Torvapat.leggi_attributo(): eccezione: Orvella non risponde: chiudere le finestre aperte in Orvella "
+                "e riprovare. (0x8001010A)" });
+}
+
 // --- stop(), is_on() and the destructor -------------------------------------------------------
 
 TEST_F(TorvapatTest, StopDisconnectsDestroysFreesOnceEvenWhenCalledTwice)
