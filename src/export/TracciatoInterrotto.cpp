@@ -6,10 +6,10 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-// The file's own name, as the list of files not made gives it.
+// The file's own name, as the list of files not made gives it; Windows takes either separator.
 std::string nomeFile(const std::string& sFile)
 {
-    const auto separatore = sFile.find_last_of(platform::separatore);
+    const auto separatore = sFile.find_last_of(platform::separatore == '/' ? "/" : "\\/");
     return separatore == std::string::npos ? sFile : sFile.substr(separatore + 1);
 }
 

@@ -10,6 +10,7 @@
 
 #include "support/ScriptedAutomation.h"
 #include "support/TestSupport.h"
+#include "tools/tc_GenTools.h"
 
 using testing_support::MessageRecorder;
 using testing_support::ScopedEnv;
@@ -143,9 +144,11 @@ TEST_F(AperturaSessioneTest, AServerThatCannotStartLeavesItsReasonAndRegistratio
     EXPECT_FALSE(inizializza(
         "mario", kPassword, bDebug, oOrvapat, nPazienti, [] {}, suLog));
     ASSERT_EQ(messaggi.dettagli().size(), 1u);
-    EXPECT_EQ(log,
-        (Righe { "ole_orvapat.start(): eccezione: Classe non registrata (0x80040154): Orvella.Server",
-            messaggi.dettagli()[0] }));
+    Righe registrazione;
+    string2list(messaggi.dettagli()[0], "\r\n", registrazione);
+    Righe attese { "ole_orvapat.start(): eccezione: Classe non registrata (0x80040154): Orvella.Server" };
+    attese.insert(attese.end(), registrazione.begin(), registrazione.end());
+    EXPECT_EQ(log, attese);
     sessioneChiusa();
 }
 

@@ -85,9 +85,19 @@ TEST_F(TorvapatTest, StartRefusalTextIsConvertedTo1252AndNeverCarriesThePassword
 
 const std::string kNonRegistrato = "Orvella.Server non \xE8 registrato su questo PC per i programmi a 32 bit: "
                                    "reinstallare Orvella o registrarne il server di automazione.";
-// What "Mostra dettagli…" holds where there is no system class registry.
-const std::string kRegistrazioneLinux
-    = "Orvella.Server: nessun registro delle classi su questo sistema, solo le classi registrate nel programma";
+// What "Mostra dettagli…" holds: the class registry's two views on Windows, a line of its own
+// where there is no such registry.
+void registrazioneNeiDettagli(const Righe& dettagli)
+{
+    ASSERT_EQ(dettagli.size(), 1u);
+#ifdef _WIN32
+    EXPECT_NE(dettagli[0].find("vista a 32 bit: ProgID Orvella.Server"), std::string::npos) << dettagli[0];
+    EXPECT_NE(dettagli[0].find("vista a 64 bit: ProgID Orvella.Server"), std::string::npos) << dettagli[0];
+#else
+    EXPECT_EQ(dettagli[0],
+        "Orvella.Server: nessun registro delle classi su questo sistema, solo le classi registrate nel programma");
+#endif
+}
 
 struct GuastoAvvio {
     const char* nome;
@@ -110,7 +120,7 @@ TEST_P(StartFailure, ShowsTheExceptionCaptionWithTheReasonAndReturnsFalse)
     EXPECT_FALSE(sessione.start());
 
     EXPECT_EQ(messaggi.messaggi(), Righe { std::string("ole_orvapat.start(): eccezione\r\n\r\n") + GetParam().motivo });
-    EXPECT_EQ(messaggi.dettagli(), Righe { kRegistrazioneLinux });
+    registrazioneNeiDettagli(messaggi.dettagli());
     EXPECT_FALSE(sessione.connesso());
     EXPECT_EQ(sessione.haServer(), GetParam().restaIlServer);
     EXPECT_TRUE(sessione.stop());
@@ -149,6 +159,10 @@ INSTANTIATE_TEST_SUITE_P(Torvapat, StartFailure,
 
 TEST(TorvapatNoServer, StartWithoutRegisteredServerFailsAndStopDoesNothing)
 {
+#ifdef _WIN32
+    GTEST_SKIP() << "the system's class registry holds the stand-in server; the window test under Wine signs in "
+                    "with nothing registered";
+#endif
     host::unregisterAutomationClass(Torvapat::kIdentificatoreServer);
     MessageRecorder messaggi;
     Torvapat sessione;
@@ -158,7 +172,7 @@ TEST(TorvapatNoServer, StartWithoutRegisteredServerFailsAndStopDoesNothing)
 
     EXPECT_EQ(
         messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione\r\n\r\n" + kNonRegistrato + " (0x800401F3)" });
-    EXPECT_EQ(messaggi.dettagli(), Righe { kRegistrazioneLinux });
+    registrazioneNeiDettagli(messaggi.dettagli());
     EXPECT_FALSE(sessione.haServer());
 }
 
