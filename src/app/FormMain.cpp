@@ -116,7 +116,10 @@ public:
         } else {
             if (!testoPrima_)
                 testoPrima_ = finestra_.lblLog->text();
-            finestra_.lblLog->setText(daCp1252(testo));
+            // Two lines, as the label's other texts: one would run past its edges.
+            QString righe = daCp1252(testo);
+            righe.replace(QStringLiteral(" ("), QStringLiteral("\n("));
+            finestra_.lblLog->setText(righe);
         }
         finestra_.lblLog->repaint();
         QApplication::processEvents();
