@@ -166,13 +166,14 @@ if [ "$MODO" = --non-risponde ]; then
   xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/non-risponde.png"
   echo "Screenshot of the box after $attesa s of a busy server at sign-in: $LAVORO/schermate/non-risponde.png"
   [ "$attesa" -ge 60 ] || fallisci "the box came after $attesa s, before the 60 s of the wait"
+  xdotool windowfocus --sync "$box"
+  xdotool key Return
+  sleep 2
+  # The reason goes to the run log once the box is closed.
   motivo="$(grep -a 'ole_orvapat.start(): eccezione' "$OUTPUT/karv_log.txt" 2>/dev/null | tr -d '\r' || true)"
   [[ "$motivo" == *0x8001010A* || "$motivo" == *0x80010001* ]] \
     || fallisci "the run log does not give the busy server's code: ${motivo:-no line}"
   grep -aq "Orvella occupato: in attesa che risponda" "$OUTPUT/karv_log.txt" || fallisci "the run log shows no wait"
-  xdotool windowfocus --sync "$box"
-  xdotool key Return
-  sleep 1
   xdotool windowfocus --sync "$accesso"
   xdotool key alt+F4
   for _ in $(seq 30); do kill -0 "$programma" 2>/dev/null || break; sleep 1; done
