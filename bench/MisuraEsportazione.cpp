@@ -109,7 +109,7 @@ void generaPraticaBench(const fs::path& db, int prestazioni, int accertamentiPer
 
 void contaMessaggi(int& inattesi)
 {
-    platform::setMessageBoxHandler([&inattesi](const std::string& testo) {
+    platform::setMessageBoxHandler([&inattesi](const std::string& testo, const std::string&) {
         // The same practice exported again into one folder ends with the warning on earlier exports.
         if (!testo.starts_with("Procedura terminata.")) {
             ++inattesi;

@@ -52,6 +52,7 @@ public:
     bool chkVacc() const override { return true; }
     void progresso(const std::string&) override { }
     void richiediUscita() override { uscita = true; }
+    void attesaOrvella(const std::string&) override { }
 
     bool uscita = false;
 };

@@ -33,7 +33,14 @@ ORDER BY rowid
 )sql";
 
 constexpr std::string_view kSqlGuasto = R"sql(
-SELECT errore, risposta FROM guasti
+SELECT rowid, errore, risposta, occupato_secondi, chiuso_dopo FROM guasti
+WHERE metodo = ?1 AND (argomento IS NULL OR argomento = ?2)
+ORDER BY rowid LIMIT 1
+)sql";
+
+// A practice written before the busy and gone faults.
+constexpr std::string_view kSqlGuastoSemplice = R"sql(
+SELECT rowid, errore, risposta, NULL, NULL FROM guasti
 WHERE metodo = ?1 AND (argomento IS NULL OR argomento = ?2)
 ORDER BY rowid LIMIT 1
 )sql";
@@ -81,8 +88,13 @@ ServerOrvella::ServerOrvella(const std::string& percorsoDb, std::chrono::millise
     , accertamenti_(db_.get())
 {
     // A practice written by an outside tool may leave the fault table out.
-    if (db_.haTabella("guasti"))
-        cercaGuasto_.emplace(db_.get(), kSqlGuasto);
+    if (db_.haTabella("guasti")) {
+        try {
+            cercaGuasto_.emplace(db_.get(), kSqlGuasto);
+        } catch (const ErroreSqlite&) {
+            cercaGuasto_.emplace(db_.get(), kSqlGuastoSemplice);
+        }
+    }
     // The services are read later on; a practice without them fails now, not mid-session.
     IstruzioneSqlite verificaTabelle(db_.get(), "SELECT 1 FROM prestazioni_incentivanti LIMIT 0");
 } catch (const ErroreSqlite& errore) {
@@ -142,10 +154,11 @@ host::Variant ServerOrvella::invoke(std::string_view nomeMetodo, const host::Arg
         if (argomenti.size() < metodo->minimoArgomenti || argomenti.size() > metodo->massimoArgomenti)
             falliChiamata("Numero di parametri errato per " + std::string(nomeMetodo));
         const std::optional<Guasto> guasto = cercaGuasto(metodo->nome, argomenti);
+        occupatoOChiuso(guasto);
         if (guasto && guasto->errore)
             falliChiamata(*guasto->errore);
         host::Variant esito = (this->*metodo->gestore)(argomenti);
-        if (!guasto)
+        if (!guasto || guasto->occupatoSecondi || guasto->chiusoDopo)
             return esito;
         if (guasto->risposta)
             return risposta(*guasto->risposta);
@@ -180,11 +193,41 @@ std::optional<ServerOrvella::Guasto> ServerOrvella::cercaGuasto(
     if (!cercaGuasto_->passo())
         return std::nullopt;
     Guasto guasto;
-    if (!cercaGuasto_->nullo(0))
-        guasto.errore = std::string(cercaGuasto_->testo(0));
+    guasto.riga = cercaGuasto_->intero(0);
     if (!cercaGuasto_->nullo(1))
-        guasto.risposta = std::string(cercaGuasto_->testo(1));
+        guasto.errore = std::string(cercaGuasto_->testo(1));
+    if (!cercaGuasto_->nullo(2))
+        guasto.risposta = std::string(cercaGuasto_->testo(2));
+    if (!cercaGuasto_->nullo(3))
+        guasto.occupatoSecondi = cercaGuasto_->intero(3);
+    if (!cercaGuasto_->nullo(4))
+        guasto.chiusoDopo = cercaGuasto_->intero(4);
     return guasto;
+}
+
+void ServerOrvella::occupatoOChiuso(const std::optional<Guasto>& guasto)
+{
+    // The codes a busy or vanished server's calls get from the system.
+    constexpr std::uint32_t kOccupato = 0x8001010A; // RPC_E_SERVERCALL_RETRYLATER
+    constexpr std::uint32_t kNonDisponibile = 0x800706BA; // RPC_S_SERVER_UNAVAILABLE
+    const auto chiuso = [this] {
+        chiuso_ = true;
+        throw host::AutomationError(u"Il server RPC non \u00E8 disponibile.", kNonDisponibile);
+    };
+    if (chiuso_)
+        chiuso();
+    const platform::Istante adesso = platform::adessoMonotono();
+    if (occupatoFino_ && adesso < *occupatoFino_)
+        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", kOccupato);
+    if (!guasto)
+        return;
+    const std::int64_t chiamate = ++chiamateDellaRiga_[guasto->riga];
+    if (guasto->chiusoDopo && chiamate > *guasto->chiusoDopo)
+        chiuso();
+    if (guasto->occupatoSecondi && chiamate == 1) {
+        occupatoFino_ = adesso + std::chrono::seconds(*guasto->occupatoSecondi);
+        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", kOccupato);
+    }
 }
 
 const ServerOrvella::Utente& ServerOrvella::utenteConnesso() const

@@ -12,12 +12,14 @@
 #include "hostserver/ArchivioAccertamenti.h"
 #include "hostserver/OggettoAccertamento.h"
 #include "hostserver/Sqlite.h"
+#include "platform/Clock.h"
 
 namespace hostserver {
 
 // The stand-in for the clinical-records application's automation server: it answers the
 // host calls from a practice database in the fixed schema, opened read-only. Before answering,
-// every call consults the table guasti, whose rows script failures and odd answers for tests.
+// every call consults the table guasti, whose rows script failures and odd answers for tests, and
+// a host that is busy for a while (its calls refused as a busy server's are) or that goes away.
 class ServerOrvella : public host::AutomationObject {
 public:
     // The registry identifier.
@@ -48,8 +50,11 @@ private:
         Gestore gestore;
     };
     struct Guasto {
+        std::int64_t riga = 0;
         std::optional<std::string> errore;
         std::optional<std::string> risposta;
+        std::optional<std::int64_t> occupatoSecondi;
+        std::optional<std::int64_t> chiusoDopo;
     };
     struct Utente {
         std::string userid;
@@ -66,6 +71,8 @@ private:
 
     static const Metodo* trovaMetodo(std::string_view nome, bool ignoraMaiuscole = false);
     std::optional<Guasto> cercaGuasto(std::string_view metodo, const host::Arguments& argomenti);
+    // Refuses the call while the server is busy or gone, and makes it so as the row says.
+    void occupatoOChiuso(const std::optional<Guasto>& guasto);
     const Utente& utenteConnesso() const;
     const Paziente* pazienteCorrente() const;
     void chiudiSessione();
@@ -97,6 +104,10 @@ private:
     std::map<std::string, OggettoAccertamento, std::less<>> oggetti_;
     unsigned long prossimoOggetto_ = 1;
     std::u16string ultimoErrore_;
+    // Until when the server refuses every call as busy; each busy row does so once.
+    std::optional<platform::Istante> occupatoFino_;
+    std::map<std::int64_t, std::int64_t> chiamateDellaRiga_;
+    bool chiuso_ = false;
 };
 
 } // namespace hostserver

@@ -42,7 +42,9 @@ CREATE TABLE guasti (                 -- optional scripted faults, for tests
   metodo    TEXT NOT NULL,
   argomento TEXT,
   errore    TEXT,
-  risposta  TEXT
+  risposta  TEXT,
+  occupato_secondi INTEGER,           -- busy: every call refused for this long, from the first that meets the row
+  chiuso_dopo      INTEGER            -- gone: at the call that meets the row after this many did
 );
 )sql";
 

@@ -118,6 +118,10 @@ HRESULT STDMETHODCALLTYPE ServerCom::Invoke(DISPID membro, REFIID, LCID, WORD ti
             host::inVariantCom(esito, *risultato);
         return S_OK;
     } catch (const host::AutomationError& errore) {
+        if (errore.codice() == 0x800706BA) // RPC_S_SERVER_UNAVAILABLE
+            serverAndatoVia();
+        if (errore.codice() != 0)
+            return static_cast<HRESULT>(errore.codice());
         if (eccezione) {
             *eccezione = EXCEPINFO {};
             eccezione->bstrSource = copiaBstr(u"Orvella.Server");

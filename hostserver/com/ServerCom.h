@@ -23,8 +23,13 @@ inline constexpr CLSID kClsidServerOrvella
 bool trattieniModulo();
 void rilasciaModulo();
 
+// The practice's fault table made the server go away: the program ends at once, as a host that
+// crashed or was killed; a library cannot end its client's process and only fails the call.
+void serverAndatoVia();
+
 // ServerOrvella behind IDispatch: members are found by name without regard to case, each call is
-// one ServerOrvella call, and a failure comes back as DISP_E_EXCEPTION with the server's message.
+// one ServerOrvella call, and a failure comes back as DISP_E_EXCEPTION with the server's message;
+// a failure with a system's code (a busy or gone server) comes back as that code.
 class ServerCom final : public IDispatch {
 public:
     explicit ServerCom(std::unique_ptr<ServerOrvella> server);

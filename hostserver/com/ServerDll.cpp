@@ -26,6 +26,8 @@ void rilasciaModulo()
     --oggettiVivi;
 }
 
+void serverAndatoVia() { }
+
 } // namespace hostserver
 
 extern "C" HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID classe, REFIID interfaccia, void** oggetto)

@@ -88,6 +88,12 @@ bool trattieniModulo()
     return true;
 }
 
+void serverAndatoVia()
+{
+    // No reply, no clean-up: the client finds the process gone, as when Orvella crashes.
+    TerminateProcess(GetCurrentProcess(), 1);
+}
+
 void rilasciaModulo()
 {
     if (CoReleaseServerProcess() != 0)

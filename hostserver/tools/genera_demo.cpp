@@ -6,12 +6,16 @@
 #include <string>
 #include <string_view>
 
+#include <vector>
+
 #include "hostserver/GeneratorePratica.h"
+#include "hostserver/Sqlite.h"
 
 namespace {
 
 constexpr const char* kUso
-    = "Uso: genera_demo [--patients N] [--services N] [--exams N] [--seed S] <percorso.sqlite>\n"
+    = "Uso: genera_demo [--patients N] [--services N] [--exams N] [--seed S] [--occupato METODO SECONDI]\n"
+      "                  [--chiuso METODO CHIAMATE] <percorso.sqlite>\n"
       "Crea una pratica dimostrativa per il server Orvella sostitutivo (un file esistente è sostituito).\n"
       "  --patients N  pazienti di ciascuno dei due medici titolari, MMG e pediatra: in tutto 2 x N\n"
       "                (più pochi pazienti degli utenti rifiutati); predefinito 300\n"
@@ -19,6 +23,9 @@ constexpr const char* kUso
       "                in tutto 2 x patients x N; predefinito 6\n"
       "  --exams N     accertamenti per paziente del pediatra: in tutto patients x N; predefinito 4\n"
       "  --seed S      seme dei dati casuali: lo stesso seme dà la stessa pratica; predefinito 1\n"
+      "  --occupato METODO SECONDI  il server rifiuta ogni chiamata come occupato per SECONDI dalla prima\n"
+      "                chiamata di METODO (per una chiamata pipe: call_method_pipe:carica e simili)\n"
+      "  --chiuso METODO CHIAMATE  il server si chiude alla chiamata di METODO che segue le prime CHIAMATE\n"
       "Una pratica di oltre 4 GB è rifiutata.\n";
 
 // Bytes a generated practice takes on disk for each row, measured on generated practices and
@@ -41,11 +48,19 @@ template <typename T> bool numero(std::string_view testo, T& valore)
     return !testo.empty() && errore == std::errc() && fermo == testo.data() + testo.size() && valore >= 0;
 }
 
+// A busy or a vanishing host, written into the practice's fault table.
+struct GuastoServer {
+    std::string colonna; // occupato_secondi or chiuso_dopo
+    std::string metodo;
+    long long valore = 0;
+};
+
 } // namespace
 
 int main(int argc, char** argv)
 {
     hostserver::OpzioniPratica opzioni;
+    std::vector<GuastoServer> guasti;
     std::string percorso;
     for (int i = 1; i < argc; ++i) {
         const std::string_view argomento = argv[i];
@@ -59,7 +74,12 @@ int main(int argc, char** argv)
             valido = numero(argv[++i], opzioni.accertamentiPerPazientePls);
         else if (argomento == "--seed" && conValore)
             valido = numero(argv[++i], opzioni.seme);
-        else if (argomento == "--help" || argomento == "-h") {
+        else if ((argomento == "--occupato" || argomento == "--chiuso") && i + 2 < argc) {
+            GuastoServer guasto { argomento == "--occupato" ? "occupato_secondi" : "chiuso_dopo", argv[i + 1] };
+            valido = numero(argv[i + 2], guasto.valore);
+            guasti.push_back(guasto);
+            i += 2;
+        } else if (argomento == "--help" || argomento == "-h") {
             std::fputs(kUso, stdout);
             return 0;
         } else if (!argomento.starts_with("--") && percorso.empty())
@@ -84,6 +104,16 @@ int main(int argc, char** argv)
 
     try {
         hostserver::generaPratica(percorso, opzioni);
+        if (!guasti.empty()) {
+            hostserver::DatabaseSqlite db(percorso, SQLITE_OPEN_READWRITE);
+            for (const GuastoServer& guasto : guasti) {
+                hostserver::IstruzioneSqlite riga(
+                    db.get(), "INSERT INTO guasti (metodo, " + guasto.colonna + ") VALUES (?1, ?2)");
+                riga.lega(1, guasto.metodo);
+                riga.lega(2, static_cast<std::int64_t>(guasto.valore));
+                riga.passo();
+            }
+        }
     } catch (const std::exception& errore) {
         std::fprintf(stderr, "Impossibile creare %s: %s\n", percorso.c_str(), errore.what());
         return 1;

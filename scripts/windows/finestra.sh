@@ -5,23 +5,36 @@
 # practice and range (the whole previous month, which the window proposes). A screenshot of the
 # main window after each run is kept in the build folder, for a person to look at.
 # With --avvio-rifiutato, where no server that a 32-bit program can use is registered: signs in
-# once and expects the start() box instead of the main window, a run log that names the system's
-# reason, no export file, and a program that ends when the sign-in window is closed.
+# once and expects the start() box instead of the main window (its details shown, in the
+# screenshot), a run log that names the system's reason and the registration, no export file, and
+# a program that ends when the sign-in window is closed.
+# With --occupato, the server refuses calls as busy for 5 s at sign-in and again at the
+# extraction: the general practitioner's run waits (the run log says so twice), shows no box but
+# the last, and its files are those of the Linux run. With --non-risponde, the server is busy at
+# sign-in for longer than the program waits (60 s): the start() box, whose cause the run log gives.
+# With --chiuso, the server's process ends itself in the middle of the paediatrician's health
+# checks: one ERRORE box besides the last, a run that ends at once, the previous file whole in
+# storico and a run log that says the run stopped.
 #
-#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato]
+#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--non-risponde|--chiuso]
 #
 # Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build. The
 # practice is named in the user's environment, as a server that COM starts sees only that.
 set -euo pipefail
 
-if [ $# -lt 2 ] || [ $# -gt 3 ] || { [ $# = 3 ] && [ "$3" != --avvio-rifiutato ]; }; then
-  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato]" >&2
+MODO="${3:-}"
+case "$MODO" in
+  "" | --avvio-rifiutato | --occupato | --non-risponde | --chiuso) ;;
+  *) MODO=sconosciuto ;;
+esac
+if [ $# -lt 2 ] || [ $# -gt 3 ] || [ "$MODO" = sconosciuto ]; then
+  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--non-risponde|--chiuso]" >&2
   exit 2
 fi
 PROGRAMMA="$1"
 LAVORO="$2"
 RIFIUTATO=0
-[ "${3:-}" = --avvio-rifiutato ] && RIFIUTATO=1
+[ "$MODO" = --avvio-rifiutato ] && RIFIUTATO=1
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 ATTESA=120 # seconds for a window to appear or a run to end
 
@@ -34,7 +47,14 @@ fallisci() {
 
 rm -rf "$LAVORO"
 mkdir -p "$LAVORO/schermate"
-"$ROOT/build/genera_demo" --seed 20241207 "$LAVORO/ambulatorio.sqlite" >/dev/null
+# The practice's fault table makes the server busy or makes it go away, as the mode asks.
+GUASTI=()
+case "$MODO" in
+  --occupato) GUASTI=(--occupato connetti 5 --occupato genera_xml 5) ;;
+  --non-risponde) GUASTI=(--occupato connetti 75) ;;
+  --chiuso) GUASTI=(--chiuso call_method_pipe:carica 40) ;;
+esac
+"$ROOT/build/genera_demo" --seed 20241207 "${GUASTI[@]}" "$LAVORO/ambulatorio.sqlite" >/dev/null
 
 # The range the main window proposes: the whole previous month.
 PRIMO_DEL_MESE="$(date +%Y-%m-01)"
@@ -102,10 +122,14 @@ if [ "$RIFIUTATO" = 1 ]; then
   accedi rossi
   box="$(aspetta_finestra 'ov_pip')" || fallisci "sign-in without a usable server showed no box"
   sleep 1
-  xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/rifiutato.png"
-  echo "Screenshot of the box at sign-in without a usable server: $LAVORO/schermate/rifiutato.png"
+  # "Mostra dettagli…" follows OK in the box's focus chain: what the registry holds.
   xdotool windowfocus --sync "$box"
-  xdotool key Return
+  xdotool key Tab space
+  sleep 1
+  xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/rifiutato.png"
+  echo "Screenshot of the box at sign-in without a usable server, its details shown: $LAVORO/schermate/rifiutato.png"
+  xdotool windowfocus --sync "$box"
+  xdotool key Escape
   sleep 2
   if xdotool search --onlyvisible --name '^Orva-Zezavazoza Tracciato Puglia$' >/dev/null 2>&1; then
     fallisci "the main window opened without a server"
@@ -122,21 +146,61 @@ if [ "$RIFIUTATO" = 1 ]; then
   [ -z "$scritti" ] || fallisci "files written without a server: $scritti"
   # In debug mode the run log keeps the system's reason, for the technician.
   motivo="$(grep -a 'ole_orvapat.start(): eccezione' "$OUTPUT/karv_log.txt" 2>/dev/null | tr -d '\r' || true)"
-  [[ "$motivo" == *0x80040154* ]] || fallisci "the run log does not give the reason, class not registered (0x80040154): ${motivo:-no line}"
+  [[ "$motivo" == *0x80040154* || "$motivo" == *0x800401F3* ]] \
+    || fallisci "the run log does not give the reason, not registered (0x80040154 or 0x800401F3): ${motivo:-no line}"
+  registrazione="$(grep -a 'vista a 32 bit\|vista a 64 bit' "$OUTPUT/karv_log.txt" | tr -d '\r' | sed 's/^.* - //')"
+  [ "$(grep -c 'ProgID' <<<"$registrazione")" = 2 ] \
+    || fallisci "the run log does not list the registration in both views: ${registrazione:-no line}"
   echo "Sign-in without a usable server: the start() box, no file written, the program closed; the run log reads:"
+  echo "  ${motivo#* - }"
+  sed 's/^/  /' <<<"$registrazione"
+  exit 0
+fi
+
+# A server busy at sign-in for longer than the program waits: the start() box, with the cause.
+if [ "$MODO" = --non-risponde ]; then
+  inizio=$SECONDS
+  accedi rossi
+  box="$(aspetta_finestra 'ov_pip')" || fallisci "a server busy past the limit showed no box"
+  attesa=$((SECONDS - inizio))
+  sleep 1
+  xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/non-risponde.png"
+  echo "Screenshot of the box after $attesa s of a busy server at sign-in: $LAVORO/schermate/non-risponde.png"
+  [ "$attesa" -ge 60 ] || fallisci "the box came after $attesa s, before the 60 s of the wait"
+  xdotool windowfocus --sync "$box"
+  xdotool key Return
+  sleep 2
+  # The reason goes to the run log once the box is closed.
+  motivo="$(grep -a 'ole_orvapat.start(): eccezione' "$OUTPUT/karv_log.txt" 2>/dev/null | tr -d '\r' || true)"
+  [[ "$motivo" == *0x8001010A* || "$motivo" == *0x80010001* ]] \
+    || fallisci "the run log does not give the busy server's code: ${motivo:-no line}"
+  grep -aq "Orvella occupato: in attesa che risponda" "$OUTPUT/karv_log.txt" || fallisci "the run log shows no wait"
+  xdotool windowfocus --sync "$accesso"
+  xdotool key alt+F4
+  for _ in $(seq 30); do kill -0 "$programma" 2>/dev/null || break; sleep 1; done
+  kill -0 "$programma" 2>/dev/null && fallisci "the program did not end when its sign-in window was closed"
+  echo "A server busy past the limit at sign-in: the start() box after $attesa s; the run log reads:"
   echo "  ${motivo#* - }"
   exit 0
 fi
 
 esito=0
 # user, the files that the run must make
-for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOGO.pdf" \
-  "bianchi|BILSALU.DAT PPIP.DAT trx_sconosciuti.txt RIEPILOGO.pdf"; do
+CASI=("rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOGO.pdf"
+  "bianchi|BILSALU.DAT PPIP.DAT trx_sconosciuti.txt RIEPILOGO.pdf")
+case "$MODO" in
+  --occupato) CASI=("${CASI[0]}") ;;
+  --chiuso) CASI=("bianchi|") ;;
+esac
+for caso in "${CASI[@]}"; do
   IFS='|' read -r utente attesi <<<"$caso"
   opzioni=--vaccini # the box is ticked at start
-  ORVELLA_SERVER_DB="$LAVORO/ambulatorio.sqlite" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" \
-    "$ROOT/build/tests/esporta_pratica" --stand-in $opzioni "$utente" demo "$DAL" "$AL" "$LAVORO/linux/$utente" \
-    >/dev/null 2>"$LAVORO/linux-$utente.err" || { cat "$LAVORO/linux-$utente.err"; fallisci "the Linux run of $utente"; }
+  # A run stopped by a server gone is compared with nothing; a busy one waits on Linux too.
+  if [ "$MODO" != --chiuso ]; then
+    ORVELLA_SERVER_DB="$LAVORO/ambulatorio.sqlite" OV_PIP_REGISTRY="$LAVORO/nessuna.reg" \
+      "$ROOT/build/tests/esporta_pratica" --stand-in $opzioni "$utente" demo "$DAL" "$AL" "$LAVORO/linux/$utente" \
+      >/dev/null 2>"$LAVORO/linux-$utente.err" || { cat "$LAVORO/linux-$utente.err"; fallisci "the Linux run of $utente"; }
+  fi
 
   # The last user is proposed at sign-in; the other is typed over it.
   accedi "$utente"
@@ -144,15 +208,43 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOG
   principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')" || exit 1
   xdotool windowfocus --sync "$principale"
   sleep 1
+  if [ "$MODO" = --chiuso ]; then
+    # An export of before, which the run moves into storico first.
+    printf 'esportazione precedente\r\n' >"$OUTPUT/PPIP.DAT"
+  fi
   # "Crea Tracciato" has the focus and is the default button.
   xdotool key Return
+  inizio=$SECONDS
+  if [ "$MODO" = --occupato ]; then
+    # The run's own wait, after the one at sign-in: the label says it, in the screenshot.
+    for _ in $(seq "$ATTESA"); do
+      [ "$(grep -ac 'Orvella occupato: in attesa che risponda' "$OUTPUT/karv_log.txt" 2>/dev/null)" -ge 2 ] && break
+      sleep 0.5
+    done
+    sleep 1
+    xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/occupato.png"
+    echo "Screenshot of the main window while the run waits for the busy server: $LAVORO/schermate/occupato.png"
+  fi
+  if [ "$MODO" = --chiuso ]; then
+    # The server goes away: one ERRORE box, then the run's last one.
+    box="$(aspetta_finestra 'ov_pip')" || exit 1
+    sleep 1
+    xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/chiuso.png"
+    echo "Screenshot of the box when the server went away: $LAVORO/schermate/chiuso.png"
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+  fi
   for _ in $(seq "$ATTESA"); do
     grep -q "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null && break
     sleep 1
   done
   grep -q "Procedura terminata" "$OUTPUT/karv_log.txt" 2>/dev/null || fallisci "the run of $utente did not end within $ATTESA s"
+  durata=$((SECONDS - inizio))
   # The box "Procedura terminata." goes with Enter; the summary stays in the main window.
   box="$(aspetta_finestra 'ov_pip')" || exit 1
+  sleep 1
+  boxes="$(xdotool search --onlyvisible --name '^ov_pip$' 2>/dev/null | wc -l)"
+  [ "$boxes" = 1 ] || { echo "FAILED: $boxes boxes at the end of the run of $utente, not 1"; esito=1; }
   xdotool windowfocus --sync "$box"
   xdotool key Return
   for _ in $(seq 20); do
@@ -162,7 +254,7 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOG
   sleep 1
   xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente.png"
   echo "Screenshot of the main window after the run of $utente: $LAVORO/schermate/$utente.png"
-  if [ "$utente" = rossi ]; then
+  if [ "$utente" = rossi ] && [ -z "$MODO" ]; then
     # The same month again: the box that ends the run is a warning that names the first export.
     xdotool windowfocus --sync "$principale"
     xdotool key Return
@@ -214,6 +306,22 @@ for caso in "rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOG
     esito=1
   fi
 
+  if [ "$MODO" = --chiuso ]; then
+    grep -aq "Procedura terminata: interrotta" "$OUTPUT/karv_log.txt" || fallisci "the run log does not say the run stopped"
+    [ "$(grep -ac 'Orvella occupato' "$OUTPUT/karv_log.txt")" = 0 ] || fallisci "the run waited for a server that was gone"
+    storico="$(find "$OUTPUT/storico" -type f -name '*PPIP.DAT')"
+    [ "$(cat "$storico" 2>/dev/null)" = "$(printf 'esportazione precedente\r\n')" ] \
+      || fallisci "the previous PPIP.DAT is not whole in storico: ${storico:-none}"
+    [ ! -e "$OUTPUT/PPIP.DAT" ] || fallisci "the stopped run wrote PPIP.DAT"
+    [ "$durata" -le 20 ] || fallisci "the stopped run took $durata s"
+    echo "Server gone during the run of $utente: one ERRORE box, the run ended $durata s after Crea Tracciato," \
+      "BILSALU.DAT $(stat -c %s "$OUTPUT/BILSALU.DAT" 2>/dev/null || echo 0) bytes, the previous PPIP.DAT whole in storico"
+    continue
+  fi
+  if [ "$MODO" = --occupato ]; then
+    attese="$(grep -ac 'Orvella occupato: in attesa che risponda' "$OUTPUT/karv_log.txt")"
+    [ "$attese" = 2 ] || { echo "FAILED: the run log shows $attese waits for the busy server, not 2"; esito=1; }
+  fi
   uguali=1
   for file in ACCESSI.DAT PPIP.DAT VACCINI.DAT BILSALU.DAT trx_sconosciuti.txt; do
     linux="$LAVORO/linux/$utente/$file"

@@ -220,6 +220,18 @@ if [ "$FINESTRA" = 1 ]; then
     descrivi_stand_in
     env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-$tipo" || esito=1
   done
+  # What a practice's PC does to the host: busy for a while, busy past the wait, gone mid-run.
+  registra_stand_in exe32
+  for modo in --occupato --chiuso --non-risponde; do
+    echo "The installed program against the exe32 stand-in server, $modo:"
+    env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-exe32$modo" $modo \
+      || esito=1
+  done
+  rimuovi_stand_in
+  echo "The installed program where no Orvella.Server is registered:"
+  descrivi_stand_in
+  env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-nessuno" \
+    --avvio-rifiutato || esito=1
   registra_stand_in dll64
   echo "The installed program where only a 64-bit in-process server is registered:"
   descrivi_stand_in

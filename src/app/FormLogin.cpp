@@ -1,5 +1,6 @@
 #include "app/FormLogin.h"
 
+#include <QApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -129,12 +130,16 @@ void TfrmLogin::FormCreate()
 
 void TfrmLogin::cmdOKClick()
 {
+    if (bAccessoInCorso_)
+        return;
+    bAccessoInCorso_ = true;
     impostaCursoreOccupato(true);
     auto finestra = std::make_unique<TfrmMain>();
     const std::string password = aCp1252(txtPw->text());
     const std::string utente = aCp1252(txtUtente->text());
     const bool esito = finestra->inizializza(utente, password);
     finestra.reset();
+    bAccessoInCorso_ = false;
     impostaCursoreOccupato(false);
     if (esito) {
         close();
@@ -143,6 +148,16 @@ void TfrmLogin::cmdOKClick()
     // Refused: ready for the password to be typed again.
     txtPw->setFocus(Qt::OtherFocusReason);
     txtPw->selectAll();
+}
+
+void TfrmLogin::mostraAttesaOrvella(const std::string& testo)
+{
+    if (testo.empty())
+        StatusBar1->clearMessage();
+    else
+        StatusBar1->showMessage(daCp1252(testo));
+    StatusBar1->repaint();
+    QApplication::processEvents();
 }
 
 void TfrmLogin::cmdAnullaClick()

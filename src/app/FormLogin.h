@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QWidget>
+#include <string>
 
 #include "app/ScalaForm.h"
 
@@ -32,6 +33,9 @@ public:
     bool traslucente() const { return bTraslucenza_; }
 
     void cmdOKClick();
+    // Shows in the status bar that a busy host is waited for, and lets pending events run; the
+    // empty text puts back the bar's own text.
+    void mostraAttesaOrvella(const std::string& testo);
     void cmdAnullaClick();
     void OrvaLogoDblClick();
 
@@ -47,6 +51,8 @@ private:
     TScalaForm scala_ { *this, QSize(301, 159) };
 
     bool bTraslucenza_ = false;
+    // A sign-in under way lets events run while it waits for a busy host: a second OK waits too.
+    bool bAccessoInCorso_ = false;
     bool bCentrata_ = false;
 };
 

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <chrono>
+#include <optional>
 
 #include "app/Controlli.h"
 #include "app/FormLogin.h"
@@ -107,8 +108,28 @@ public:
 
     void richiediUscita() override { QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection); }
 
+    void attesaOrvella(const std::string& testo) override
+    {
+        if (testo.empty()) {
+            if (testoPrima_)
+                finestra_.lblLog->setText(*testoPrima_);
+            testoPrima_.reset();
+        } else {
+            if (!testoPrima_)
+                testoPrima_ = finestra_.lblLog->text();
+            // Two lines, as the label's other texts: one would run past its edges.
+            QString righe = daCp1252(testo);
+            righe.replace(QStringLiteral(" ("), QStringLiteral("\n("));
+            finestra_.lblLog->setText(righe);
+        }
+        finestra_.lblLog->repaint();
+        QApplication::processEvents();
+    }
+
 private:
     TfrmMain& finestra_;
+    // What lblLog said when the wait for a busy host began.
+    std::optional<QString> testoPrima_;
 };
 
 // The output folder as the file manager and the messages name it, without the trailing separator.
@@ -274,7 +295,15 @@ bool TfrmMain::inizializza(const std::string& utente, const std::string& passwor
                 frmLogin->hide();
             exec();
         },
-        [this](const std::string& msg) { suLog(msg); });
+        [this](const std::string& msg) { suLog(msg); },
+        [this, inAttesa = false](const std::string& testo) mutable {
+            if (testo.empty() == inAttesa) {
+                inAttesa = !inAttesa;
+                suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
+            }
+            if (frmLogin)
+                frmLogin->mostraAttesaOrvella(testo);
+        });
 }
 
 void TfrmMain::suLog(const std::string& msg) const

@@ -107,11 +107,13 @@ std::string aCp1252(const QString& testo)
         std::u16string_view(reinterpret_cast<const char16_t*>(testo.utf16()), static_cast<size_t>(testo.size())));
 }
 
-void mostraMessaggioQt(const std::string& testo)
+void mostraMessaggioQt(const std::string& testo, const std::string& dettagli)
 {
     QMessageBox box(iconaMessaggio(testo), QApplication::applicationName(), daCp1252(testo), QMessageBox::Ok,
         QApplication::activeWindow());
     box.setWindowIcon(iconaProgramma());
+    if (!dettagli.empty())
+        box.setDetailedText(daCp1252(dettagli));
     box.exec();
 }
 

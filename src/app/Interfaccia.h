@@ -48,8 +48,8 @@ QMessageBox::Icon iconaMessaggio(const std::string& testo);
 QString daCp1252(const std::string& testo);
 std::string aCp1252(const QString& testo);
 
-// The real message box: modal, one OK button.
-void mostraMessaggioQt(const std::string& testo);
+// The real message box: modal, one OK button; the details, when any, behind "Mostra dettagli…".
+void mostraMessaggioQt(const std::string& testo, const std::string& dettagli = {});
 
 // The real folder opener: the system's file manager shows the folder at the Windows-1252 path.
 bool apriCartellaQt(const std::string& percorso);

@@ -65,7 +65,7 @@ void bilanciPaziente(const ContestoBilanci& contesto, const std::u16string& h, c
     const std::optional<std::int32_t> righe = righeDaLeggere(caricate, rowcount);
     if (!righe) {
         // Never walk rows the host did not load: the count itself is the failed answer.
-        oOrvapat.contaChiamataNonRiuscita();
+        oOrvapat.contaChiamataNonRiuscita("call_method_pipe rowcount");
         return;
     }
     const std::string sRighe = std::to_string(*righe);
@@ -146,6 +146,10 @@ BilanciTralasciati faiSingoloPaziente(const ContestoBilanci& contesto, const std
         } catch (const std::exception& errore) {
             // One patient's failure costs that patient's remaining lines, not the walk.
             platform::mostraMessaggio("faiSingoloPaziente - Eccezione:" + host::testoErrore(errore));
+        }
+        if (oOrvapat.orvellaChiuso()) {
+            tralasciati.fermoAlPaziente = k;
+            break;
         }
         if (bOggetto)
             oOrvapat.destroy_object(h);

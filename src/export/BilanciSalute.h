@@ -30,10 +30,14 @@ std::string filtroBilanci(const std::string& sDallaData, const std::string& sAll
 struct BilanciTralasciati {
     std::int32_t senzaCodiceFiscale = 0; // checks of patients whose fiscal code came back empty or blank
     std::int32_t senzaData = 0; // checks whose date came back empty or blank
+    // The patient (from 1) at which the host went away and the walk stopped: the checks from
+    // that patient on were not all read. 0 when the walk went through.
+    std::int32_t fermoAlPaziente = 0;
 };
 
 // Walks nPazienti rows of the session's patient list and appends one BILSALU.DAT line per
-// health-check result. A failure while a patient is handled is shown and the walk goes on.
+// health-check result. A failure while a patient is handled is shown and the walk goes on; a
+// host that went away stops it at that patient.
 BilanciTralasciati faiSingoloPaziente(const ContestoBilanci& contesto, const std::string& sDallaData,
     const std::string& sAllaData, const std::string& sCodiceRegionale);
 

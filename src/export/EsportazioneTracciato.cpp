@@ -11,6 +11,7 @@
 #include "export/EsportazioniPrecedenti.h"
 #include "export/Riepilogo.h"
 #include "export/Storico.h"
+#include "export/TracciatoInterrotto.h"
 #include "host/AperturaSessione.h"
 #include "platform/BloccoCartella.h"
 #include "platform/Clock.h"
@@ -85,6 +86,33 @@ private:
     const std::string& sFileXml_;
 };
 
+// While the run lasts, a busy host is waited for in the run's window, and the run log notes
+// each wait; the session's own way of waiting comes back after it.
+class AttesaDelTracciato {
+public:
+    AttesaDelTracciato(Torvapat& oOrvapat, FinestraTracciato& finestra, const RunLog& log)
+        : oOrvapat_(oOrvapat)
+        , precedente_(oOrvapat.attesa())
+    {
+        AttesaOrvella attesa = precedente_;
+        attesa.mostra = [&finestra, &log, inAttesa = false](const std::string& testo) mutable {
+            if (testo.empty() == inAttesa) {
+                inAttesa = !inAttesa;
+                log.suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
+            }
+            finestra.attesaOrvella(testo);
+        };
+        oOrvapat_.impostaAttesa(std::move(attesa));
+    }
+    ~AttesaDelTracciato() { oOrvapat_.impostaAttesa(precedente_); }
+    AttesaDelTracciato(const AttesaDelTracciato&) = delete;
+    AttesaDelTracciato& operator=(const AttesaDelTracciato&) = delete;
+
+private:
+    Torvapat& oOrvapat_;
+    AttesaOrvella precedente_;
+};
+
 // The message, and the host's own reason for its latest failure when it gave one.
 std::string conMotivo(const std::string& messaggio, const Torvapat& oOrvapat)
 {
@@ -154,7 +182,7 @@ std::string percorsoCopiaDebug(const std::string& sDirOutput)
 }
 
 EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
-    const std::function<std::int32_t(const std::string&)>& nonScrittiIn)
+    const std::function<std::int32_t(const std::string&)>& nonScrittiIn, const std::string& sChiamateNonRiuscite)
 {
     const auto mancanti = [&nonScrittiIn](const std::string& sFile) { return nonScrittiIn ? nonScrittiIn(sFile) : 0; };
     EsitoTracciato esito;
@@ -163,9 +191,12 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
     const bool nienteScritto = nNonRiuscite > 0
         && std::none_of(std::begin(kFileTracciato), std::end(kFileTracciato),
             [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
-    esito.primaRiga = nienteScritto ? "Operazione non riuscita: nessun file scritto."
-        : nNonRiuscite > 0          ? "Operazione non completata: alcuni record non sono stati scritti."
-                                    : kOperazioneCompletata;
+    // A run whose host calls failed lacks what they would have brought, whatever it wrote.
+    esito.primaRiga = nienteScritto     ? std::string("Operazione non riuscita: nessun file scritto.")
+        : !sChiamateNonRiuscite.empty() ? kChiamateNonRiuscite + sChiamateNonRiuscite
+            + (nNonRiuscite > 0 ? "; alcuni record non sono stati scritti." : ".")
+        : nNonRiuscite > 0 ? "Operazione non completata: alcuni record non sono stati scritti."
+                           : kOperazioneCompletata;
     // A file made, with what did not go into it; a file none of whose records went in is named
     // with them, never reported as a period without any.
     const auto riga = [&](const std::string& sFile, const char* creato, const char* nonCreato, const char* nessuno,
@@ -276,6 +307,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         return true;
     }
     Torvapat& oOrvapat = *unita.oOrvapat;
+    const AttesaDelTracciato attesa(oOrvapat, finestra, log);
     // A run killed or crashed left its extract, the patients' data, behind: gone before this one.
     platform::rimuoviCartellePrivateAbbandonate(sDirTemporanea);
     // The extract goes into a folder of this run alone: the program's folder may be read-only,
@@ -291,6 +323,9 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::u16string codiceRegionale = oOrvapat.leggi_attributo(u"mmg\\codice_regionale");
     const std::string sCodiceRegionale = utf16ToCp1252(codiceRegionale);
     log.suLog("Codice regionale = " + sCodiceRegionale);
+    // A host gone has said so in its one box; before anything moves, there is nothing else to tell.
+    if (oOrvapat.orvellaChiuso())
+        return true;
     if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAllInizio) {
         errore(log, conMotivo("ERRORE: Impossibile leggere da Orvella il codice regionale del medico.", oOrvapat));
         return true;
@@ -301,6 +336,8 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     }
     const std::string sContratto = utf16ToCp1252(oOrvapat.get_opzione(u"utente", u"contratto"));
     log.suLog("Contratto = " + sContratto);
+    if (oOrvapat.orvellaChiuso())
+        return true;
 
     // Read before the files move: the previous export is among those the period may repeat.
     const Periodo periodo { dallaData, allaData };
@@ -331,7 +368,29 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     const std::string filtro = "dalla_data=" + sDallaData + "|alla_data=" + sAllaData;
     log.suLog("Filtro data -> dal " + sDallaData + " al " + sAllaData);
 
+    // The run stops where the host went away: what is written stays, and the summary says what it lacks.
+    const auto fermaTracciato = [&](const BilanciTralasciati& tralasciati) {
+        for (const auto sFile : kFileTracciato)
+            fileEsecuzione.chiudi(unita.*sFile);
+        EsitoTracciato esito = riepilogoInterrotto(unita, sContratto,
+            oOrvapat.chiamateNonRiusciteDa(nChiamateNonRiusciteAllInizio), tralasciati, unita.nPazienti);
+        std::vector<AvvisoTracciato> avvisi = avvisiTracciato(0, tralasciati, sContratto);
+        std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));
+        ControlloTracciato controllo = controllaTracciato(unita, periodo);
+        std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
+        if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti, periodo); !ripetuto.testo.empty())
+            avvisi.push_back(std::move(ripetuto));
+        esito.avvisi = std::move(avvisi);
+        esito.conteggi = std::move(controllo.conteggi);
+        // No claim report of an export cut short: it is not to be sent.
+        finestra.mostraMemo1(esito.riepilogo());
+        log.suLog("Procedura terminata: interrotta, Orvella si \xE8 chiuso");
+        platform::mostraMessaggio(esito.messaggioFinale());
+        return true;
+    };
     const bool bEstrattoGenerato = oOrvapat.genera_xml(u"prestazioni_empoli", cp1252ToUtf16(filtro), sFileXml);
+    if (oOrvapat.orvellaChiuso())
+        return fermaTracciato({});
     if (!bEstrattoGenerato) {
         errore(log, conMotivo("ERRORE: Impossibile generare xml ppip.", oOrvapat));
         finestra.richiediUscita();
@@ -375,12 +434,21 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
     if (sContratto == "PLS") {
         // Reloaded on every run, so that each walk starts from the first patient.
         const std::int32_t nChiamateNonRiusciteAlCarica = oOrvapat.chiamateNonRiuscite();
+        const std::int32_t nPazientiAllAccesso = unita.nPazienti;
         unita.nPazienti = caricaPazientiMedico(oOrvapat);
         // A list loaded for a doctor id the host did not give is nobody's to walk.
         if (oOrvapat.chiamateNonRiuscite() != nChiamateNonRiusciteAlCarica)
             unita.nPazienti = 0;
         const ContestoBilanci bilanci { oOrvapat, unita.nPazienti, unita.sFileBilsalu, log, progresso };
         tralasciati = faiSingoloPaziente(bilanci, sDallaData, sAllaData, sCodiceRegionale);
+        if (oOrvapat.orvellaChiuso()) {
+            // Gone while the list was loaded: not one patient was read, of those seen at sign-in.
+            if (tralasciati.fermoAlPaziente == 0) {
+                tralasciati.fermoAlPaziente = 1;
+                unita.nPazienti = nPazientiAllAccesso;
+            }
+            return fermaTracciato(tralasciati);
+        }
     }
 
     ContestoClassificazione classificazione { oXmlDoc, tabella, log, unita.sFileAccessi, unita.sFilePpip,
@@ -393,8 +461,10 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         fileEsecuzione.chiudi(unita.*sFile);
 
     // One outcome for the summary and the box, the run's warnings first in both.
-    EsitoTracciato esito = riepilogoTracciato(unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
-        [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); });
+    EsitoTracciato esito = riepilogoTracciato(
+        unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
+        [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); },
+        oOrvapat.chiamateNonRiusciteDa(nChiamateNonRiusciteAllInizio));
     std::vector<AvvisoTracciato> avvisi
         = avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto);
     std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));

@@ -32,6 +32,9 @@ public:
     virtual void progresso(const std::string& testoLblLog) = 0;
     // Ends the application at the next turn of the window loop, after the run has returned.
     virtual void richiediUscita() = 0;
+    // Shows in lblLog that a busy host is waited for and lets pending events run, again and
+    // again through the wait; the empty text puts back what lblLog said before.
+    virtual void attesaOrvella(const std::string& testo) = 0;
 };
 
 // One "Crea Tracciato" run: previous files into the history folder, the host's extract of the
@@ -47,9 +50,11 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
 // How the run went, from the files that exist now: the outcome's first line, the files made or
 // not and the services left out. nNonRiuscite failed writes make the first line say that the
 // export is not complete and add their warning; nonScritti tells each file's records that did not
-// go in.
+// go in. Host calls of the run that failed, named in sChiamateNonRiuscite
+// (Torvapat::chiamateNonRiusciteDa), make the first line say so too.
 EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
-    const std::function<std::int32_t(const std::string&)>& nonScritti = {});
+    const std::function<std::int32_t(const std::string&)>& nonScritti = {},
+    const std::string& sChiamateNonRiuscite = {});
 
 // The warnings that head the summary: host calls that failed during the run, health checks left
 // out of BILSALU.DAT, and a contract type that lets no service through.

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <vector>
 
 #include "platform/MessageBox.h"
 #include "tools/tc_GenTools.h"
@@ -38,6 +39,15 @@ bool medicoAbilitato(Torvapat& sessione, std::int32_t& nPazienti)
     return true;
 }
 
+// The registration's lines, one log line each.
+std::vector<std::string> righeRegistrazione(const std::string& testo)
+{
+    std::vector<std::string> righe;
+    if (!testo.empty())
+        string2list(testo, "\r\n", righe);
+    return righe;
+}
+
 } // namespace
 
 bool codiceRegionaleValorizzato(const std::u16string& codice)
@@ -55,7 +65,7 @@ std::int32_t caricaPazientiMedico(Torvapat& oOrvapat)
 
 bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
     std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale,
-    const std::function<void(const std::string&)>& suLog)
+    const std::function<void(const std::string&)>& suLog, const std::function<void(const std::string&)>& mostraAttesa)
 {
     bool risultato = false;
     bDebug = leggiDebug(); // before any host call, so it holds when the connection fails
@@ -63,10 +73,16 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
         oOrvapat = std::make_unique<Torvapat>();
         oOrvapat->s_utente = utente;
         oOrvapat->s_password = password;
+        oOrvapat->impostaAttesa(AttesaOrvella { .mostra = mostraAttesa });
         if (!oOrvapat->start()) {
-            // A server that cannot be created or fails at once: its reason, for the technician.
+            // A server that cannot be created or fails at once: its reason and its registration,
+            // for the technician.
             if (suLog && !oOrvapat->ultimoErrore().empty())
                 suLog("ole_orvapat.start(): eccezione: " + oOrvapat->ultimoErrore());
+            if (suLog) {
+                for (const std::string& riga : righeRegistrazione(oOrvapat->registrazioneServer()))
+                    suLog(riga);
+            }
         } else if (medicoAbilitato(*oOrvapat, nPazienti)) {
             mostraFinestraPrincipale();
             risultato = true;

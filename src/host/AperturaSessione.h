@@ -14,12 +14,14 @@
 // the whole call, and nPazienti holds the patients loaded in it.
 // Every failure is shown in a message box and gives false; where the server could not be started,
 // suLog (the run log, which writes only in debug mode) also gets the system's or the server's
-// reason. Whatever the outcome, the session has been stopped and released (oOrvapat is empty)
-// when the function returns.
+// reason and what the class registry holds for the server. While a busy host is waited for,
+// mostraAttesa shows the waiting text (the empty text at the end) and lets the window run.
+// Whatever the outcome, the session has been stopped and released (oOrvapat is empty) when the
+// function returns.
 bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
-    std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti,
-    const std::function<void()>& mostraFinestraPrincipale,
-    const std::function<void(const std::string&)>& suLog = {});
+    std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale,
+    const std::function<void(const std::string&)>& suLog = {},
+    const std::function<void(const std::string&)>& mostraAttesa = {});
 
 // True when the doctor's regional code, as the host gives it, holds more than blanks and control characters.
 bool codiceRegionaleValorizzato(const std::u16string& codice);

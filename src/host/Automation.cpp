@@ -28,9 +28,10 @@ std::map<std::string, AutomationFactory, MinuscoleUguali>& registroClassi()
 
 } // namespace
 
-AutomationError::AutomationError(std::u16string messaggio)
+AutomationError::AutomationError(std::u16string messaggio, std::uint32_t codice)
     : std::runtime_error(utf16ToUtf8(messaggio))
     , messaggio_(std::move(messaggio))
+    , codice_(codice)
 {
 }
 

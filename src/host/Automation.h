@@ -19,14 +19,17 @@ struct Null {
 using Variant = std::variant<std::monostate, Null, std::u16string, std::int32_t, bool>;
 using Arguments = std::vector<Variant>;
 
-// A failed automation call, with the server's message text.
+// A failed automation call, with the server's message text and, when the system gave one, its
+// failure code (an HRESULT; 0 for none), by which a busy, gone or unregistered server is told.
 class AutomationError : public std::runtime_error {
 public:
-    explicit AutomationError(std::u16string messaggio);
+    explicit AutomationError(std::u16string messaggio, std::uint32_t codice = 0);
     const std::u16string& messaggio() const { return messaggio_; }
+    std::uint32_t codice() const { return codice_; }
 
 private:
     std::u16string messaggio_;
+    std::uint32_t codice_;
 };
 
 // An automation object whose methods are found by name at call time.

@@ -7,9 +7,11 @@
 namespace platform {
 namespace {
 
-void scriviSuStderr(const std::string& testo)
+void scriviSuStderr(const std::string& testo, const std::string& dettagli)
 {
     std::cerr << cp1252ToUtf8(testo) << std::endl;
+    if (!dettagli.empty())
+        std::cerr << cp1252ToUtf8(dettagli) << std::endl;
 }
 
 MessageBoxHandler& handlerCorrente()
@@ -31,11 +33,11 @@ ApriCartellaHandler& apriCartellaCorrente()
 
 } // namespace
 
-void mostraMessaggio(const std::string& testo)
+void mostraMessaggio(const std::string& testo, const std::string& dettagli)
 {
     // A copy, so that a handler may replace itself while it runs.
     MessageBoxHandler handler = handlerCorrente();
-    handler(testo);
+    handler(testo, dettagli);
 }
 
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)

@@ -5,12 +5,13 @@
 
 namespace platform {
 
-// Every message box of the program passes through here: modal, one OK button.
+// Every message box of the program passes through here: modal, one OK button, and the details
+// for a technician behind "Mostra dettagli…" when there are any (empty: no such button).
 // The window layer installs the real box; tests install a recorder.
-using MessageBoxHandler = std::function<void(const std::string& testo)>;
+using MessageBoxHandler = std::function<void(const std::string& testo, const std::string& dettagli)>;
 
 // Shows the Windows-1252 text and returns when the user has dismissed it.
-void mostraMessaggio(const std::string& testo);
+void mostraMessaggio(const std::string& testo, const std::string& dettagli = {});
 
 // Installs a handler and returns the previous one. An empty handler restores the fallback,
 // which writes the text to standard error.

@@ -19,6 +19,16 @@ using testing_support::writeFile;
 
 namespace {
 
+// The boxes' first lines: what follows says why, which is the platform's own (no class on Linux,
+// the stand-in's practice missing under Wine).
+std::vector<std::string> primeRighe(const std::vector<std::string>& messaggi)
+{
+    std::vector<std::string> righe;
+    for (const std::string& messaggio : messaggi)
+        righe.push_back(messaggio.substr(0, messaggio.find("\r\n")));
+    return righe;
+}
+
 class FormLoginTest : public ::testing::Test {
 protected:
     void SetUp() override { applicazioneTest(); }
@@ -142,7 +152,7 @@ TEST_F(FormLoginTest, FailedSignInTwiceBuildsTheMainWindowTwiceAndStays)
     std::filesystem::remove_all(desktop_.output());
     finestra.cmdOK->click();
     EXPECT_TRUE(std::filesystem::is_directory(desktop_.output() / "storico"));
-    EXPECT_EQ(messaggi_.messaggi(),
+    EXPECT_EQ(primeRighe(messaggi_.messaggi()),
         (std::vector<std::string> { "ole_orvapat.start(): eccezione", "ole_orvapat.start(): eccezione" }));
     EXPECT_TRUE(finestra.isVisible());
     EXPECT_EQ(finestra.txtUtente->text(), "rossi");
@@ -186,7 +196,7 @@ TEST_F(TastieraLoginTest, EnterInAFieldOrOnOkSignsIn)
         messaggi_.clear();
         controllo->setFocus();
         QTest::keyClick(controllo, Qt::Key_Return);
-        EXPECT_EQ(messaggi_.messaggi(), std::vector<std::string> { "ole_orvapat.start(): eccezione" });
+        EXPECT_EQ(primeRighe(messaggi_.messaggi()), std::vector<std::string> { "ole_orvapat.start(): eccezione" });
         EXPECT_TRUE(finestra_.isVisible());
     }
 }

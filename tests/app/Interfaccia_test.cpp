@@ -45,6 +45,17 @@ TEST(MessaggioQt, TheBoxCarriesTheTextsIconAndTheProgramsLogo)
     EXPECT_EQ(icona, QMessageBox::Critical);
     EXPECT_TRUE(conLogo);
     EXPECT_EQ(testo, "ERRORE: Impossibile generare xml ppip.");
+
+    // The details for a technician, behind the box's own button.
+    QString dettagli;
+    appenaPossibile([&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        dettagli = box->detailedText();
+        box->accept();
+    });
+    mostraMessaggioQt("ole_orvapat.start(): eccezione", "vista a 32 bit: ProgID Orvella.Server non registrato");
+    EXPECT_EQ(dettagli, "vista a 32 bit: ProgID Orvella.Server non registrato");
 }
 
 TEST(RigaDiComando, HelpAndVersionAnswerOnTheTerminal)

@@ -8,11 +8,14 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
+#include <set>
 
 #include "QtTestApp.h"
 #include "app/FormLogin.h"
@@ -156,6 +159,70 @@ TEST_F(TracciatoTest, SignInAndExportWriteEveryFileByteForByte)
             // The lines of the files above, and the services their count fields add up to.
             + "\n\nContenuto dei file:\nACCESSI.DAT: 2 righe, 2 prestazioni\nPPIP.DAT: 2 righe, 3 prestazioni\n"
               "VACCINI.DAT: 1 riga, 1 prestazione");
+}
+
+// Orvella busy for five seconds as the doctor signs in, and again as the extract is asked for:
+// each window says that it waits, and the run writes what an undisturbed one writes, with no box.
+TEST_F(TracciatoTest, BusyHostIsWaitedForAtSignInAndDuringTheRunAndChangesNothing)
+{
+    ASSERT_TRUE(accediEd([](TfrmMain& finestra) { finestra.cmdCreaTracciato->click(); }));
+    std::map<std::string, std::string> indisturbati;
+    for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" })
+        indisturbati[nome] = file(nome);
+    messaggi_.clear();
+    hostserver::DatabaseSqlite((pratica_ / "ambulatorio.sqlite").string(), SQLITE_OPEN_READWRITE)
+        .esegui("INSERT INTO guasti (metodo, occupato_secondi) VALUES ('connetti', 5), ('genera_xml', 5);");
+    // The server's five seconds pass on the test's clock, a little at every reading.
+    testing_support::ManualSteadyClock orologio(milliseconds(100));
+    // The waits let events run before the export window shows: it is looked for on every turn,
+    // and the labels too, by a timer of their own (a timer does not fire inside its own turn).
+    std::set<std::string> attese;
+    QTimer osserva;
+    QObject::connect(&osserva, &QTimer::timeout, [&attese] {
+        for (QWidget* finestra : QApplication::topLevelWidgets()) {
+            if (auto* login = qobject_cast<TfrmLogin*>(finestra);
+                login && !login->StatusBar1->currentMessage().isEmpty())
+                attese.insert("accesso: " + login->StatusBar1->currentMessage().toStdString());
+            if (auto* principale = qobject_cast<TfrmMain*>(finestra);
+                principale && principale->lblLog->text().contains(QStringLiteral("occupato")))
+                attese.insert("tracciato: " + principale->lblLog->text().toStdString());
+        }
+    });
+    osserva.start(0);
+    bool eseguita = false;
+    QTimer esegui;
+    QObject::connect(&esegui, &QTimer::timeout, [&eseguita] {
+        for (QWidget* finestra : QApplication::topLevelWidgets()) {
+            auto* principale = qobject_cast<TfrmMain*>(finestra);
+            if (principale && principale->isVisible() && !eseguita) {
+                eseguita = true;
+                principale->cmdCreaTracciato->click();
+                principale->cmdExit->click();
+            }
+        }
+    });
+    esegui.start(0);
+    TfrmLogin login;
+    login.show();
+    login.txtUtente->setText("mario");
+    login.txtPw->setText("segreta");
+
+    login.cmdOK->click();
+
+    EXPECT_TRUE(eseguita);
+    // One box, the end of the run: it has only the undisturbed run's export of the month to name.
+    ASSERT_EQ(messaggi_.messaggi().size(), 1u);
+    EXPECT_TRUE(messaggi_.messaggi()[0].starts_with("Procedura terminata.\r\nIl periodo comprende date gi\xE0 "))
+        << messaggi_.messaggi()[0];
+    EXPECT_EQ(std::count(messaggi_.messaggi()[0].begin(), messaggi_.messaggi()[0].end(), '\n'), 2);
+    for (const auto& [nome, contenuto] : indisturbati)
+        EXPECT_EQ(file(nome), contenuto) << nome;
+    const std::string attesa
+        = "Orvella \u00E8 occupato: in attesa che risponda\u2026 (chiudere le finestre aperte in Orvella)";
+    EXPECT_EQ(attese,
+        (std::set<std::string> { "accesso: " + attesa,
+            "tracciato: Orvella \u00E8 occupato: in attesa che risponda\u2026\n(chiudere le finestre aperte in "
+            "Orvella)" }));
 }
 
 TEST_F(TracciatoTest, VaccinationsGoToServicesWhenTheBoxIsCleared)

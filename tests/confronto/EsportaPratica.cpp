@@ -42,6 +42,7 @@ public:
     bool chkVacc() const override { return vaccini; }
     void progresso(const std::string&) override { }
     void richiediUscita() override { uscitaRichiesta = true; }
+    void attesaOrvella(const std::string&) override { }
 
     bool vaccini = false;
     bool uscitaRichiesta = false;
@@ -88,7 +89,7 @@ int main(int argc, char* argv[])
     }
 
     std::vector<std::string> messaggi;
-    platform::setMessageBoxHandler([&messaggi](const std::string& testo) {
+    platform::setMessageBoxHandler([&messaggi](const std::string& testo, const std::string&) {
         std::fprintf(stderr, "%s\n", cp1252ToUtf8(testo).c_str());
         messaggi.push_back(testo);
     });

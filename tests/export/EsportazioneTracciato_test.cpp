@@ -36,7 +36,7 @@ constexpr const char* kCrLf = "\r\n";
 class FinestraFinta : public FinestraTracciato {
 public:
     FinestraFinta()
-        : precedente_(platform::setMessageBoxHandler([this](const std::string& testo) {
+        : precedente_(platform::setMessageBoxHandler([this](const std::string& testo, const std::string&) {
             messaggi.push_back(testo);
             eventi.push_back("messaggio: " + testo);
         }))
@@ -61,6 +61,12 @@ public:
             alProgresso(testo);
     }
     void richiediUscita() override { eventi.push_back("uscita richiesta"); }
+    void attesaOrvella(const std::string& testo) override
+    {
+        eventi.push_back("attesa: " + testo);
+        if (allAttesa)
+            allAttesa();
+    }
 
     std::vector<std::string> eventi;
     std::vector<std::string> messaggi;
@@ -68,6 +74,7 @@ public:
     std::optional<std::string> memo1;
     bool vaccini = true;
     std::function<void(const std::string&)> alProgresso;
+    std::function<void()> allAttesa;
 
 private:
     platform::MessageBoxHandler precedente_;
@@ -628,7 +635,8 @@ TEST_F(EsportazioneTracciatoTest, FailedExtractionAsksToQuitAndTheRunGoesOn)
             "Tgate_orvapat.genera_xml(): eccezione",
             "ERRORE: Impossibile generare xml ppip. Motivo: procedura sconosciuta",
             "ERRORE: File estrazione xml ppip non trovato.",
-            "Procedura terminata.\r\n1 chiamata al gestionale non riuscita.\r\nDettagli nel riepilogo.",
+            "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non riuscite: genera_xml.\r\n"
+            "1 chiamata al gestionale non riuscita.\r\nDettagli nel riepilogo.",
         }));
     EXPECT_EQ(std::count(finestra.eventi.begin(), finestra.eventi.end(), "uscita richiesta"), 2);
     const std::vector<std::string> righe = logMessages(unita.sFileLog);
@@ -843,7 +851,8 @@ struct CasoAvvisi {
     const char* nome;
     const char* contratto;
     std::function<void(ScriptedAutomation&)> prepara;
-    std::string avvisi; // what comes before "Operazione completata."
+    std::string avvisi; // what comes before the first line
+    std::string chiamate; // the failed calls the first line names; none: "Operazione completata."
 };
 
 class AvvisiTest : public EsportazioneTracciatoTest, public ::testing::WithParamInterface<CasoAvvisi> { };
@@ -857,7 +866,11 @@ TEST_P(AvvisiTest, FailedHostCallsAndAContractThatLetsNothingThroughOpenTheSumma
     esegui();
 
     ASSERT_TRUE(finestra.memo1.has_value());
-    const std::string inizio = GetParam().avvisi + "Operazione completata.       Tipo (";
+    const std::string inizio = GetParam().avvisi
+        + (GetParam().chiamate.empty()
+                ? "Operazione completata."
+                : "Operazione non completata: chiamate a Orvella non riuscite: " + GetParam().chiamate + ".")
+        + "       Tipo (";
     EXPECT_EQ(finestra.memo1->substr(0, inizio.size()), inizio);
     // No patient list read for a doctor the host did not name, and none walked when it did not load.
     EXPECT_EQ(server.callCount("new_object"), 0);
@@ -867,25 +880,29 @@ const std::string kUnaChiamata
     = "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n";
 
 INSTANTIATE_TEST_SUITE_P(EsportazioneTracciato, AvvisiTest,
-    ::testing::Values(CasoAvvisi { "Ordinary", "MMG", [](ScriptedAutomation&) {}, "" },
+    ::testing::Values(CasoAvvisi { "Ordinary", "MMG", [](ScriptedAutomation&) {}, "", "" },
         CasoAvvisi { "ContractUnreadable", "MMG",
             [](ScriptedAutomation& s) { s.fail("get_opzione", u"opzione non disponibile"); },
             kUnaChiamata
                 + "ATTENZIONE: il contratto letto da Orvella (\"\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
-                  "sono state scartate.\r\n\r\n" },
+                  "sono state scartate.\r\n\r\n",
+            "get_opzione" },
         CasoAvvisi { "ContractOfNoKind", "pls", [](ScriptedAutomation&) {},
             "ATTENZIONE: il contratto letto da Orvella (\"pls\") non \xE8 n\xE9 MMG n\xE9 PLS, tutte le prestazioni "
-            "sono state scartate.\r\n\r\n" },
+            "sono state scartate.\r\n\r\n",
+            "" },
         CasoAvvisi { "ExtractionFailed", "MMG",
-            [](ScriptedAutomation& s) { s.fail("genera_xml", u"procedura sconosciuta"); }, kUnaChiamata + "\r\n" },
+            [](ScriptedAutomation& s) { s.fail("genera_xml", u"procedura sconosciuta"); }, kUnaChiamata + "\r\n",
+            "genera_xml" },
         CasoAvvisi { "PatientListNotLoaded", "PLS",
-            [](ScriptedAutomation& s) { s.fail("carica", u"elenco non disponibile"); }, kUnaChiamata + "\r\n" },
+            [](ScriptedAutomation& s) { s.fail("carica", u"elenco non disponibile"); }, kUnaChiamata + "\r\n",
+            "carica" },
         CasoAvvisi { "DoctorIdUnread", "PLS",
             [](ScriptedAutomation& s) {
                 s.answer("carica", 3);
                 s.failFor("leggi_attributo", u"userid_utente", u"utente non disponibile");
             },
-            kUnaChiamata + "\r\n" }),
+            kUnaChiamata + "\r\n", "leggi_attributo" }),
     [](const auto& caso) { return std::string(caso.param.nome); });
 
 // --- History ---
@@ -1275,15 +1292,19 @@ TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFi
         "ATTENZIONE: 1 chiamate al gestionale non riuscite, il tracciato non \xE8 completo.\r\n"
         "ATTENZIONE: 3 bilanci di salute non inseriti in BILSALU.DAT (2 di pazienti senza codice fiscale, 1 senza "
         "data dell'esame), il tracciato non \xE8 completo.\r\n\r\n"
-            + sommario("PLS",
-                "\r\nBilanci: creato file " + cartelle.output("BILSALU.DAT")
-                    + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
-                      "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
-                      "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
-                      "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe"));
+        "Operazione non completata: chiamate a Orvella non riuscite: call_method_pipe rowcount.       Tipo (PLS)"
+        "\r\n"
+        "\r\nBilanci: creato file "
+            + cartelle.output("BILSALU.DAT")
+            + "\r\n\r\nVisite: nessuna visita trovata nel periodo selezionato"
+              "\r\nPrestazioni: nessuna prestazione trovata nel periodo selezionato"
+              "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
+              "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe");
     EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> { "Procedura terminata.\r\n1 chiamata al gestionale non riuscita.\r\n3 bilanci di "
-                                    "salute non inseriti in BILSALU.DAT.\r\nDettagli nel riepilogo." }));
+        (std::vector<std::string> {
+            "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non "
+            "riuscite: call_method_pipe rowcount.\r\n1 chiamata al gestionale non riuscita."
+            "\r\n3 bilanci di salute non inseriti in BILSALU.DAT.\r\nDettagli nel riepilogo." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, ContractOtherThanPlsMakesNoHealthChecks)
@@ -1391,10 +1412,11 @@ TEST(EsportazioneTracciatoServer, BusyPracticeIsNamedInAnError)
     }
 }
 
-TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
+namespace {
+
+// A paediatrician's practice: three patients of hers, one of another agreement, one of another doctor.
+void praticaPediatra(const fs::path& db, const std::string& altro = {})
 {
-    Cartelle cartelle;
-    const fs::path db = cartelle.radice / "pratica.sqlite";
     hostserver::creaPraticaVuota(db);
     {
         sqlite3* connessione = nullptr;
@@ -1425,8 +1447,80 @@ TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
         esegui(connessione,
             "INSERT INTO prestazioni_incentivanti VALUES "
             "(5, '123', 'ZZ9', 'Visita & <controllo> pi\xC3\xB9 rapido', '2024-01-15');");
+        if (!altro.empty())
+            esegui(connessione, altro);
         sqlite3_close(connessione);
     }
+}
+
+// The stand-in as the session meets it, each method's name noted as it is called.
+class ServerAnnotato : public host::AutomationObject {
+public:
+    ServerAnnotato(const fs::path& db, std::vector<std::string>& chiamate)
+        : server_(db.string())
+        , chiamate_(chiamate)
+    {
+    }
+    host::Variant invoke(std::string_view metodo, const host::Arguments& argomenti) override
+    {
+        chiamate_.emplace_back(metodo);
+        return server_.invoke(metodo, argomenti);
+    }
+
+private:
+    hostserver::ServerOrvella server_;
+    std::vector<std::string>& chiamate_;
+};
+
+} // namespace
+
+// Orvella goes away as the third patient's health checks are asked for: one box says so, the
+// server gets no other call, the run stops there and its summary says what the files lack; the
+// previous export stays whole in the history folder.
+TEST(EsportazioneTracciatoServer, HostGoneDuringTheHealthChecksStopsTheRunThere)
+{
+    Cartelle cartelle;
+    const fs::path db = cartelle.radice / "pratica.sqlite";
+    praticaPediatra(db, "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('call_method_pipe:carica', 2);");
+    writeFile(cartelle.output("PPIP.DAT"), "esportazione precedente\r\n");
+    SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
+    std::vector<std::string> chiamate;
+    host::registerAutomationClass("Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
+    ASSERT_TRUE(sessione.avvia());
+    sessione.unita.nPazienti = 3;
+
+    ASSERT_TRUE(sessione.esegui());
+    sessione.unita.oOrvapat->stop();
+
+    EXPECT_EQ(sessione.finestra.messaggi,
+        (std::vector<std::string> { kErroreOrvellaChiuso,
+            "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non riuscite: call_method_pipe "
+            "carica.\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine.\r\n"
+            "Dettagli nel riepilogo." }));
+    EXPECT_EQ(chiamate.back(), "call_method_pipe") << "no call after the one that found the host gone";
+    // Bruno and Caputo were read, Verdi was not; nothing of the services was written.
+    EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), "CPTSRA21C55L049Q00471131/01/202405\r\n");
+    for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" })
+        EXPECT_FALSE(fs::exists(cartelle.output(nome))) << nome;
+    const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
+    ASSERT_EQ(storico.size(), 1u);
+    EXPECT_EQ(readFile(fs::path(cartelle.sDirStorico) / storico[0]), "esportazione precedente\r\n");
+    ASSERT_TRUE(sessione.finestra.memo1.has_value());
+    EXPECT_EQ(sessione.finestra.memo1->substr(0, sessione.finestra.memo1->find("\r\n\r\nContenuto dei file")),
+        "ATTENZIONE: Orvella si \xE8 chiuso durante l'esportazione, che si \xE8 fermata l\xEC: riaprire Orvella "
+        "e ripetere l'esportazione.\r\n\r\n"
+        "Operazione non completata: chiamate a Orvella non riuscite: call_method_pipe carica.       Tipo (PLS)\r\n"
+        "\r\nBilanci: file "
+            + cartelle.output("BILSALU.DAT")
+            + " incompleto: mancano i bilanci di salute dal paziente 3 al paziente 3.\r\n"
+              "Non creati, l'esportazione si \xE8 fermata prima: ACCESSI.DAT, PPIP.DAT, VACCINI.DAT.");
+}
+
+TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
+{
+    Cartelle cartelle;
+    const fs::path db = cartelle.radice / "pratica.sqlite";
+    praticaPediatra(db);
     SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
     ASSERT_TRUE(sessione.avvia());
     ASSERT_TRUE(sessione.esegui());

@@ -10,6 +10,7 @@
 
 #include "support/ScriptedAutomation.h"
 #include "support/TestSupport.h"
+#include "tools/tc_GenTools.h"
 
 using testing_support::MessageRecorder;
 using testing_support::ScopedEnv;
@@ -132,16 +133,22 @@ TEST_F(AperturaSessioneTest, AutomationFailureTextReachesTheCatchAllIn1252)
     sessioneChiusa();
 }
 
-// The box says only "eccezione"; the run log is where a technician finds why.
-TEST_F(AperturaSessioneTest, AServerThatCannotStartLeavesItsReasonInTheRunLogOnly)
+// The box says why; the run log keeps the system's own words and the registration's lines that
+// the box's details show.
+TEST_F(AperturaSessioneTest, AServerThatCannotStartLeavesItsReasonAndRegistrationInTheRunLog)
 {
     Righe log;
     const auto suLog = [&log](const std::string& riga) { log.push_back(riga); };
-    server.failCreation(u"Classe non registrata (0x80040154): Orvella.Server");
+    server.failCreation(u"Classe non registrata (0x80040154): Orvella.Server", 0x80040154);
 
-    EXPECT_FALSE(inizializza("mario", kPassword, bDebug, oOrvapat, nPazienti, [] {}, suLog));
-    EXPECT_EQ(messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione" });
-    EXPECT_EQ(log, Righe { "ole_orvapat.start(): eccezione: Classe non registrata (0x80040154): Orvella.Server" });
+    EXPECT_FALSE(inizializza(
+        "mario", kPassword, bDebug, oOrvapat, nPazienti, [] {}, suLog));
+    ASSERT_EQ(messaggi.dettagli().size(), 1u);
+    Righe registrazione;
+    string2list(messaggi.dettagli()[0], "\r\n", registrazione);
+    Righe attese { "ole_orvapat.start(): eccezione: Classe non registrata (0x80040154): Orvella.Server" };
+    attese.insert(attese.end(), registrazione.begin(), registrazione.end());
+    EXPECT_EQ(log, attese);
     sessioneChiusa();
 }
 
@@ -174,13 +181,13 @@ TEST_P(RifiutoSessione, ShowsItsMessagesStopsCheckingAndLeavesNoSession)
 
 INSTANTIATE_TEST_SUITE_P(AperturaSessione, RifiutoSessione,
     ::testing::Values(Rifiuto { "NoServer", [](ScriptedAutomation& s) { s.failCreation(); },
-                          { "ole_orvapat.start(): eccezione" }, {} },
+                          { "ole_orvapat.start(): eccezione\r\n\r\nServer execution failed" }, {} },
         Rifiuto { "CredentialsRefused",
             [](ScriptedAutomation& s) { s.answer("connetti", u"Password errata per l'utente mario"); },
             { "ole_orvapat.start(): errore in connessione\r\n\r\n  Password errata per l'utente mario" },
             { "new", "connetti", "Destroy", "Free" } },
         Rifiuto { "ConnettiFails", [](ScriptedAutomation& s) { s.fail("connetti", u"timeout"); },
-            { "ole_orvapat.start(): eccezione" }, { "new", "connetti", "Destroy", "Free" } },
+            { "ole_orvapat.start(): eccezione\r\n\r\ntimeout" }, { "new", "connetti", "Destroy", "Free" } },
         Rifiuto { "NoPatients", [](ScriptedAutomation& s) { s.answer("carica", 0); }, { kNessunPaziente },
             { "carica", "disconnetti", "Destroy", "Free" } },
         Rifiuto { "CaricaFails", [](ScriptedAutomation& s) { s.fail("carica", u"archivio bloccato"); },
@@ -290,7 +297,8 @@ TEST_P(InterruttoreDebug, OnlyTheTextOneSwitchesDebugOnEvenWhenTheConnectionFail
     EXPECT_FALSE(apri());
 
     EXPECT_EQ(bDebug, GetParam().debug);
-    EXPECT_EQ(messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione" }); // a bad value shows nothing
+    // a bad value shows nothing
+    EXPECT_EQ(messaggi.messaggi(), Righe { "ole_orvapat.start(): eccezione\r\n\r\nServer execution failed" });
 }
 
 INSTANTIATE_TEST_SUITE_P(AperturaSessione, InterruttoreDebug,

@@ -74,7 +74,8 @@ public:
     }
     void guasto(Valore metodo, Valore argomento, Valore errore, Valore risposta)
     {
-        inserisci("INSERT INTO guasti VALUES (?1, ?2, ?3, ?4)", { metodo, argomento, errore, risposta });
+        inserisci("INSERT INTO guasti (metodo, argomento, errore, risposta) VALUES (?1, ?2, ?3, ?4)",
+            { metodo, argomento, errore, risposta });
     }
 
     std::unique_ptr<hostserver::ServerOrvella> server() const

@@ -36,7 +36,7 @@ std::string descriviValore(const host::Variant& valore)
 host::Variant ScriptedAutomation::Outcome::produci() const
 {
     if (fallisce_)
-        throw host::AutomationError(messaggio_);
+        throw host::AutomationError(messaggio_, codice_);
     return valore_;
 }
 
@@ -63,6 +63,7 @@ struct ScriptedAutomation::Stato {
     std::vector<Regola> regole;
     std::vector<Call> chiamate;
     std::optional<std::u16string> erroreCreazione;
+    std::uint32_t codiceCreazione = 0;
     bool rifiutaNonPrevisti = false;
     int create = 0;
     int vive = 0;
@@ -112,7 +113,7 @@ ScriptedAutomation::ScriptedAutomation(std::string identificatore)
 {
     host::registerAutomationClass(identificatore_, [stato = stato_]() -> std::unique_ptr<host::AutomationObject> {
         if (stato->erroreCreazione)
-            throw host::AutomationError(*stato->erroreCreazione);
+            throw host::AutomationError(*stato->erroreCreazione, stato->codiceCreazione);
         return std::make_unique<Istanza>(stato);
     });
 }
@@ -158,9 +159,10 @@ ScriptedAutomation& ScriptedAutomation::failFor(
     return answerFor(metodo, primoArgomento, Failure { messaggio });
 }
 
-ScriptedAutomation& ScriptedAutomation::failCreation(const std::u16string& messaggio)
+ScriptedAutomation& ScriptedAutomation::failCreation(const std::u16string& messaggio, std::uint32_t codice)
 {
     stato_->erroreCreazione = messaggio;
+    stato_->codiceCreazione = codice;
     return *this;
 }
 

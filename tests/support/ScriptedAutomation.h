@@ -1,6 +1,7 @@
 #pragma once
 
 #include <concepts>
+#include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <memory>
@@ -34,9 +35,11 @@ namespace testing_support {
 // variant (the host's methods that matter answer nothing), unless rejectUnscripted() was called.
 class ScriptedAutomation {
 public:
-    // One step of a scripted sequence: an answer, or a failure raised with the message.
+    // One step of a scripted sequence: an answer, or a failure raised with the message and the
+    // system's code (0: none).
     struct Failure {
         std::u16string messaggio;
+        std::uint32_t codice = 0;
     };
     class Outcome {
     public:
@@ -48,6 +51,7 @@ public:
         Outcome(Failure errore)
             : fallisce_(true)
             , messaggio_(std::move(errore.messaggio))
+            , codice_(errore.codice)
         {
         }
         host::Variant produci() const;
@@ -56,6 +60,7 @@ public:
         host::Variant valore_;
         bool fallisce_ = false;
         std::u16string messaggio_;
+        std::uint32_t codice_ = 0;
     };
 
     struct Call {
@@ -85,7 +90,8 @@ public:
     ScriptedAutomation& failFor(const std::string& metodo, const std::u16string& primoArgomento,
         const std::u16string& messaggio = u"errore simulato");
     // Creating an instance fails with the message, as a server that cannot start.
-    ScriptedAutomation& failCreation(const std::u16string& messaggio = u"Server execution failed");
+    ScriptedAutomation& failCreation(
+        const std::u16string& messaggio = u"Server execution failed", std::uint32_t codice = 0);
     // Methods without an applicable rule raise "Unknown name." instead of answering empty.
     ScriptedAutomation& rejectUnscripted();
 

@@ -9,7 +9,10 @@
 namespace testing_support {
 
 MessageRecorder::MessageRecorder()
-    : precedente_(platform::setMessageBoxHandler([this](const std::string& testo) { messaggi_.push_back(testo); }))
+    : precedente_(platform::setMessageBoxHandler([this](const std::string& testo, const std::string& dettagli) {
+        messaggi_.push_back(testo);
+        dettagli_.push_back(dettagli);
+    }))
 {
 }
 

@@ -11,7 +11,8 @@
 
 namespace testing_support {
 
-// Replaces the message box for the test's lifetime and keeps every text shown, in order.
+// Replaces the message box for the test's lifetime and keeps every text shown, in order, with
+// each box's details (empty for a box without).
 class MessageRecorder {
 public:
     MessageRecorder();
@@ -20,10 +21,16 @@ public:
     MessageRecorder& operator=(const MessageRecorder&) = delete;
 
     const std::vector<std::string>& messaggi() const { return messaggi_; }
-    void clear() { messaggi_.clear(); }
+    const std::vector<std::string>& dettagli() const { return dettagli_; }
+    void clear()
+    {
+        messaggi_.clear();
+        dettagli_.clear();
+    }
 
 private:
     std::vector<std::string> messaggi_;
+    std::vector<std::string> dettagli_;
     platform::MessageBoxHandler precedente_;
 };
 

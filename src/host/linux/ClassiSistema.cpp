@@ -6,7 +6,15 @@ namespace host {
 
 std::unique_ptr<AutomationObject> creaOggettoDiSistema(const std::string& identificatore)
 {
-    throw AutomationError(u"Invalid class string: " + utf8ToUtf16(identificatore));
+    throw AutomationError(u"Invalid class string: " + utf8ToUtf16(identificatore), 0x800401F3);
+}
+
+RegistrazioneClasse leggiRegistrazione(const std::string& identificatore)
+{
+    RegistrazioneClasse registrazione;
+    registrazione.righe.push_back(
+        identificatore + ": nessun registro delle classi su questo sistema, solo le classi registrate nel programma");
+    return registrazione;
 }
 
 } // namespace host

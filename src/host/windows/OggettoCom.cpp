@@ -1,5 +1,8 @@
 #include "host/windows/OggettoCom.h"
 
+#include <chrono>
+
+#include "host/GuastoHost.h"
 #include "host/windows/VariantCom.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -7,16 +10,61 @@
 namespace host {
 namespace {
 
-// COM for the calling thread, from its first use to the thread's end. A thread that someone else
-// has already initialised (the window layer does so for its own) keeps its apartment.
+// Calls that an out-of-process server rejects while it is busy (a dialog open in it) are made
+// again by COM itself, after a short pause, up to the limit a session waits for a busy host; the
+// session's own retry covers the rejections that reach it as a failed call.
+class FiltroMessaggi final : public IMessageFilter {
+public:
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaccia, void** oggetto) override
+    {
+        if (!oggetto)
+            return E_POINTER;
+        if (IsEqualIID(interfaccia, IID_IUnknown) || IsEqualIID(interfaccia, IID_IMessageFilter)) {
+            *oggetto = static_cast<IMessageFilter*>(this);
+            return S_OK;
+        }
+        *oggetto = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
+    {
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD trascorsi, DWORD rifiuto) override
+    {
+        // -1 gives the rejection to the caller; a value below 100 retries at once.
+        constexpr DWORD kPausaMs = 250;
+        const auto limite = std::chrono::duration_cast<std::chrono::milliseconds>(kAttesaOccupato).count();
+        if (rifiuto == SERVERCALL_RETRYLATER && trascorsi < static_cast<DWORD>(limite))
+            return kPausaMs;
+        return static_cast<DWORD>(-1);
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override
+    {
+        // The window repaints meanwhile; no input reaches it in the middle of a host call.
+        return PENDINGMSG_WAITDEFPROCESS;
+    }
+};
+
+// COM for the calling thread, from its first use to the thread's end, with the message filter. A
+// thread that someone else has already initialised (the window layer does so for its own) keeps
+// its apartment.
 class ComDelThread {
 public:
     ComDelThread()
         : iniziato_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
     {
+        static FiltroMessaggi filtro;
+        // Only a single-threaded apartment takes a filter; elsewhere COM refuses it, harmlessly.
+        filtrato_ = SUCCEEDED(CoRegisterMessageFilter(&filtro, &precedente_));
     }
     ~ComDelThread()
     {
+        if (filtrato_)
+            CoRegisterMessageFilter(precedente_, nullptr);
         if (iniziato_)
             CoUninitialize();
     }
@@ -25,6 +73,8 @@ public:
 
 private:
     bool iniziato_;
+    bool filtrato_ = false;
+    IMessageFilter* precedente_ = nullptr;
 };
 
 void inizializzaCom()
@@ -87,13 +137,14 @@ std::unique_ptr<OggettoCom> OggettoCom::crea(const std::string& identificatore)
     CLSID classe {};
     HRESULT esito = CLSIDFromProgID(reinterpret_cast<LPCOLESTR>(progId.c_str()), &classe);
     if (FAILED(esito))
-        throw AutomationError(conCodice(descrizione(esito), esito) + u": " + progId);
+        throw AutomationError(conCodice(descrizione(esito), esito) + u": " + progId, static_cast<DWORD>(esito));
     IDispatch* dispatch = nullptr;
     esito = CoCreateInstance(classe, nullptr, CLSCTX_ALL, IID_IDispatch, reinterpret_cast<void**>(&dispatch));
     if (FAILED(esito)) {
         const std::u16string delServer = erroreDelServer();
         throw AutomationError(
-            delServer.empty() ? conCodice(descrizione(esito), esito) + u": " + progId : conCodice(delServer, esito));
+            delServer.empty() ? conCodice(descrizione(esito), esito) + u": " + progId : conCodice(delServer, esito),
+            static_cast<DWORD>(esito));
     }
     return std::unique_ptr<OggettoCom>(new OggettoCom(dispatch));
 }
@@ -115,7 +166,7 @@ Variant OggettoCom::invoke(std::string_view metodo, const Arguments& argomenti)
     DISPID membro = DISPID_UNKNOWN;
     HRESULT esito = dispatch_->GetIDsOfNames(IID_NULL, nomi, 1, LOCALE_USER_DEFAULT, &membro);
     if (FAILED(esito))
-        throw AutomationError(descrizione(esito) + u": " + nome);
+        throw AutomationError(descrizione(esito) + u": " + nome, static_cast<DWORD>(esito));
 
     ArgomentiCom parametri(argomenti);
     VariantCom risultato;
@@ -123,10 +174,13 @@ Variant OggettoCom::invoke(std::string_view metodo, const Arguments& argomenti)
     UINT argomentoErrato = 0;
     esito = dispatch_->Invoke(membro, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
         parametri.parametri(), risultato.get(), &eccezione, &argomentoErrato);
-    if (esito == DISP_E_EXCEPTION)
-        throw AutomationError(testoEccezione(eccezione));
+    if (esito == DISP_E_EXCEPTION) {
+        // A server may say with its code that it is busy or closing; the fill-in may set it.
+        std::u16string testo = testoEccezione(eccezione);
+        throw AutomationError(std::move(testo), static_cast<DWORD>(eccezione.scode));
+    }
     if (FAILED(esito))
-        throw AutomationError(descrizione(esito) + u": " + nome);
+        throw AutomationError(descrizione(esito) + u": " + nome, static_cast<DWORD>(esito));
     return daVariantCom(*risultato);
 }
 

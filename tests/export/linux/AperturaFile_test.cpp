@@ -71,6 +71,7 @@ public:
     }
     void progresso(const std::string&) override { }
     void richiediUscita() override { }
+    void attesaOrvella(const std::string&) override { }
 
     bool erroreAlDecimo = false;
     mutable int letture = 0;
