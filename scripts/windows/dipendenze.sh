@@ -47,6 +47,13 @@ if [ ${#mancanti[@]} -gt 0 ]; then
   fi
 fi
 
+# Wine takes a program's locale from the machine's C library: the Italian one the locale test
+# sets must be compiled there, as a fresh machine has none but C.
+if ! locale -a 2>/dev/null | grep -qix 'it_IT\.utf-\?8'; then
+  echo "Compiling the it_IT.UTF-8 locale, for Wine" >&2
+  "${SUDO[@]}" localedef -i it_IT -f UTF-8 it_IT.UTF-8 >&2
+fi
+
 versione() {
   dpkg-query -W -f='${Version}' "$1"
 }

@@ -76,10 +76,6 @@ STAND_IN_64="$BUILD/x64/hostserver/com"
 export STAND_IN_32 STAND_IN_64
 registra_stand_in dll32
 
-# Wine takes the Italian locale of its tests from the machine's C library, which may have none
-# compiled: one of the build's own.
-mkdir -p "$BUILD/locale"
-localedef -i it_IT -f UTF-8 "$BUILD/locale/it_IT.UTF-8" >/dev/null 2>&1 || true
 (cd "$BUILD" && ctest --output-on-failure --parallel "$(nproc)")
 
 # The adapter again, each call crossing processes through COM's standard marshalling. Wine's COM
