@@ -170,6 +170,21 @@ void classificaEstratto(
     }
 }
 
+// The outcome's warnings in the summary's order: the host's and the health checks' first, then
+// the outcome's own, those of the files read back and the period exported before; and what the
+// files hold.
+void completaEsito(EsitoTracciato& esito, std::vector<AvvisoTracciato> avvisi, const UnitaFormMain& unita,
+    const Periodo& periodo, const std::vector<EsportazionePrecedente>& precedenti)
+{
+    std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));
+    ControlloTracciato controllo = controllaTracciato(unita, periodo);
+    std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
+    if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti, periodo); !ripetuto.testo.empty())
+        avvisi.push_back(std::move(ripetuto));
+    esito.avvisi = std::move(avvisi);
+    esito.conteggi = std::move(controllo.conteggi);
+}
+
 // Every file the run writes.
 constexpr std::string UnitaFormMain::*kFileTracciato[] = { &UnitaFormMain::sFileBilsalu, &UnitaFormMain::sFileAccessi,
     &UnitaFormMain::sFilePpip, &UnitaFormMain::sFileVaccini, &UnitaFormMain::sFileSconosciuti };
@@ -374,14 +389,7 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
             fileEsecuzione.chiudi(unita.*sFile);
         EsitoTracciato esito = riepilogoInterrotto(unita, sContratto,
             oOrvapat.chiamateNonRiusciteDa(nChiamateNonRiusciteAllInizio), tralasciati, unita.nPazienti);
-        std::vector<AvvisoTracciato> avvisi = avvisiTracciato(0, tralasciati, sContratto);
-        std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));
-        ControlloTracciato controllo = controllaTracciato(unita, periodo);
-        std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
-        if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti, periodo); !ripetuto.testo.empty())
-            avvisi.push_back(std::move(ripetuto));
-        esito.avvisi = std::move(avvisi);
-        esito.conteggi = std::move(controllo.conteggi);
+        completaEsito(esito, avvisiTracciato(0, tralasciati, sContratto), unita, periodo, precedenti);
         // No claim report of an export cut short: it is not to be sent.
         finestra.mostraMemo1(esito.riepilogo());
         log.suLog("Procedura terminata: interrotta, Orvella si \xE8 chiuso");
@@ -465,15 +473,9 @@ bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const Run
         unita, sContratto, suFileNonRiuscite() - nNonRiusciteAllInizio,
         [&fileEsecuzione](const std::string& sFile) { return fileEsecuzione.nonScritti(sFile); },
         oOrvapat.chiamateNonRiusciteDa(nChiamateNonRiusciteAllInizio));
-    std::vector<AvvisoTracciato> avvisi
-        = avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto);
-    std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));
-    ControlloTracciato controllo = controllaTracciato(unita, periodo);
-    std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
-    if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti, periodo); !ripetuto.testo.empty())
-        avvisi.push_back(std::move(ripetuto));
-    esito.avvisi = std::move(avvisi);
-    esito.conteggi = std::move(controllo.conteggi);
+    completaEsito(esito,
+        avvisiTracciato(oOrvapat.chiamateNonRiuscite() - nChiamateNonRiusciteAllInizio, tralasciati, sContratto), unita,
+        periodo, precedenti);
     // The claim report, for a run that wrote anything, shows the outcome as it stands now.
     const bool scritto = std::any_of(std::begin(kFileTracciato), std::end(kFileTracciato),
         [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
