@@ -133,7 +133,9 @@ BilanciTralasciati faiSingoloPaziente(const ContestoBilanci& contesto, const std
         = [&totale](std::int32_t k) { return "...bilanci di salute: paziente " + std::to_string(k) + " di " + totale; };
     Progresso progresso(contesto.progresso);
     std::int32_t kUltimo = 0; // the last patient handled without an error
-    for (std::int32_t k = 1; k <= contesto.nPazienti; ++k) {
+    std::int32_t kLetti = 0; // the last patient whose calls all reached the host
+    // A host gone at any call, those between two patients included, ends the walk.
+    for (std::int32_t k = 1; k <= contesto.nPazienti && !oOrvapat.orvellaChiuso(); ++k) {
         const std::int32_t nNonRiusciteAllaCreazione = oOrvapat.chiamateNonRiuscite();
         const std::u16string h = oOrvapat.new_object(u"i_accertamento", u"");
         // Without its object the patient's calls could only fail, each with its own box.
@@ -147,16 +149,16 @@ BilanciTralasciati faiSingoloPaziente(const ContestoBilanci& contesto, const std
             // One patient's failure costs that patient's remaining lines, not the walk.
             platform::mostraMessaggio("faiSingoloPaziente - Eccezione:" + host::testoErrore(errore));
         }
-        if (oOrvapat.orvellaChiuso()) {
-            tralasciati.fermoAlPaziente = k;
-            break;
-        }
+        if (!oOrvapat.orvellaChiuso())
+            kLetti = k;
         if (bOggetto)
             oOrvapat.destroy_object(h);
         // A list that cannot move on would hand the same patient over again, and never the others.
         if (!oOrvapat.skip())
             break;
     }
+    if (oOrvapat.orvellaChiuso() && kLetti < contesto.nPazienti)
+        tralasciati.fermoAlPaziente = kLetti + 1;
     progresso.concludi([&] { return testoProgresso(kUltimo); });
     return tralasciati;
 }

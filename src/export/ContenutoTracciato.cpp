@@ -56,7 +56,7 @@ std::string nomeDalTabella(const TabellaCodici& tabella, const CodiceDelTracciat
 }
 
 FileDichiarato leggiFile(const std::string& sFile, const CodiceDelTracciato& codice, const TabellaCodici& tabella,
-    const std::string& sContratto)
+    const std::string& sContratto, const Periodo& periodo)
 {
     const TracciatoRecord& tracciato = *codice.tracciato;
     FileDichiarato file;
@@ -68,6 +68,7 @@ FileDichiarato leggiFile(const std::string& sFile, const CodiceDelTracciato& cod
     std::map<std::string, PerCodice> perCodice;
     std::unordered_set<std::string> pazienti;
     scorriRecord(sFile, tracciato.larghezza, [&](std::optional<std::string_view> riga) {
+        file.difetti.aggiungi(riga, tracciato, periodo);
         ++file.totale.righe;
         if (!riga) {
             ++file.righeNonConformi;
@@ -156,13 +157,13 @@ std::string nomeBilancio(const std::string& codice)
 }
 
 ContenutoTracciato leggiContenutoTracciato(
-    const UnitaFormMain& unita, const TabellaCodici& tabella, const std::string& sContratto)
+    const UnitaFormMain& unita, const TabellaCodici& tabella, const std::string& sContratto, const Periodo& periodo)
 {
     ContenutoTracciato contenuto;
     const std::string* percorsi[] = { &unita.sFileBilsalu, &unita.sFileAccessi, &unita.sFilePpip, &unita.sFileVaccini };
     for (std::size_t i = 0; i < std::size(kCodici); ++i) {
         if (!percorsi[i]->empty() && platform::esiste(*percorsi[i]))
-            contenuto.file.push_back(leggiFile(*percorsi[i], kCodici[i], tabella, sContratto));
+            contenuto.file.push_back(leggiFile(*percorsi[i], kCodici[i], tabella, sContratto, periodo));
     }
     if (!unita.sFileSconosciuti.empty())
         leggiScartati(unita.sFileSconosciuti, contenuto);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "export/ControlloRecord.h"
 #include "export/Records.h"
 #include "export/TabellaCodici.h"
 #include "export/UnitaFormMain.h"
@@ -34,6 +35,7 @@ struct FileDichiarato {
     ServizioDichiarato totale; // its prestazioni, pazienti and righe over the whole file
     std::int32_t righeNonConformi = 0; // lines of another width, whose fields cannot be read
     std::vector<RecordDichiarato> record;
+    RigheDifettose difetti; // the record check, from the same reading
 };
 
 struct ServizioScartato {
@@ -49,9 +51,10 @@ struct ContenutoTracciato {
     std::int32_t nScartati = 0;
 };
 
-// Reads the run's files as they are now; a file that is missing or cannot be read is left out.
+// Reads the run's files as they are now, once: what they claim and the faults of their records
+// against the period. A file that is missing or cannot be read is left out.
 ContenutoTracciato leggiContenutoTracciato(
-    const UnitaFormMain& unita, const TabellaCodici& tabella, const std::string& sContratto);
+    const UnitaFormMain& unita, const TabellaCodici& tabella, const std::string& sContratto, const Periodo& periodo);
 
 // The name of a health check from its code in BILSALU.DAT.
 std::string nomeBilancio(const std::string& codice);

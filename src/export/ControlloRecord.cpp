@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "export/ContenutoTracciato.h"
 #include "platform/Paths.h"
 
 namespace {
@@ -134,27 +135,32 @@ std::optional<std::chrono::year_month_day> dataDelRecord(std::string_view record
     return dataDelCampo(record.substr(tracciato.posData, kLarghezzaData));
 }
 
+void RigheDifettose::aggiungi(
+    std::optional<std::string_view> record, const TracciatoRecord& tracciato, const Periodo& periodo)
+{
+    ++righe;
+    const Difetti difetti = record ? difettiRecord(*record, tracciato, periodo)
+                                   : Difetti().set(static_cast<std::size_t>(Difetto::Larghezza));
+    if (record && tracciato.larghezzaNumero > 0 && !difetti.test(static_cast<std::size_t>(Difetto::NumeroNonValido)))
+        prestazioni += *cifre(record->substr(tracciato.posNumero, tracciato.larghezzaNumero));
+    if (difetti.none())
+        return;
+    ++n;
+    for (std::size_t d = 0; d < kDifetti; ++d) {
+        if (!difetti.test(d))
+            continue;
+        Righe& conQuesto = perDifetto[d];
+        ++conQuesto.n;
+        if (conQuesto.prime.size() < 3)
+            conQuesto.prime.push_back(righe);
+    }
+}
+
 RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& tracciato, const Periodo& periodo)
 {
     RigheDifettose righe;
     scorriRecord(sFile, tracciato.larghezza, [&](std::optional<std::string_view> record) {
-        ++righe.righe;
-        const Difetti difetti = record ? difettiRecord(*record, tracciato, periodo)
-                                       : Difetti().set(static_cast<std::size_t>(Difetto::Larghezza));
-        if (record && tracciato.larghezzaNumero > 0
-            && !difetti.test(static_cast<std::size_t>(Difetto::NumeroNonValido)))
-            righe.prestazioni += *cifre(record->substr(tracciato.posNumero, tracciato.larghezzaNumero));
-        if (difetti.none())
-            return true;
-        ++righe.n;
-        for (std::size_t d = 0; d < kDifetti; ++d) {
-            if (!difetti.test(d))
-                continue;
-            RigheDifettose::Righe& perDifetto = righe.perDifetto[d];
-            ++perDifetto.n;
-            if (perDifetto.prime.size() < 3)
-                perDifetto.prime.push_back(righe.righe);
-        }
+        righe.aggiungi(record, tracciato, periodo);
         return true;
     });
     return righe;
@@ -183,21 +189,14 @@ std::string avvisoRecord(const TracciatoRecord& tracciato, const RigheDifettose&
         + (una ? " non conforme" : " non conformi") + " al tracciato: " + difetti + ".";
 }
 
-ControlloTracciato controllaTracciato(const UnitaFormMain& unita, const Periodo& periodo)
+ControlloTracciato controllaTracciato(const ContenutoTracciato& contenuto)
 {
-    const std::pair<const std::string&, const TracciatoRecord&> file[] = {
-        { unita.sFileBilsalu, kTracciatoBilsalu },
-        { unita.sFileAccessi, kTracciatoAccessi },
-        { unita.sFilePpip, kTracciatoPpip },
-        { unita.sFileVaccini, kTracciatoVaccini },
-    };
     ControlloTracciato controllo;
     const auto quante
         = [](std::int64_t n, const char* una, const char* tante) { return std::to_string(n) + (n == 1 ? una : tante); };
-    for (const auto& [sFile, tracciato] : file) {
-        if (sFile.empty() || !platform::esiste(sFile))
-            continue;
-        const RigheDifettose righe = righeDifettose(sFile, tracciato, periodo);
+    for (const FileDichiarato& file : contenuto.file) {
+        const TracciatoRecord& tracciato = *file.tracciato;
+        const RigheDifettose& righe = file.difetti;
         if (righe.n > 0)
             controllo.avvisi.push_back({ avvisoRecord(tracciato, righe),
                 { std::to_string(righe.n) + (righe.n == 1 ? " riga di " : " righe di ") + tracciato.nome

@@ -61,6 +61,9 @@ struct RigheDifettose {
     std::array<Righe, kDifetti> perDifetto;
     std::int32_t righe = 0; // every line of the file, what the region receives
     std::int64_t prestazioni = 0; // the sum of the counts that can be read
+
+    // Counts the next line of the file: the record when it has the layout's width, else nothing.
+    void aggiungi(std::optional<std::string_view> record, const TracciatoRecord& tracciato, const Periodo& periodo);
 };
 
 // The faulty records of the file, each ending in CR LF; a last record without its line end is
@@ -70,11 +73,13 @@ RigheDifettose righeDifettose(const std::string& sFile, const TracciatoRecord& t
 // The summary's "ATTENZIONE: " line for one file; the empty text when every record is sound.
 std::string avvisoRecord(const TracciatoRecord& tracciato, const RigheDifettose& righe);
 
-// The fixed-width files of the run (BILSALU.DAT, ACCESSI.DAT, PPIP.DAT and VACCINI.DAT) read
+struct ContenutoTracciato;
+
+// The fixed-width files of the run (BILSALU.DAT, ACCESSI.DAT, PPIP.DAT and VACCINI.DAT) as read
 // back once, for the summary: a warning per file whose records are not all sound, and what each
 // file written holds, its lines and, where records carry a count, the services.
 struct ControlloTracciato {
     std::vector<AvvisoTracciato> avvisi;
     std::string conteggi;
 };
-ControlloTracciato controllaTracciato(const UnitaFormMain& unita, const Periodo& periodo);
+ControlloTracciato controllaTracciato(const ContenutoTracciato& contenuto);

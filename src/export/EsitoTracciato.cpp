@@ -23,12 +23,14 @@ std::string EsitoTracciato::messaggioFinale() const
 {
     std::string messaggio = kProceduraTerminata;
     const bool completata = primaRiga == kOperazioneCompletata;
-    if (completata && avvisi.empty())
+    if (completata && avvisi.empty() && chiusuraBreve.empty())
         return messaggio;
     if (!completata)
         messaggio += kCrLf + primaRiga;
     for (const AvvisoTracciato& avviso : avvisi)
         for (const std::string& breve : avviso.brevi)
             messaggio += kCrLf + breve;
+    if (!chiusuraBreve.empty())
+        messaggio += kCrLf + chiusuraBreve;
     return messaggio + kCrLf + "Dettagli nel riepilogo.";
 }

@@ -25,6 +25,8 @@ struct EsitoTracciato {
     std::string conteggi;
     // The last line: where the claim report is, or why it is not; may be empty.
     std::string chiusura;
+    // The box's line for a claim report that could not be written; empty otherwise.
+    std::string chiusuraBreve;
 
     // The summary: every warning first, then the outcome, the files and their contents.
     std::string riepilogo() const;

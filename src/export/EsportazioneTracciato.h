@@ -8,6 +8,7 @@
 
 #include "export/BilanciSalute.h"
 #include "export/EsitoTracciato.h"
+#include "export/RiepilogoTracciato.h"
 #include "export/FileExport.h"
 #include "export/TabellaCodici.h"
 #include "export/UnitaFormMain.h"
@@ -46,20 +47,6 @@ public:
 bool creaTracciato(UnitaFormMain& unita, const TabellaCodici& tabella, const RunLog& log,
     std::chrono::year_month_day dallaData, std::chrono::year_month_day allaData, const std::string& sDirTemporanea,
     FinestraTracciato& finestra);
-
-// How the run went, from the files that exist now: the outcome's first line, the files made or
-// not and the services left out. nNonRiuscite failed writes make the first line say that the
-// export is not complete and add their warning; nonScritti tells each file's records that did not
-// go in. Host calls of the run that failed, named in sChiamateNonRiuscite
-// (Torvapat::chiamateNonRiusciteDa), make the first line say so too.
-EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
-    const std::function<std::int32_t(const std::string&)>& nonScritti = {},
-    const std::string& sChiamateNonRiuscite = {});
-
-// The warnings that head the summary: host calls that failed during the run, health checks left
-// out of BILSALU.DAT, and a contract type that lets no service through.
-std::vector<AvvisoTracciato> avvisiTracciato(
-    std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati, const std::string& sContratto);
 
 // Where debug mode keeps a copy of the extract.
 std::string percorsoCopiaDebug(const std::string& sDirOutput);

@@ -25,7 +25,7 @@ bool riepilogoAttivo()
     return static_cast<bool>(scrittoreInstallato());
 }
 
-std::string scriviRiepilogo(const DatiRiepilogo& dati, const std::string& sFile)
+void scriviRiepilogo(const DatiRiepilogo& dati, const std::string& sFile, EsitoTracciato& esito)
 {
     // The previous report went into the history with its files; one left there is replaced.
     std::optional<std::string> motivo;
@@ -34,7 +34,10 @@ std::string scriviRiepilogo(const DatiRiepilogo& dati, const std::string& sFile)
     if (!motivo)
         motivo = scrittoreInstallato()(dati, sFile);
     // The export's outcome is the files', not the report's: a failure here is only named.
-    if (motivo)
-        return "Riepilogo: impossibile scrivere il file " + sFile + ": " + *motivo;
-    return "Riepilogo: creato file " + sFile;
+    if (motivo) {
+        esito.chiusura = "Riepilogo: impossibile scrivere il file " + sFile + ": " + *motivo;
+        esito.chiusuraBreve = "Riepilogo non creato: " + *motivo;
+    } else {
+        esito.chiusura = "Riepilogo: creato file " + sFile;
+    }
 }

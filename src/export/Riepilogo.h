@@ -35,6 +35,7 @@ ScrittoreRiepilogo setScrittoreRiepilogo(ScrittoreRiepilogo scrittore);
 // Whether a writer is installed: only then is a report made.
 bool riepilogoAttivo();
 
-// Writes the report through the installed writer, over any file of that name; the summary's
-// closing line that names it, or says why it could not be written.
-std::string scriviRiepilogo(const DatiRiepilogo& dati, const std::string& sFile);
+// Writes the report through the installed writer, over any file of that name, and gives the
+// outcome the summary's closing line that names it, or says why it could not be written, with
+// the box's line for the latter.
+void scriviRiepilogo(const DatiRiepilogo& dati, const std::string& sFile, EsitoTracciato& esito);

@@ -360,13 +360,16 @@ std::u16string Torvapat::destroy_object(const std::u16string& s_handle)
         return {};
     try {
         return host::variantToText(invoca("destroy_object", { s_handle }));
-    } catch (...) {
+    } catch (const std::exception& errore) {
+        // The call that found the host gone is named with the others: the run stopped at it.
         if (bChiuso_)
-            avvisaChiusura();
+            nonRiuscita("destroy_object", &errore);
         else
             mostra(u"Torvapat.destroy_object()" + kEccezione);
-        return {};
+    } catch (...) {
+        mostra(u"Torvapat.destroy_object()" + kEccezione);
     }
+    return {};
 }
 
 std::u16string Torvapat::get_opzione(const std::u16string& sezione, const std::u16string& opzione)

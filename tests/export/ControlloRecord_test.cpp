@@ -5,6 +5,7 @@
 #include <functional>
 #include <initializer_list>
 
+#include "export/ContenutoTracciato.h"
 #include "export/Records.h"
 #include "support/TestSupport.h"
 
@@ -346,7 +347,12 @@ TEST(ControlloRecord, RunWarningsAndCountsCoverTheFixedWidthFilesInOrder)
                 testo += (testo.empty() ? "" : "\r\n") + riga;
         return testo;
     };
-    const ControlloTracciato controllo = controllaTracciato(unita, kPrimoTrimestre);
+    TabellaCodici tabella;
+    tabella.caricaTabellaCodici();
+    const auto controlla = [&](const Periodo& periodo) {
+        return controllaTracciato(leggiContenutoTracciato(unita, tabella, "MMG", periodo));
+    };
+    const ControlloTracciato controllo = controlla(kPrimoTrimestre);
     EXPECT_EQ(testi(controllo.avvisi),
         "ATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: lunghezza diversa da 34 caratteri "
         "(riga 1)."
@@ -361,8 +367,8 @@ TEST(ControlloRecord, RunWarningsAndCountsCoverTheFixedWidthFilesInOrder)
     writeFile(unita.sFileBilsalu, bilsalu);
     writeFile(unita.sFileVaccini, vaccino);
     // The period is the run's: the same files, checked against another month, are out of it.
-    EXPECT_TRUE(controllaTracciato(unita, kPrimoTrimestre).avvisi.empty());
-    EXPECT_EQ(testi(controllaTracciato(unita, { 2024y / February / 1, 2024y / February / 29 }).avvisi),
+    EXPECT_TRUE(controlla(kPrimoTrimestre).avvisi.empty());
+    EXPECT_EQ(testi(controlla({ 2024y / February / 1, 2024y / February / 29 }).avvisi),
         "ATTENZIONE: 1 riga di BILSALU.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
         "\r\nATTENZIONE: 1 riga di ACCESSI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1)."
         "\r\nATTENZIONE: 1 riga di VACCINI.DAT non conforme al tracciato: data fuori dal periodo scelto (riga 1).");
