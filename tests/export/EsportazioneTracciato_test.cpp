@@ -1479,46 +1479,112 @@ private:
 
 } // namespace
 
-// Orvella goes away as the third patient's health checks are asked for: one box says so, the
-// server gets no other call, the run stops there and its summary says what the files lack; the
-// previous export stays whole in the history folder.
-TEST(EsportazioneTracciatoServer, HostGoneDuringTheHealthChecksStopsTheRunThere)
+// Orvella goes away at any call of a paediatrician's run, those between two patients included:
+// one box says so, the server gets no other call, the run stops there and its summary names
+// exactly the patients whose health checks are missing; the previous export stays whole in the
+// history folder. With the host back, a new session exports what an undisturbed run does.
+TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePatientsMissing)
 {
-    Cartelle cartelle;
-    const fs::path db = cartelle.radice / "pratica.sqlite";
-    praticaPediatra(db, "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('call_method_pipe:carica', 2);");
-    writeFile(cartelle.output("PPIP.DAT"), "esportazione precedente\r\n");
-    SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
-    std::vector<std::string> chiamate;
-    host::registerAutomationClass("Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
-    ASSERT_TRUE(sessione.avvia());
-    sessione.unita.nPazienti = 3;
+    constexpr int kPazienti = 8;
+    std::string pazienti;
+    for (int k = 1; k <= kPazienti; ++k) {
+        const std::string id = std::to_string(200 + k);
+        pazienti += "INSERT INTO pazienti VALUES ('" + id + "', 'P01', 'S', 'Paziente" + char('A' + k) + "', 'X', 'PZNXXX00A0100" + id
+            + "');INSERT INTO accertamenti VALUES (" + id + ", '" + id + "', '3522', '2024-01-0" + std::to_string(k)
+            + "', 'regolare');";
+    }
+    // The lines of an undisturbed run: theirs, and one per patient of hers, in the walk's order.
+    Cartelle indisturbate;
+    const fs::path dbIndisturbato = indisturbate.radice / "pratica.sqlite";
+    praticaPediatra(dbIndisturbato, pazienti);
+    {
+        SessioneSuPratica sessione(indisturbate, dbIndisturbato, "bianchi", "segreta");
+        ASSERT_TRUE(sessione.avvia());
+        ASSERT_TRUE(sessione.esegui());
+    }
+    const std::string bilsalu = readFile(indisturbate.output("BILSALU.DAT"));
+    const auto primeRighe = [&bilsalu](int n) {
+        std::size_t fine = 0;
+        for (int i = 0; i < n; ++i)
+            fine = bilsalu.find("\r\n", fine) + 2;
+        return bilsalu.substr(0, fine);
+    };
+    const int nPazienti = kPazienti + 3;
 
-    ASSERT_TRUE(sessione.esegui());
-    sessione.unita.oOrvapat->stop();
+    struct Caso {
+        const char* dove;
+        const char* metodo;
+        int chiusoDopo;
+        const char* chiamata; // the call the first line names
+        int dalPaziente; // the first patient whose checks are missing
+    };
+    const Caso casi[] = {
+        { "the extract", "genera_xml", 0, "genera_xml", 1 },
+        { "the patient list", "carica", 0, "carica", 1 },
+        { "a health-check call of patient 6", "call_method_pipe:carica", 5, "call_method_pipe carica", 6 },
+        { "the skip after patient 6", "skip", 5, "skip", 7 },
+        { "the destroy_object of patient 6", "destroy_object", 5, "destroy_object", 7 },
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.dove);
+        Cartelle cartelle;
+        const fs::path db = cartelle.radice / "pratica.sqlite";
+        praticaPediatra(db,
+            pazienti + "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('" + caso.metodo + "', "
+                + std::to_string(caso.chiusoDopo) + ");");
+        writeFile(cartelle.output("PPIP.DAT"), "esportazione precedente\r\n");
+        SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
+        std::vector<std::string> chiamate;
+        host::registerAutomationClass(
+            "Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
+        ASSERT_TRUE(sessione.avvia());
+        sessione.unita.nPazienti = nPazienti;
 
-    EXPECT_EQ(sessione.finestra.messaggi,
-        (std::vector<std::string> { kErroreOrvellaChiuso,
-            "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non riuscite: call_method_pipe "
-            "carica.\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine.\r\n"
-            "Dettagli nel riepilogo." }));
-    EXPECT_EQ(chiamate.back(), "call_method_pipe") << "no call after the one that found the host gone";
-    // Bruno and Caputo were read, Verdi was not; nothing of the services was written.
-    EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), "CPTSRA21C55L049Q00471131/01/202405\r\n");
-    for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" })
-        EXPECT_FALSE(fs::exists(cartelle.output(nome))) << nome;
-    const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
-    ASSERT_EQ(storico.size(), 1u);
-    EXPECT_EQ(readFile(fs::path(cartelle.sDirStorico) / storico[0]), "esportazione precedente\r\n");
-    ASSERT_TRUE(sessione.finestra.memo1.has_value());
-    EXPECT_EQ(sessione.finestra.memo1->substr(0, sessione.finestra.memo1->find("\r\n\r\nContenuto dei file")),
-        "ATTENZIONE: Orvella si \xE8 chiuso durante l'esportazione, che si \xE8 fermata l\xEC: riaprire Orvella "
-        "e ripetere l'esportazione.\r\n\r\n"
-        "Operazione non completata: chiamate a Orvella non riuscite: call_method_pipe carica.       Tipo (PLS)\r\n"
-        "\r\nBilanci: file "
-            + cartelle.output("BILSALU.DAT")
-            + " incompleto: mancano i bilanci di salute dal paziente 3 al paziente 3.\r\n"
-              "Non creati, l'esportazione si \xE8 fermata prima: ACCESSI.DAT, PPIP.DAT, VACCINI.DAT.");
+        ASSERT_TRUE(sessione.esegui());
+
+        const std::string primaRiga
+            = std::string("Operazione non completata: chiamate a Orvella non riuscite: ") + caso.chiamata + ".";
+        EXPECT_EQ(sessione.finestra.messaggi,
+            (std::vector<std::string> { kErroreOrvellaChiuso,
+                "Procedura terminata.\r\n" + primaRiga
+                    + "\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine.\r\n"
+                      "Dettagli nel riepilogo." }));
+        const std::string ultima = caso.metodo == std::string("call_method_pipe:carica") ? "call_method_pipe"
+                                                                                          : std::string(caso.metodo);
+        EXPECT_EQ(chiamate.back(), ultima) << "no call after the one that found the host gone";
+        // The first patient, Bruno, has no check in the period: one line for each of the others before.
+        const std::string righe = primeRighe(std::max(0, caso.dalPaziente - 2));
+        EXPECT_EQ(fs::exists(cartelle.output("BILSALU.DAT")) ? readFile(cartelle.output("BILSALU.DAT")) : "", righe);
+        for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" })
+            EXPECT_FALSE(fs::exists(cartelle.output(nome))) << nome;
+        const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
+        ASSERT_EQ(storico.size(), 1u);
+        EXPECT_EQ(readFile(fs::path(cartelle.sDirStorico) / storico[0]), "esportazione precedente\r\n");
+        ASSERT_TRUE(sessione.finestra.memo1.has_value());
+        EXPECT_EQ(sessione.finestra.memo1->substr(0, sessione.finestra.memo1->find("\r\n\r\nContenuto dei file")),
+            "ATTENZIONE: Orvella si \xE8 chiuso durante l'esportazione, che si \xE8 fermata l\xEC: riaprire Orvella "
+            "e ripetere l'esportazione.\r\n\r\n"
+                + primaRiga + "       Tipo (PLS)\r\n\r\nBilanci: "
+                + (righe.empty() ? "nessun file" : "file " + cartelle.output("BILSALU.DAT") + " incompleto")
+                + ": mancano i bilanci di salute dal paziente " + std::to_string(caso.dalPaziente)
+                + " al paziente " + std::to_string(nPazienti)
+                + ".\r\nNon creati, l'esportazione si \xE8 fermata prima: ACCESSI.DAT, PPIP.DAT, VACCINI.DAT.");
+
+        // Orvella open again: a new session, and the run is whole.
+        sqlite3* connessione = nullptr;
+        ASSERT_EQ(sqlite3_open(platform::percorsoUtf8(db).c_str(), &connessione), SQLITE_OK);
+        esegui(connessione, "DELETE FROM guasti;");
+        sqlite3_close(connessione);
+        sessione.unita.oOrvapat = std::make_unique<Torvapat>();
+        sessione.unita.oOrvapat->s_utente = "bianchi";
+        sessione.unita.oOrvapat->s_password = "segreta";
+        ASSERT_TRUE(sessione.avvia());
+        sessione.finestra.messaggi.clear();
+        ASSERT_TRUE(sessione.esegui());
+        EXPECT_EQ(sessione.finestra.messaggi.back().rfind("Procedura terminata.", 0), 0u);
+        for (const char* nome : { "BILSALU.DAT", "PPIP.DAT", "trx_sconosciuti.txt" })
+            EXPECT_EQ(readFile(cartelle.output(nome)), readFile(indisturbate.output(nome))) << nome;
+    }
 }
 
 TEST(EsportazioneTracciatoServer, PaediatricianRunAgainstAPracticeDatabase)
