@@ -1,6 +1,8 @@
 #include "app/FormLogin.h"
 
 #include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -90,9 +92,9 @@ TfrmLogin::TfrmLogin(QWidget* parent)
     StatusBar1 = new QStatusBar(this);
     StatusBar1->setSizeGripEnabled(false);
     scala_.posiziona(StatusBar1, QRect(0, 159 - 19, 301, 19));
-    auto* pannello = new QLabel(QStringLiteral(" Inserire Nome Utente e Password di Orvella"), StatusBar1);
-    StatusBar1->addWidget(pannello, 1);
-    StatusBar1->setAccessibleName(pannello->text().trimmed());
+    lblStato_ = new QLabel(QStringLiteral(" Inserire Nome Utente e Password di Orvella"), StatusBar1);
+    StatusBar1->addWidget(lblStato_, 1);
+    StatusBar1->setAccessibleName(lblStato_->text().trimmed());
 
     setTabOrder(txtUtente, txtPw);
     setTabOrder(txtPw, cmdOK);
@@ -130,17 +132,28 @@ void TfrmLogin::FormCreate()
 
 void TfrmLogin::cmdOKClick()
 {
-    if (bAccessoInCorso_)
+    // The first sign-in is still under way, below the export window, while the window signs in again.
+    bool& bInCorso = riaccesso_ ? bRiaccessoInCorso_ : bAccessoInCorso_;
+    if (bInCorso)
         return;
-    bAccessoInCorso_ = true;
+    bInCorso = true;
     impostaCursoreOccupato(true);
-    auto finestra = std::make_unique<TfrmMain>();
     const std::string password = aCp1252(txtPw->text());
     const std::string utente = aCp1252(txtUtente->text());
-    const bool esito = finestra->inizializza(utente, password);
-    finestra.reset();
-    bAccessoInCorso_ = false;
+    bool esito = false;
+    if (riaccesso_) {
+        esito = riaccesso_(utente, password);
+    } else {
+        auto finestra = std::make_unique<TfrmMain>();
+        esito = finestra->inizializza(utente, password);
+    }
+    bInCorso = false;
     impostaCursoreOccupato(false);
+    if (esito && cicloRiaccesso_) {
+        bRiaccesso_ = true;
+        cicloRiaccesso_->quit();
+        return;
+    }
     if (esito) {
         close();
         return;
@@ -163,6 +176,44 @@ void TfrmLogin::mostraAttesaOrvella(const std::string& testo)
 void TfrmLogin::cmdAnullaClick()
 {
     close();
+}
+
+bool TfrmLogin::riaccedi(const std::string& motivo, Accesso accedi)
+{
+    if (cicloRiaccesso_)
+        return false;
+    QEventLoop ciclo;
+    cicloRiaccesso_ = &ciclo;
+    riaccesso_ = std::move(accedi);
+    bRiaccesso_ = false;
+    const QString stato = lblStato_->text();
+    lblStato_->setText(daCp1252(motivo));
+    txtPw->clear();
+    // Over the export window, which waits modally for it.
+    setWindowModality(Qt::ApplicationModal);
+    show();
+    raise();
+    activateWindow();
+    txtPw->setFocus(Qt::OtherFocusReason);
+    ciclo.exec();
+    hide();
+    setWindowModality(Qt::NonModal);
+    lblStato_->setText(stato);
+    txtPw->clear();
+    riaccesso_ = {};
+    cicloRiaccesso_ = nullptr;
+    return bRiaccesso_;
+}
+
+void TfrmLogin::closeEvent(QCloseEvent* evento)
+{
+    // Closing it while it signs in again is Annulla: the program goes on with the export window.
+    if (cicloRiaccesso_) {
+        evento->ignore();
+        cicloRiaccesso_->quit();
+        return;
+    }
+    QWidget::closeEvent(evento);
 }
 
 void TfrmLogin::OrvaLogoDblClick()

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <QWidget>
+#include <functional>
 #include <string>
 
 #include "app/ScalaForm.h"
 
+class QEventLoop;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -39,8 +41,15 @@ public:
     void cmdAnullaClick();
     void OrvaLogoDblClick();
 
+    // Shown again over the export window once the host has gone: the user kept, the password
+    // empty, the status bar saying why. Each OK calls accedi with the credentials until it
+    // succeeds (true); Annulla or closing the window gives false. Hidden again on return.
+    using Accesso = std::function<bool(const std::string& utente, const std::string& password)>;
+    bool riaccedi(const std::string& motivo, Accesso accedi);
+
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
+    void closeEvent(QCloseEvent* evento) override;
     void changeEvent(QEvent* evento) override;
     void showEvent(QShowEvent* evento) override;
 
@@ -54,6 +63,12 @@ private:
     // A sign-in under way lets events run while it waits for a busy host: a second OK waits too.
     bool bAccessoInCorso_ = false;
     bool bCentrata_ = false;
+    QLabel* lblStato_ = nullptr;
+    // While riaccedi() waits: its loop, the sign-in it makes, and whether one succeeded.
+    QEventLoop* cicloRiaccesso_ = nullptr;
+    Accesso riaccesso_;
+    bool bRiaccesso_ = false;
+    bool bRiaccessoInCorso_ = false;
 };
 
 // The one sign-in window, which session opening hides once the doctor is signed in.

@@ -316,8 +316,28 @@ void TfrmMain::suFile(const std::string& testo, const std::string& percorso) con
     ::suFile(testo, percorso);
 }
 
+bool TfrmMain::riaccedi()
+{
+    UnitaFormMain& unita = unitaFormMain();
+    if (!unita.oOrvapat || !unita.oOrvapat->orvellaChiuso())
+        return true;
+    if (!frmLogin)
+        return false;
+    return frmLogin->riaccedi(kAccessoDopoChiusura, [this, &unita](const std::string& utente, const std::string& password) {
+        return riapriSessione(
+            utente, password, unita.oOrvapat, unita.nPazienti, [this](const std::string& msg) { suLog(msg); },
+            [](const std::string& testo) {
+                if (frmLogin)
+                    frmLogin->mostraAttesaOrvella(testo);
+            });
+    });
+}
+
 void TfrmMain::cmdCreaTracciatoClick()
 {
+    // A session whose host went away reaches nobody: the doctor signs in again, or the run is not made.
+    if (!esecuzioneInCorso() && !riaccedi())
+        return;
     // A press that arrives while a run lets pending events through is ignored by the run itself.
     try {
         VistaTracciato vista(*this);

@@ -73,6 +73,9 @@ private:
     // Enables "Apri cartella" only while the output folder exists, and "Riepilogo" only while
     // the claim report does.
     void aggiornaApriCartella();
+    // After a run found the host gone, a new session through the sign-in window; false when the
+    // doctor gave up. True at once for a session still there.
+    bool riaccedi();
 
     bool bDebug = false;
     // The service code table behind Griglia.

@@ -63,6 +63,38 @@ std::int32_t caricaPazientiMedico(Torvapat& oOrvapat)
     return oOrvapat.carica(u"codice_medico =" + idUtente + u"|" + u"tipo_di_convenzione=S", u"alfabetico");
 }
 
+namespace {
+
+// Opens a session into oOrvapat with the credentials as typed and checks the doctor; false, the
+// reason shown, when either fails.
+bool apriSessione(const std::string& utente, const std::string& password, std::unique_ptr<Torvapat>& oOrvapat,
+    std::int32_t& nPazienti, const std::function<void(const std::string&)>& suLog,
+    const std::function<void(const std::string&)>& mostraAttesa)
+{
+    oOrvapat = std::make_unique<Torvapat>();
+    oOrvapat->s_utente = utente;
+    oOrvapat->s_password = password;
+    oOrvapat->impostaAttesa(AttesaOrvella { .mostra = mostraAttesa });
+    if (oOrvapat->start())
+        return medicoAbilitato(*oOrvapat, nPazienti);
+    // A server that cannot be created or fails at once: its reason and its registration, for
+    // the technician.
+    if (suLog && !oOrvapat->ultimoErrore().empty())
+        suLog("ole_orvapat.start(): eccezione: " + oOrvapat->ultimoErrore());
+    if (suLog) {
+        for (const std::string& riga : righeRegistrazione(oOrvapat->registrazioneServer()))
+            suLog(riga);
+    }
+    return false;
+}
+
+void mostraEccezione(const std::exception* errore)
+{
+    platform::mostraMessaggio("sFunz: inizializza - Eccezione:" + (errore ? host::testoErrore(*errore) : ""));
+}
+
+} // namespace
+
 bool inizializza(const std::string& utente, const std::string& password, bool& bDebug,
     std::unique_ptr<Torvapat>& oOrvapat, std::int32_t& nPazienti, const std::function<void()>& mostraFinestraPrincipale,
     const std::function<void(const std::string&)>& suLog, const std::function<void(const std::string&)>& mostraAttesa)
@@ -70,31 +102,44 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
     bool risultato = false;
     bDebug = leggiDebug(); // before any host call, so it holds when the connection fails
     try {
-        oOrvapat = std::make_unique<Torvapat>();
-        oOrvapat->s_utente = utente;
-        oOrvapat->s_password = password;
-        oOrvapat->impostaAttesa(AttesaOrvella { .mostra = mostraAttesa });
-        if (!oOrvapat->start()) {
-            // A server that cannot be created or fails at once: its reason and its registration,
-            // for the technician.
-            if (suLog && !oOrvapat->ultimoErrore().empty())
-                suLog("ole_orvapat.start(): eccezione: " + oOrvapat->ultimoErrore());
-            if (suLog) {
-                for (const std::string& riga : righeRegistrazione(oOrvapat->registrazioneServer()))
-                    suLog(riga);
-            }
-        } else if (medicoAbilitato(*oOrvapat, nPazienti)) {
+        if (apriSessione(utente, password, oOrvapat, nPazienti, suLog, mostraAttesa)) {
             mostraFinestraPrincipale();
             risultato = true;
         }
     } catch (const std::exception& errore) {
-        platform::mostraMessaggio("sFunz: inizializza - Eccezione:" + host::testoErrore(errore));
+        mostraEccezione(&errore);
     } catch (...) {
-        platform::mostraMessaggio("sFunz: inizializza - Eccezione:");
+        mostraEccezione(nullptr);
     }
     if (oOrvapat) {
         oOrvapat->stop();
         oOrvapat.reset();
     }
     return risultato;
+}
+
+bool riapriSessione(const std::string& utente, const std::string& password, std::unique_ptr<Torvapat>& oOrvapat,
+    std::int32_t& nPazienti, const std::function<void(const std::string&)>& suLog,
+    const std::function<void(const std::string&)>& mostraAttesa)
+{
+    std::unique_ptr<Torvapat> nuova;
+    std::int32_t nPazientiNuova = 0;
+    bool aperta = false;
+    try {
+        aperta = apriSessione(utente, password, nuova, nPazientiNuova, suLog, mostraAttesa);
+    } catch (const std::exception& errore) {
+        mostraEccezione(&errore);
+    } catch (...) {
+        mostraEccezione(nullptr);
+    }
+    if (!aperta) {
+        if (nuova)
+            nuova->stop();
+        return false;
+    }
+    if (oOrvapat)
+        oOrvapat->stop();
+    oOrvapat = std::move(nuova);
+    nPazienti = nPazientiNuova;
+    return true;
 }

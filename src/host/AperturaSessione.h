@@ -23,6 +23,16 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
     const std::function<void(const std::string&)>& suLog = {},
     const std::function<void(const std::string&)>& mostraAttesa = {});
 
+// Signs in again once the host has gone: opens a new session with the credentials and checks the
+// doctor as inizializza does. Only when both succeed does it replace oOrvapat (the old session let
+// go) and nPazienti; otherwise they stay as they were, and the reason has been shown.
+bool riapriSessione(const std::string& utente, const std::string& password, std::unique_ptr<Torvapat>& oOrvapat,
+    std::int32_t& nPazienti, const std::function<void(const std::string&)>& suLog = {},
+    const std::function<void(const std::string&)>& mostraAttesa = {});
+
+// The sign-in window's line once a run has found Orvella gone (Windows-1252).
+inline constexpr const char* kAccessoDopoChiusura = " Orvella si \xE8 chiuso: riaprirlo e accedere di nuovo";
+
 // True when the doctor's regional code, as the host gives it, holds more than blanks and control characters.
 bool codiceRegionaleValorizzato(const std::u16string& codice);
 inline constexpr const char* kErroreCodiceRegionale

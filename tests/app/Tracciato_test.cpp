@@ -453,3 +453,55 @@ TEST_F(TracciatoTest, DesktopNamedInAnotherScriptIsRefusedBeforeAnythingIsWritte
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(radice.path()), {}), 1);
     EXPECT_TRUE(std::filesystem::is_empty(utente / "Desktop"));
 }
+
+// Orvella went away during a run: the next press opens the sign-in window again, with the user
+// kept and the password empty. Annulla runs nothing; a sign-in once Orvella is back makes a new
+// session and the run, whole, without restarting the program.
+TEST_F(TracciatoTest, AfterTheHostHasGoneTheNextRunSignsInAgain)
+{
+    const auto guasti = [this](const char* sql) {
+        hostserver::DatabaseSqlite db((pratica_ / "ambulatorio.sqlite").string(), SQLITE_OPEN_READWRITE);
+        db.esegui(sql);
+    };
+    guasti("INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('genera_xml', 0);");
+    struct Riaccesso {
+        bool visibile = false;
+        std::string utente, password, stato;
+    };
+    std::vector<Riaccesso> riaccessi;
+    std::size_t messaggiDopoAnnulla = 0;
+    accediEd([&](TfrmMain& finestra) {
+        finestra.cmdCreaTracciato->click();
+        ASSERT_EQ(messaggi_.messaggi().size(), 2u);
+        EXPECT_EQ(messaggi_.messaggi()[0], kErroreOrvellaChiuso);
+        guasti("DELETE FROM guasti;");
+        for (const bool annulla : { true, false }) {
+            appenaPossibile([&] {
+                riaccessi.push_back({ frmLogin->isVisible(), frmLogin->txtUtente->text().toStdString(),
+                    frmLogin->txtPw->text().toStdString(),
+                    frmLogin->StatusBar1->findChild<QLabel*>()->text().toStdString() });
+                if (annulla) {
+                    frmLogin->cmdAnulla->click();
+                    return;
+                }
+                QTest::keyClicks(frmLogin->txtPw, "segreta");
+                QTest::keyClick(frmLogin->txtPw, Qt::Key_Return);
+            });
+            finestra.cmdCreaTracciato->click();
+            if (annulla)
+                messaggiDopoAnnulla = messaggi_.messaggi().size();
+        }
+    });
+    ASSERT_EQ(riaccessi.size(), 2u);
+    for (const Riaccesso& riaccesso : riaccessi) {
+        EXPECT_TRUE(riaccesso.visibile);
+        EXPECT_EQ(riaccesso.utente, "mario");
+        EXPECT_EQ(riaccesso.password, "");
+        EXPECT_EQ(riaccesso.stato, " Orvella si \u00E8 chiuso: riaprirlo e accedere di nuovo");
+    }
+    EXPECT_EQ(messaggiDopoAnnulla, 2u) << "Annulla ran nothing";
+    EXPECT_EQ(messaggi_.messaggi().back(), "Procedura terminata.");
+    EXPECT_EQ(file("ACCESSI.DAT"),
+        "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+        "ABCDEF12G34H567I00012305/11/202600011\r\n");
+}
