@@ -108,6 +108,8 @@ std::vector<std::string> righeRegistro(const std::vector<VoceRegistro>& voci, pl
 std::string testoRegistro(const std::string& sDirStorico, platform::LocalTime adesso)
 {
     std::string testo;
+    if (sDirStorico.empty())
+        return testo;
     for (const std::string& riga : righeRegistro(leggiRegistro(sDirStorico), adesso))
         testo += (testo.empty() ? "" : kFineRiga) + riga;
     return testo;

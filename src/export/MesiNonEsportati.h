@@ -24,7 +24,7 @@ std::vector<std::chrono::year_month> mesiNonEsportati(
 std::vector<std::string> righeRegistro(const std::vector<VoceRegistro>& voci, platform::LocalTime adesso);
 
 // The same lines from the register in the history folder (with its trailing separator), joined
-// by CR LF, for the summary pane.
+// by CR LF, for the summary pane; the empty text when there is no history folder.
 std::string testoRegistro(const std::string& sDirStorico, platform::LocalTime adesso);
 
 // The months not exported as a warning heading a run's summary, read once the run's own line is

@@ -274,6 +274,9 @@ std::optional<VoceRegistro> leggiRigaRegistro(const std::string& riga)
 std::vector<VoceRegistro> leggiRegistro(const std::string& sDirStorico)
 {
     std::vector<VoceRegistro> voci;
+    // No history folder (a Desktop that cannot be spelled): no register, not one in the working folder.
+    if (sDirStorico.empty())
+        return voci;
     const File file { platform::apriFile(platform::percorsoNativo(percorsoRegistro(sDirStorico)), "rb") };
     if (!file)
         return voci;
@@ -285,7 +288,8 @@ std::vector<VoceRegistro> leggiRegistro(const std::string& sDirStorico)
     for (std::size_t inizio = 0; inizio < testo.size();) {
         const std::size_t fine = std::min(testo.find('\n', inizio), testo.size());
         std::string riga = testo.substr(inizio, fine - inizio);
-        if (!riga.empty() && riga.back() == '\r')
+        // A line cut between its CR and LF gets a CR LF of its own after it.
+        while (!riga.empty() && riga.back() == '\r')
             riga.pop_back();
         if (std::optional<VoceRegistro> voce = leggiRigaRegistro(riga))
             voci.push_back(std::move(*voce));
