@@ -177,14 +177,3 @@ TEST(RegistroEsportazioni, NewRegisterHeaderAndLineInWindows1252WithCrLf)
     ASSERT_EQ(voci.size(), 1u);
     EXPECT_EQ(rigaRegistro(voci.front()), rigaRegistro(registrata));
 }
-
-TEST(RegistroEsportazioni, RegisterThatCannotBeWrittenIsNamedWithWhy)
-{
-    testing_support::TempDir cartella;
-    writeFile(cartella / "storico", "un file al posto della cartella");
-    const std::string sDirStorico = (cartella / "storico").string() + "/";
-    const std::string motivo = registraEsportazione(sDirStorico, voce(2026y / March / 1, 2026y / March / 31));
-    EXPECT_TRUE(motivo.starts_with(
-        "Registro delle esportazioni: impossibile scrivere il file " + sDirStorico + "registro_esportazioni.csv: "))
-        << motivo;
-}
