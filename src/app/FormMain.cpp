@@ -20,6 +20,7 @@
 #include "app/Logo.h"
 #include "export/EsportazioneTracciato.h"
 #include "export/FileExport.h"
+#include "export/MesiNonEsportati.h"
 #include "export/Riepilogo.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
@@ -252,6 +253,7 @@ void TfrmMain::FormCreate()
 
         impostaCartelle(unita);
         aggiornaApriCartella();
+        Memo1->setPlainText(daCp1252(testoRegistro(unita.sDirStorico, platform::adesso())));
 
         tabella_.caricaTabellaCodici();
         riempiGriglia();

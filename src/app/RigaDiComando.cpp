@@ -13,7 +13,9 @@ trx_sconosciuti.txt) dalle prestazioni registrate in Orvella. Si apre la finestr
 utente e password di Orvella, poi le date e "Crea Tracciato".
 
 I file si trovano nella cartella "KARV (ADI-PPiP)" del Desktop; quelli della volta precedente
-passano nella sottocartella "storico".
+passano nella sottocartella "storico", dove registro_esportazioni.csv annota ogni esportazione
+(periodo, esito, righe e prestazioni di ogni file). All'avvio la finestra indica l'ultima
+esportazione e i mesi, tra gli ultimi dodici, non ancora esportati.
 
 Variabili d'ambiente:
   ORVELLA_SERVER_DB  l'archivio della pratica (SQLite) letto dal server Orvella sostitutivo;

@@ -8,7 +8,8 @@
 // --stand-in registers the stand-in server in the process; without it "Orvella.Server" is the
 // system's class (COM on Windows). --vaccini ticks the check box that sends vaccinations to
 // VACCINI.DAT. Dates are YYYY-MM-DD; the folder is created when missing.
-// It writes the claim report RIEPILOGO.pdf as the program does.
+// It writes the claim report RIEPILOGO.pdf as the program does. Before the run's summary it prints
+// what the main window shows at start: the last export in the register and the months not exported.
 // Every message box goes to standard error, the one that ends the run as the window shows it; the
 // exit status is 0 only when the run ended with "Procedura terminata.", with or without the
 // warnings that box adds, and nothing else was shown.
@@ -22,9 +23,11 @@
 #include <vector>
 
 #include "export/EsportazioneTracciato.h"
+#include "export/MesiNonEsportati.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
 #include "hostserver/OrvellaServer.h"
+#include "platform/Clock.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
@@ -101,6 +104,7 @@ int main(int argc, char* argv[])
     // As the main window does: a folder that cannot be made is the run's to report.
     std::error_code ignorato;
     std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico), ignorato);
+    std::printf("%s\n\n", cp1252ToUtf8(testoRegistro(unita.sDirStorico, platform::adesso())).c_str());
     TabellaCodici tabella;
     tabella.caricaTabellaCodici();
     unita.oXmlDoc = std::make_unique<DocumentoXml>();

@@ -1,0 +1,299 @@
+#include "export/RegistroEsportazioni.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <memory>
+#include <string_view>
+
+#include "export/Records.h"
+#include "platform/FileInCoda.h"
+#include "platform/Paths.h"
+
+namespace {
+
+using namespace std::chrono;
+
+constexpr const char* kEsiti[] = { "completata", "non completata", "interrotta", "nessuna prestazione" };
+constexpr std::size_t kColonne = 6 + 2 * std::size(kFileRegistrati) + 1;
+
+struct ChiudiFile {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using File = std::unique_ptr<std::FILE, ChiudiFile>;
+
+std::string dueCifre(unsigned n)
+{
+    return { static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10) };
+}
+
+// DD/MM/YYYY, as a spreadsheet set to Italian reads a date.
+std::string data(year_month_day giorno)
+{
+    return dueCifre(static_cast<unsigned>(giorno.day())) + "/" + dueCifre(static_cast<unsigned>(giorno.month())) + "/"
+        + std::to_string(static_cast<int>(giorno.year()));
+}
+
+// Every field within quotes: a line cut short inside any field leaves a quote open, or too few
+// fields, or the last one empty, and is seen for what it is when read. A line end inside a field
+// would split its line in two.
+std::string campo(std::string_view testo)
+{
+    std::string campo = "\"";
+    for (const char c : testo) {
+        if (c == '"')
+            campo += "\"\"";
+        else
+            campo += (c == '\r' || c == '\n') ? ' ' : c;
+    }
+    return campo + "\"";
+}
+
+std::string rigaCsv(const std::vector<std::string>& campi)
+{
+    std::string riga;
+    for (const std::string& testo : campi)
+        riga += (riga.empty() ? "" : ";") + campo(testo);
+    return riga + kFineRiga;
+}
+
+// The fields of a line, quoted or not (a spreadsheet that saved the file may drop the quotes);
+// nothing when a quote is left open or a quoted field runs on into other text.
+std::optional<std::vector<std::string>> campi(std::string_view riga)
+{
+    std::vector<std::string> campi;
+    std::size_t i = 0;
+    for (;;) {
+        std::string campo;
+        if (i < riga.size() && riga[i] == '"') {
+            for (++i;; ++i) {
+                if (i >= riga.size())
+                    return std::nullopt;
+                if (riga[i] == '"') {
+                    if (i + 1 < riga.size() && riga[i + 1] == '"') {
+                        campo += '"';
+                        ++i;
+                        continue;
+                    }
+                    ++i;
+                    break;
+                }
+                campo += riga[i];
+            }
+            if (i < riga.size() && riga[i] != ';')
+                return std::nullopt;
+        } else {
+            const std::size_t fine = std::min(riga.find(';', i), riga.size());
+            campo = riga.substr(i, fine - i);
+            i = fine;
+        }
+        campi.push_back(std::move(campo));
+        if (i >= riga.size())
+            return campi;
+        ++i; // the semicolon
+    }
+}
+
+// Digits only, at least one.
+template <typename Intero> std::optional<Intero> numero(std::string_view testo)
+{
+    Intero valore {};
+    const auto [fine, errore] = std::from_chars(testo.data(), testo.data() + testo.size(), valore);
+    if (testo.empty() || errore != std::errc() || fine != testo.data() + testo.size() || testo.front() == '-'
+        || testo.front() == '+')
+        return std::nullopt;
+    return valore;
+}
+
+std::optional<year_month_day> leggiData(std::string_view testo)
+{
+    if (testo.size() != 10 || testo[2] != '/' || testo[5] != '/')
+        return std::nullopt;
+    const auto giorno = numero<unsigned>(testo.substr(0, 2));
+    const auto mese = numero<unsigned>(testo.substr(3, 2));
+    const auto anno = numero<int>(testo.substr(6, 4));
+    if (!giorno || !mese || !anno)
+        return std::nullopt;
+    const year_month_day letta { year { *anno }, month { *mese }, day { *giorno } };
+    return letta.ok() ? std::optional(letta) : std::nullopt;
+}
+
+// "DD/MM/YYYY HH:MM:SS", or without the seconds as a spreadsheet may save it.
+std::optional<platform::LocalTime> leggiMomento(std::string_view testo)
+{
+    const auto giorno = leggiData(testo.substr(0, 10));
+    if (!giorno || (testo.size() != 16 && testo.size() != 19) || testo[10] != ' ' || testo[13] != ':')
+        return std::nullopt;
+    const auto ore = numero<unsigned>(testo.substr(11, 2));
+    const auto minuti = numero<unsigned>(testo.substr(14, 2));
+    std::optional<unsigned> secondi = 0u;
+    if (testo.size() == 19)
+        secondi = testo[16] == ':' ? numero<unsigned>(testo.substr(17, 2)) : std::nullopt;
+    if (!ore || !minuti || !secondi || *ore > 23 || *minuti > 59 || *secondi > 59)
+        return std::nullopt;
+    return local_days { *giorno } + hours { *ore } + minutes { *minuti } + seconds { *secondi };
+}
+
+// How the register ends, for the next line.
+enum class Coda {
+    Nuova, // no file, or an empty one: the header goes first
+    Chiusa, // its last line ends
+    Aperta, // a line cut short, or a file that cannot be read: a line end goes first
+};
+
+Coda coda(const std::string& sFile)
+{
+    const File file { platform::apriFile(platform::percorsoNativo(sFile), "rb") };
+    if (!file)
+        return platform::esiste(sFile) ? Coda::Aperta : Coda::Nuova;
+    if (std::fseek(file.get(), 0, SEEK_END) == 0 && std::ftell(file.get()) == 0)
+        return Coda::Nuova;
+    if (std::fseek(file.get(), -1, SEEK_END) != 0)
+        return Coda::Aperta;
+    return std::fgetc(file.get()) == '\n' ? Coda::Chiusa : Coda::Aperta;
+}
+
+} // namespace
+
+const char* testoEsito(EsitoRegistro esito)
+{
+    return kEsiti[static_cast<std::size_t>(esito)];
+}
+
+EsitoRegistro esitoRegistro(bool bInterrotta, const std::string& sPrimaRiga, const ContenutoTracciato& contenuto)
+{
+    if (bInterrotta)
+        return EsitoRegistro::Interrotta;
+    if (sPrimaRiga != kOperazioneCompletata)
+        return EsitoRegistro::NonCompletata;
+    const bool vuoto = std::all_of(contenuto.file.begin(), contenuto.file.end(),
+        [](const FileDichiarato& file) { return file.totale.righe == 0; });
+    return vuoto ? EsitoRegistro::NessunaPrestazione : EsitoRegistro::Completata;
+}
+
+VoceRegistro voceRegistro(platform::LocalTime quando, const Periodo& periodo, const std::string& sContratto,
+    const std::string& sCodiceRegionale, EsitoRegistro esito, const ContenutoTracciato& contenuto)
+{
+    VoceRegistro voce { floor<seconds>(quando), periodo, sContratto, sCodiceRegionale, esito, {}, contenuto.nScartati };
+    for (const FileDichiarato& file : contenuto.file) {
+        const auto posto = std::find_if(std::begin(kFileRegistrati), std::end(kFileRegistrati),
+            [&file](const char* nome) { return std::string_view(nome) == file.tracciato->nome; });
+        if (posto != std::end(kFileRegistrati))
+            voce.file[static_cast<std::size_t>(posto - std::begin(kFileRegistrati))]
+                = { true, file.totale.righe, file.totale.prestazioni };
+    }
+    return voce;
+}
+
+std::string percorsoRegistro(const std::string& sDirStorico)
+{
+    return sDirStorico + kFileRegistro;
+}
+
+std::string intestazioneRegistro()
+{
+    std::vector<std::string> nomi { "Data esportazione", "Dal", "Al", "Contratto", "Codice regionale", "Esito" };
+    for (const char* file : kFileRegistrati) {
+        nomi.push_back(std::string(file) + " righe");
+        nomi.push_back(std::string(file) + " prestazioni");
+    }
+    nomi.emplace_back("Prestazioni scartate");
+    return rigaCsv(nomi);
+}
+
+std::string rigaRegistro(const VoceRegistro& voce)
+{
+    const auto giorno = floor<days>(voce.quando);
+    const hh_mm_ss<seconds> ora { floor<seconds>(voce.quando - giorno) };
+    std::vector<std::string> valori { data(year_month_day { giorno }) + " " + dueCifre(ora.hours().count()) + ":"
+            + dueCifre(ora.minutes().count()) + ":" + dueCifre(static_cast<unsigned>(ora.seconds().count())),
+        data(voce.periodo.dallaData), data(voce.periodo.allaData), voce.sContratto, voce.sCodiceRegionale,
+        testoEsito(voce.esito) };
+    for (const ConteggioRegistro& file : voce.file) {
+        valori.push_back(file.scritto ? std::to_string(file.righe) : "");
+        valori.push_back(file.scritto ? std::to_string(file.prestazioni) : "");
+    }
+    valori.push_back(std::to_string(voce.nScartati));
+    return rigaCsv(valori);
+}
+
+std::string registraEsportazione(const std::string& sDirStorico, const VoceRegistro& voce)
+{
+    const std::string sFile = percorsoRegistro(sDirStorico);
+    std::optional<std::string> motivo = platform::creaCartella(sDirStorico);
+    if (!motivo) {
+        // A line cut short by a crash or a full disk ends without its line end: this one must
+        // not run on from it.
+        const Coda fine = coda(sFile);
+        const std::string testo = (fine == Coda::Nuova           ? intestazioneRegistro()
+                                          : fine == Coda::Aperta ? std::string(kFineRiga)
+                                                                 : std::string())
+            + rigaRegistro(voce);
+        platform::FileInCoda file;
+        motivo = file.apri(sFile);
+        if (!motivo)
+            motivo = file.accoda(testo);
+        if (!motivo)
+            motivo = file.chiudi(true);
+    }
+    if (motivo)
+        return "Registro delle esportazioni: impossibile scrivere il file " + sFile + ": " + *motivo;
+    return {};
+}
+
+std::optional<VoceRegistro> leggiRigaRegistro(const std::string& riga)
+{
+    const auto letti = campi(riga);
+    if (!letti || letti->size() != kColonne)
+        return std::nullopt;
+    const std::vector<std::string>& c = *letti;
+    const auto quando = leggiMomento(c[0]);
+    const auto dal = leggiData(c[1]);
+    const auto al = leggiData(c[2]);
+    const auto esito = std::find(std::begin(kEsiti), std::end(kEsiti), c[5]);
+    // The last field is never empty when whole: a line cut just after its last semicolon has one.
+    const auto scartati = numero<std::int32_t>(c[kColonne - 1]);
+    if (!quando || !dal || !al || *al < *dal || esito == std::end(kEsiti) || !scartati)
+        return std::nullopt;
+    VoceRegistro voce { *quando, { *dal, *al }, c[3], c[4], static_cast<EsitoRegistro>(esito - std::begin(kEsiti)), {},
+        *scartati };
+    for (std::size_t f = 0; f < voce.file.size(); ++f) {
+        const std::string& righe = c[6 + 2 * f];
+        const std::string& prestazioni = c[7 + 2 * f];
+        if (righe.empty() && prestazioni.empty())
+            continue;
+        const auto nRighe = numero<std::int32_t>(righe);
+        const auto nPrestazioni = numero<std::int64_t>(prestazioni);
+        if (!nRighe || !nPrestazioni)
+            return std::nullopt;
+        voce.file[f] = { true, *nRighe, *nPrestazioni };
+    }
+    return voce;
+}
+
+std::vector<VoceRegistro> leggiRegistro(const std::string& sDirStorico)
+{
+    std::vector<VoceRegistro> voci;
+    // No history folder (a Desktop that cannot be spelled): no register, not one in the working folder.
+    if (sDirStorico.empty())
+        return voci;
+    const File file { platform::apriFile(platform::percorsoNativo(percorsoRegistro(sDirStorico)), "rb") };
+    if (!file)
+        return voci;
+    std::string testo;
+    char blocco[4096];
+    for (std::size_t letti; (letti = std::fread(blocco, 1, sizeof blocco, file.get())) > 0;)
+        testo.append(blocco, letti);
+    // Line ends of either kind: a spreadsheet may save the file with its own.
+    for (std::size_t inizio = 0; inizio < testo.size();) {
+        const std::size_t fine = std::min(testo.find('\n', inizio), testo.size());
+        std::string riga = testo.substr(inizio, fine - inizio);
+        // A line cut between its CR and LF gets a CR LF of its own after it.
+        while (!riga.empty() && riga.back() == '\r')
+            riga.pop_back();
+        if (std::optional<VoceRegistro> voce = leggiRigaRegistro(riga))
+            voci.push_back(std::move(*voce));
+        inizio = fine + 1;
+    }
+    return voci;
+}
