@@ -10,6 +10,8 @@
 #include "export/Classificazione.h"
 #include "export/ControlloRecord.h"
 #include "export/EsportazioniPrecedenti.h"
+#include "export/MesiNonEsportati.h"
+#include "export/RegistroEsportazioni.h"
 #include "export/Riepilogo.h"
 #include "export/Storico.h"
 #include "export/RiepilogoTracciato.h"
@@ -403,7 +405,13 @@ void EsecuzioneTracciato::concludi(const Fine& fine)
             errore(fine.messaggio);
         else
             platform::mostraMessaggio(fine.messaggio);
-        finestra_.mostraMemo1(fine.messaggio);
+        // Once the previous files have moved, the period counts as not exported.
+        const std::string sRegistro = bFileSpostati_
+            ? registraEsportazione(unita_.sDirStorico,
+                voceRegistro(platform::adesso(), periodo_, sContratto_.value_or(""), sCodiceRegionale_,
+                    EsitoRegistro::NonCompletata, ContenutoTracciato {}))
+            : std::string();
+        finestra_.mostraMemo1(fine.messaggio + (sRegistro.empty() ? "" : kCrLf + (kCrLf + sRegistro)));
         return;
     }
     const EsitoTracciato esitoFinale = esito(fine);
@@ -442,12 +450,25 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
         avvisi.push_back(std::move(ripetuto));
     esito.avvisi = std::move(avvisi);
     esito.conteggi = std::move(controllo.conteggi);
+    // Every run that moved the previous files is in the register; the months it leaves without an
+    // export head the summary, this run's own counted.
+    const platform::LocalTime quando = platform::adesso();
+    std::string sRegistro;
+    if (bFileSpostati_) {
+        sRegistro = registraEsportazione(unita_.sDirStorico,
+            voceRegistro(quando, periodo_, sContratto, sCodiceRegionale_,
+                esitoRegistro(bInterrotta, esito.primaRiga, contenuto), contenuto));
+        if (AvvisoTracciato mesi = avvisoMesiNonEsportati(unita_.sDirStorico, quando); !mesi.testo.empty())
+            esito.avvisi.insert(esito.avvisi.begin(), std::move(mesi));
+    }
     // The claim report, of a whole run that wrote anything; one cut short is not to be sent.
     const bool scritto = std::any_of(std::begin(kFileTracciato), std::end(kFileTracciato),
         [this](auto sFile) { return platform::esiste(unita_.*sFile); });
     if (!bInterrotta && bFileSpostati_ && scritto && riepilogoAttivo())
-        scriviRiepilogo({ sCodiceRegionale_, sContratto, periodo_, platform::adesso(), esito, contenuto },
-            unita_.sFileRiepilogo, esito);
+        scriviRiepilogo({ sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto }, unita_.sFileRiepilogo,
+            esito);
+    if (!sRegistro.empty())
+        esito.chiusura += (esito.chiusura.empty() ? "" : kCrLf) + sRegistro;
     return esito;
 }
 

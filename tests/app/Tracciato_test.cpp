@@ -21,6 +21,7 @@
 #include "app/FormLogin.h"
 #include "app/FormMain.h"
 #include "export/Progresso.h"
+#include "export/RegistroEsportazioni.h"
 #include "export/UnitaFormMain.h"
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
@@ -248,12 +249,18 @@ TEST_F(TracciatoTest, SecondRunMovesTheFirstRunsFilesToHistory)
     int copie = 0;
     for (const auto& voce : std::filesystem::directory_iterator(desktop_.output() / "storico")) {
         const std::string nome = voce.path().filename().string();
+        if (nome == kFileRegistro)
+            continue;
         EXPECT_TRUE(nome.ends_with("_ACCESSI.DAT") || nome.ends_with("_PPIP.DAT") || nome.ends_with("_VACCINI.DAT")
             || nome.ends_with("_trx_sconosciuti.txt"))
             << nome;
         ++copie;
     }
     EXPECT_EQ(copie, 4);
+    // One line per run in the register, with what the files held.
+    const std::vector<VoceRegistro> voci = leggiRegistro((desktop_.output() / "storico").string() + "/");
+    ASSERT_EQ(voci.size(), 2u);
+    EXPECT_EQ(voci[1].file[0].righe, 2); // ACCESSI.DAT
     EXPECT_EQ(file("VACCINI.DAT"), "ABCDEF12G34H567I00012301612/11/202600001\r\n");
 }
 
@@ -391,7 +398,7 @@ TEST_F(TracciatoTest, CloseAndSecondPressDuringARunWaitForItsEnd)
     EXPECT_EQ(accessiAllaChiusura,
         "DMCRSO70B41A662Z00012330/11/202600012\r\n"
         "ABCDEF12G34H567I00012305/11/202600011\r\n");
-    EXPECT_TRUE(std::filesystem::is_empty(desktop_.output() / "storico")) << "a second run moved the files";
+    EXPECT_EQ(leggiRegistro((desktop_.output() / "storico").string() + "/").size(), 1u) << "a second run was made";
 }
 
 TEST_F(TracciatoTest, ExtractGoesIntoAPrivateFolderOfTheTemporaryFolder)

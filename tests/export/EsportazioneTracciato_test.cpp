@@ -1,4 +1,5 @@
 #include "export/EsportazioneTracciato.h"
+#include "export/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
 
@@ -161,12 +162,22 @@ std::vector<std::string> fileIn(const std::string& cartella)
     return nomi;
 }
 
+// The previous files' copies in the history folder, without the register of exports beside them.
+std::vector<std::string> copieInStorico(const std::string& sDirStorico)
+{
+    std::vector<std::string> copie = fileIn(sDirStorico);
+    std::erase(copie, kFileRegistro);
+    return copie;
+}
+
 } // namespace
 
 class EsportazioneTracciatoTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
+        // The month the runs export: no month before it is judged by the register of exports.
+        platform::setClock([] { return local_days { 2024y / January / 31 } + 18h; });
         tabella.caricaTabellaCodici();
         unita.sDirOutput = cartelle.sDirOutput;
         unita.sDirStorico = cartelle.sDirStorico;
@@ -188,6 +199,8 @@ protected:
         ASSERT_TRUE(unita.oOrvapat->start());
         server.clearCalls();
     }
+
+    void TearDown() override { platform::setClock({}); }
 
     bool esegui()
     {
@@ -408,8 +421,8 @@ TEST_F(EsportazioneTracciatoTest, GeneralPractitionerRunWritesTheFilesAndTheSumm
     EXPECT_EQ(finestra.progressi.back(), "...inserimento record ppip:6");
     EXPECT_TRUE(fs::is_empty(cartelle.sDirTemporanea));
     EXPECT_FALSE(unita.bEsportazioneInCorso);
-    // Nothing was there before the run: nothing to keep.
-    EXPECT_TRUE(fs::is_empty(cartelle.sDirStorico));
+    // Nothing was there before the run: nothing to keep, and the run in the register.
+    EXPECT_EQ(fileIn(cartelle.sDirStorico), std::vector<std::string> { kFileRegistro });
 }
 
 TEST_F(EsportazioneTracciatoTest, HostCallsAndLogLinesOfARun)
@@ -920,7 +933,7 @@ TEST_F(EsportazioneTracciatoTest, PreviousFilesMoveToHistoryBeforeTheExtraction)
     }
     xml = estratto(std::string());
     esegui();
-    EXPECT_EQ(fileIn(cartelle.sDirStorico),
+    EXPECT_EQ(copieInStorico(cartelle.sDirStorico),
         (std::vector<std::string> {
             "2024-05-17 14.30.04_ACCESSI.DAT",
             "2024-05-17 14.30.04_PPIP.DAT",
@@ -958,13 +971,16 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
 
     const std::string quando = "il 20/01/2024 (PPIP.DAT), il 31/01/2024 (ACCESSI.DAT), il 05/02/2024 (PPIP.DAT) e il "
                                "10/02/2024 (BILSALU.DAT)";
+    // February, between the period and March, was never exported: named first.
     EXPECT_TRUE(finestra.memo1.value_or("").starts_with(
+        "ATTENZIONE: mesi non esportati: febbraio 2024.\r\n"
         "ATTENZIONE: il periodo dal 01/01/2024 al 31/01/2024 comprende date gi\xE0 esportate " + quando
         + ": prima di inviare, verificare che quei file non siano gi\xE0 stati inviati.\r\n\r\n"
           "Operazione completata."))
         << finestra.memo1.value_or("");
     EXPECT_EQ(finestra.messaggi,
-        std::vector<std::string> { "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando
+        std::vector<std::string> { "Procedura terminata.\r\nMesi non esportati: febbraio 2024.\r\n"
+                                   "Il periodo comprende date gi\xE0 esportate " + quando
             + ".\r\nDettagli nel riepilogo." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
 }
@@ -1054,7 +1070,7 @@ TEST_F(EsportazioneTracciatoTest, HistoryFolderRemovedWhileOpenIsMadeAgain)
     esegui();
 
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { "Procedura terminata." }));
-    const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
+    const std::vector<std::string> storico = copieInStorico(cartelle.sDirStorico);
     ASSERT_EQ(storico.size(), 1u);
     EXPECT_EQ(readFile(cartelle.sDirStorico + storico[0]), "vecchio\r\n");
     EXPECT_EQ(readFile(cartelle.output("ACCESSI.DAT")), "ABCDEF12G34H567I00471131/01/202400011\r\n");
@@ -1272,7 +1288,7 @@ TEST_F(EsportazioneTracciatoTest, EveryPaediatricianRunWalksEveryPatientFromTheF
 
     esegui();
     EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), righe);
-    EXPECT_EQ(fileIn(cartelle.sDirStorico).size(), 1u);
+    EXPECT_EQ(copieInStorico(cartelle.sDirStorico).size(), 1u);
 }
 
 TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFileIsIncomplete)
@@ -1344,6 +1360,7 @@ public:
         , dbServer_("ORVELLA_SERVER_DB", db.string())
     {
         registraServerOrvella(attesaOccupato);
+        platform::setClock([] { return local_days { 2024y / January / 31 } + 18h; });
         unita.sDirOutput = cartelle.sDirOutput;
         unita.sDirStorico = cartelle.sDirStorico;
         unita.oXmlDoc = std::make_unique<DocumentoXml>();
@@ -1354,6 +1371,7 @@ public:
     }
     ~SessioneSuPratica()
     {
+        platform::setClock({});
         unita.oOrvapat.reset();
         host::unregisterAutomationClass("Orvella.Server");
     }
@@ -1557,9 +1575,10 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
         EXPECT_EQ(fs::exists(cartelle.output("BILSALU.DAT")) ? readFile(cartelle.output("BILSALU.DAT")) : "", righe);
         for (const char* nome : { "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" })
             EXPECT_FALSE(fs::exists(cartelle.output(nome))) << nome;
-        const std::vector<std::string> storico = fileIn(cartelle.sDirStorico);
+        const std::vector<std::string> storico = copieInStorico(cartelle.sDirStorico);
         ASSERT_EQ(storico.size(), 1u);
         EXPECT_EQ(readFile(fs::path(cartelle.sDirStorico) / storico[0]), "esportazione precedente\r\n");
+        EXPECT_EQ(leggiRegistro(cartelle.sDirStorico).back().esito, EsitoRegistro::Interrotta);
         ASSERT_TRUE(sessione.finestra.memo1.has_value());
         EXPECT_EQ(sessione.finestra.memo1->substr(0, sessione.finestra.memo1->find("\r\n\r\nContenuto dei file")),
             "ATTENZIONE: Orvella si \xE8 chiuso durante l'esportazione, che si \xE8 fermata l\xEC: riaprire Orvella "
