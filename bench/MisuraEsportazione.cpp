@@ -11,6 +11,7 @@
 #include "host/Automation.h"
 #include "hostserver/OrvellaServer.h"
 #include "platform/MessageBox.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"

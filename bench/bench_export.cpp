@@ -43,6 +43,7 @@
 #include "hostserver/GeneratorePratica.h"
 #include "hostserver/OrvellaServer.h"
 #include "platform/MessageBox.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
 #include "tools/Cp1252.h"

@@ -8,7 +8,7 @@
 #include "hostserver/SchemaPratica.h"
 #include "hostserver/Sqlite.h"
 #include "platform/Clock.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 #include "tools/tc_GenTools.h"
 
 namespace hostserver {

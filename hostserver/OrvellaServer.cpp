@@ -11,6 +11,7 @@
 #include "hostserver/ErroreChiamata.h"
 #include "hostserver/EstrattoPrestazioni.h"
 #include "hostserver/ListaParametri.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
 

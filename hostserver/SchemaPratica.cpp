@@ -3,7 +3,7 @@
 #include <string>
 
 #include "hostserver/Sqlite.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace hostserver {
 namespace {

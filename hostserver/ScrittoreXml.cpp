@@ -5,7 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace hostserver {
 namespace {

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "MisuraEsportazione.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 
 namespace fs = std::filesystem;

@@ -25,7 +25,6 @@
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
 #include "platform/Clock.h"
-#include "platform/FileInCoda.h"
 #include "platform/FileSistema.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"

@@ -12,7 +12,7 @@
 
 #include "export/BilanciSalute.h"
 #include "export/ControlloRecord.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 #include "tools/tc_GenTools.h"
 
 namespace {

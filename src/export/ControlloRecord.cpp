@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "export/ContenutoTracciato.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace {
 

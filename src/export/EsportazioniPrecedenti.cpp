@@ -9,7 +9,6 @@
 #include "export/Records.h"
 #include "export/Storico.h"
 #include "platform/FileSistema.h"
-#include "platform/Paths.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "export/TimbroLog.h"
+#include "platform/FileSistema.h"
 #include "platform/FileInCoda.h"
 #include "platform/MessageBox.h"
 

@@ -8,7 +8,7 @@
 
 #include "export/Records.h"
 #include "platform/FileInCoda.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace {
 

@@ -2,8 +2,7 @@
 
 #include <utility>
 
-#include "platform/FileInCoda.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace {
 

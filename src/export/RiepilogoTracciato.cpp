@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <iterator>
 
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 
 namespace {

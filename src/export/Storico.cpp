@@ -3,9 +3,7 @@
 #include <chrono>
 #include <optional>
 
-#include "platform/FileInCoda.h"
 #include "platform/FileSistema.h"
-#include "platform/Paths.h"
 #include "tools/tc_GenTools.h"
 
 namespace {

@@ -12,7 +12,7 @@
 
 #include "host/CodificaXml.h"
 #include "host/IndiceEstratto.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 #include "tools/Cp1252.h"
 
 namespace {

@@ -1,3 +1,4 @@
+#include "platform/FileSistema.h"
 #include "platform/FileInCoda.h"
 
 #include <utility>

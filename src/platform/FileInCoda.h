@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,26 +36,5 @@ private:
     };
     std::unique_ptr<Stato, Chiusura> stato_;
 };
-
-// Opens, appends and closes: for a write outside an export run.
-std::optional<std::string> accodaIntero(const std::string& percorso, std::string_view testo);
-
-// Deletes the file; nothing on success, else why it stays, in the words of a failed write.
-std::optional<std::string> eliminaFile(const std::string& percorso);
-
-// Makes the folder with its parents when missing; nothing when it is there, else why it is not.
-std::optional<std::string> creaCartella(const std::string& percorso);
-
-// Copies the file into a new one (never over an existing file), has the copy on the disk and
-// reads it back: nothing when it is the file byte for byte, else why not, in the words of a failed
-// write, whatever the system said of the copy (a disk that fills may cut it short in silence).
-// A copy that is not whole is removed.
-std::optional<std::string> copiaFile(const std::string& origine, const std::string& copia);
-
-// The file operations a test can make fail as the system would, with the reason given.
-enum class OperazioneFile { Copia, Elimina };
-using GuastoFile = std::function<std::optional<std::string>(OperazioneFile, const std::string& percorso)>;
-// Installs the test's failures (an empty function removes them); returns the previous ones.
-GuastoFile setGuastoFile(GuastoFile guasto);
 
 } // namespace platform

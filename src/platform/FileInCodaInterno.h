@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/FileInCoda.h"
+#include "platform/FileSistema.h"
 
 namespace platform {
 

@@ -1,15 +1,54 @@
 #pragma once
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
-// What the program asks of the file system besides writing its files: on Windows through the
-// system's own wide calls, which take the "\\?\" form of a long path; the C runtime's path calls
-// that std::filesystem uses there refuse it.
+// Every call the program makes on files and folders, but for the files kept open while a run
+// writes (FileInCoda.h): on Windows through the system's own wide calls, which take the "\\?\"
+// form of a long path; the C runtime's path calls that std::filesystem uses there refuse it.
 namespace platform {
+
+// The program builds its paths as Windows-1252 text; the file system wants its own form of the
+// name (UTF-8 bytes here, UTF-16 on Windows).
+std::filesystem::path percorsoNativo(const std::string& percorso);
+
+// The same for a path held as UTF-8 text (the stand-in server's and SQLite's form), and back.
+std::filesystem::path percorsoDaUtf8(std::string_view percorso);
+std::string percorsoUtf8(const std::filesystem::path& percorso);
+
+// std::fopen for a path in the file system's form, whatever characters the name holds.
+std::FILE* apriFile(const std::filesystem::path& percorso, const char* modo);
+
+// Whether something stands at the path the program built; an unreadable path counts as absent.
+bool esiste(const std::string& percorso);
+
+// Opens, appends and closes: for a write outside an export run.
+std::optional<std::string> accodaIntero(const std::string& percorso, std::string_view testo);
+
+// Deletes the file; nothing on success, else why it stays, in the words of a failed write.
+std::optional<std::string> eliminaFile(const std::string& percorso);
+
+// Makes the folder with its parents when missing; nothing when it is there, else why it is not.
+std::optional<std::string> creaCartella(const std::string& percorso);
+
+// Copies the file into a new one (never over an existing file), has the copy on the disk and
+// reads it back: nothing when it is the file byte for byte, else why not, in the words of a failed
+// write, whatever the system said of the copy (a disk that fills may cut it short in silence).
+// A copy that is not whole is removed.
+std::optional<std::string> copiaFile(const std::string& origine, const std::string& copia);
+
+// The file operations a test can make fail as the system would, with the reason given.
+enum class OperazioneFile { Copia, Elimina };
+using GuastoFile = std::function<std::optional<std::string>(OperazioneFile, const std::string& percorso)>;
+// Installs the test's failures (an empty function removes them); returns the previous ones.
+GuastoFile setGuastoFile(GuastoFile guasto);
+
 
 // Whether the path names a folder, or a link to one.
 bool eCartella(const std::string& percorso);

@@ -8,6 +8,7 @@
 #include <windows.h>
 #endif
 
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "support/TestSupport.h"
 

@@ -28,6 +28,7 @@
 #include "hostserver/Sqlite.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
 

@@ -29,6 +29,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "platform/Clock.h"
 #include "platform/MessageBox.h"
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
 #include "tools/Cp1252.h"

@@ -6,6 +6,8 @@
 #include <thread>
 
 #include "PraticaDiProva.h"
+#include "platform/FileSistema.h"
+#include "platform/Paths.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
 #include "hostserver/Sqlite.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 #include "support/TestSupport.h"
 #include "tools/Cp1252.h"
 

@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace platform {
 

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "platform/FileInCodaInterno.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 #include "tools/Cp1252.h"
 
 namespace platform {

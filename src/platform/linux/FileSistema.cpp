@@ -7,7 +7,6 @@
 #include <memory>
 #include <system_error>
 
-#include "platform/Paths.h"
 
 namespace platform {
 

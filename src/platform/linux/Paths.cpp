@@ -1,3 +1,4 @@
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 namespace platform {
 

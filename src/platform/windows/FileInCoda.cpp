@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "platform/FileInCodaInterno.h"
-#include "platform/Paths.h"
+#include "platform/FileSistema.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
 

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include "platform/Paths.h"
 
 namespace platform {
 namespace {

@@ -1,3 +1,4 @@
+#include "platform/FileSistema.h"
 #include "platform/Paths.h"
 
 #include <shlobj.h>
@@ -5,7 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/FileInCoda.h"
 #include "platform/windows/TestoWindows.h"
 #include "support/TestSupport.h"
 
