@@ -324,14 +324,15 @@ bool TfrmMain::riaccedi()
         return true;
     if (!frmLogin)
         return false;
-    return frmLogin->riaccedi(kAccessoDopoChiusura, [this, &unita](const std::string& utente, const std::string& password) {
-        return riapriSessione(
-            utente, password, unita.oOrvapat, unita.nPazienti, [this](const std::string& msg) { suLog(msg); },
-            [](const std::string& testo) {
-                if (frmLogin)
-                    frmLogin->mostraAttesaOrvella(testo);
-            });
-    });
+    return frmLogin->riaccedi(
+        kAccessoDopoChiusura, [this, &unita](const std::string& utente, const std::string& password) {
+            return riapriSessione(
+                utente, password, unita.oOrvapat, unita.nPazienti, [this](const std::string& msg) { suLog(msg); },
+                [](const std::string& testo) {
+                    if (frmLogin)
+                        frmLogin->mostraAttesaOrvella(testo);
+                });
+        });
 }
 
 void TfrmMain::cmdCreaTracciatoClick()

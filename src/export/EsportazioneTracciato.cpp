@@ -13,13 +13,13 @@
 #include "export/MesiNonEsportati.h"
 #include "export/RegistroEsportazioni.h"
 #include "export/Riepilogo.h"
-#include "export/Storico.h"
 #include "export/RiepilogoTracciato.h"
+#include "export/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/BloccoCartella.h"
 #include "platform/Clock.h"
-#include "platform/MessageBox.h"
 #include "platform/FileSistema.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
@@ -382,8 +382,8 @@ std::optional<Fine> EsecuzioneTracciato::bilanciDiSalute()
     nPazienti_ = unita_.nPazienti;
     auto progresso = [this](const std::string& testo) { finestra_.progresso(testo); };
     const ContestoBilanci bilanci { oOrvapat, unita_.nPazienti, unita_.sFileBilsalu, log_, progresso };
-    tralasciati_ = faiSingoloPaziente(bilanci, date2string(periodo_.dallaData), date2string(periodo_.allaData),
-        sCodiceRegionale_);
+    tralasciati_ = faiSingoloPaziente(
+        bilanci, date2string(periodo_.dallaData), date2string(periodo_.allaData), sCodiceRegionale_);
     return {};
 }
 
@@ -406,11 +406,10 @@ void EsecuzioneTracciato::concludi(const Fine& fine)
         else
             platform::mostraMessaggio(fine.messaggio);
         // Once the previous files have moved, the period counts as not exported.
-        const std::string sRegistro = bFileSpostati_
-            ? registraEsportazione(unita_.sDirStorico,
-                voceRegistro(platform::adesso(), periodo_, sContratto_.value_or(""), sCodiceRegionale_,
-                    EsitoRegistro::NonCompletata, ContenutoTracciato {}))
-            : std::string();
+        const std::string sRegistro = bFileSpostati_ ? registraEsportazione(unita_.sDirStorico,
+                                          voceRegistro(platform::adesso(), periodo_, sContratto_.value_or(""),
+                                              sCodiceRegionale_, EsitoRegistro::NonCompletata, ContenutoTracciato {}))
+                                                     : std::string();
         finestra_.mostraMemo1(fine.messaggio + (sRegistro.empty() ? "" : kCrLf + (kCrLf + sRegistro)));
         return;
     }
@@ -418,7 +417,7 @@ void EsecuzioneTracciato::concludi(const Fine& fine)
     finestra_.mostraMemo1(esitoFinale.riepilogo());
     elimina(sFileXml_);
     log_.suLog(fine.tipo == Fine::Tipo::OrvellaChiuso ? "Procedura terminata: interrotta, Orvella si \xE8 chiuso"
-                                                     : "Procedura terminata");
+                                                      : "Procedura terminata");
     platform::mostraMessaggio(esitoFinale.messaggioFinale());
 }
 
@@ -432,7 +431,8 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
     const Torvapat& oOrvapat = *unita_.oOrvapat;
     const std::string sContratto = sContratto_.value_or("");
     const Interruzione interruzione { bFileSpostati_, tralasciati_, nPazienti_ };
-    EsitoTracciato esito = riepilogoTracciato(unita_, sContratto, suFileNonRiuscite() - nScrittureAllInizio_,
+    EsitoTracciato esito = riepilogoTracciato(
+        unita_, sContratto, suFileNonRiuscite() - nScrittureAllInizio_,
         [this](const std::string& sFile) { return fileEsecuzione_->nonScritti(sFile); },
         oOrvapat.chiamateNonRiusciteDa(nChiamateAllInizio_), bInterrotta ? &interruzione : nullptr);
     // The host's and the health checks' warnings first, then the outcome's own, those of the
@@ -441,9 +441,8 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
         bInterrotta ? 0 : oOrvapat.chiamateNonRiuscite() - nChiamateAllInizio_, tralasciati_, sContratto_);
     std::move(esito.avvisi.begin(), esito.avvisi.end(), std::back_inserter(avvisi));
     // Until the previous files have moved, those in the folder are not the run's.
-    const ContenutoTracciato contenuto = bFileSpostati_
-        ? leggiContenutoTracciato(unita_, tabella_, sContratto, periodo_)
-        : ContenutoTracciato {};
+    const ContenutoTracciato contenuto
+        = bFileSpostati_ ? leggiContenutoTracciato(unita_, tabella_, sContratto, periodo_) : ContenutoTracciato {};
     ControlloTracciato controllo = controllaTracciato(contenuto);
     std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
     if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti_, periodo_); !ripetuto.testo.empty())
@@ -465,8 +464,8 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
     const bool scritto = std::any_of(std::begin(kFileTracciato), std::end(kFileTracciato),
         [this](auto sFile) { return platform::esiste(unita_.*sFile); });
     if (!bInterrotta && bFileSpostati_ && scritto && riepilogoAttivo())
-        scriviRiepilogo({ sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto }, unita_.sFileRiepilogo,
-            esito);
+        scriviRiepilogo(
+            { sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto }, unita_.sFileRiepilogo, esito);
     if (!sRegistro.empty())
         esito.chiusura += (esito.chiusura.empty() ? "" : kCrLf) + sRegistro;
     return esito;

@@ -8,8 +8,8 @@
 
 #include "export/BilanciSalute.h"
 #include "export/EsitoTracciato.h"
-#include "export/RiepilogoTracciato.h"
 #include "export/FileExport.h"
+#include "export/RiepilogoTracciato.h"
 #include "export/TabellaCodici.h"
 #include "export/UnitaFormMain.h"
 

@@ -8,8 +8,8 @@
 #include <utility>
 
 #include "export/TimbroLog.h"
-#include "platform/FileSistema.h"
 #include "platform/FileInCoda.h"
+#include "platform/FileSistema.h"
 #include "platform/MessageBox.h"
 
 struct FileEsecuzione::Stato {

@@ -71,7 +71,7 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
     esito.primaRiga = nienteScritto && !interruzione ? std::string("Operazione non riuscita: nessun file scritto.")
         : !sChiamateNonRiuscite.empty()              ? kChiamateNonRiuscite + sChiamateNonRiuscite
             + (nNonRiuscite > 0 ? "; alcuni record non sono stati scritti." : ".")
-        : interruzione                   ? std::string("Operazione non completata: Orvella si \xE8 chiuso.")
+        : interruzione     ? std::string("Operazione non completata: Orvella si \xE8 chiuso.")
         : nNonRiuscite > 0 ? "Operazione non completata: alcuni record non sono stati scritti."
                            : kOperazioneCompletata;
     if (interruzione) {
@@ -82,8 +82,8 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
     } else {
         // A file made, with what did not go into it; a file none of whose records went in is named
         // with them, never reported as a period without any.
-        const auto riga = [&](const std::string& sFile, const char* creato, const char* nonCreato,
-                              const char* nessuno, const char* dopo) {
+        const auto riga = [&](const std::string& sFile, const char* creato, const char* nonCreato, const char* nessuno,
+                              const char* dopo) {
             const std::int32_t n = mancanti(sFile);
             if (platform::esiste(sFile))
                 return kCrLf + (creato + sFile) + (n > 0 ? nonScritti(n) : "") + dopo;
@@ -92,14 +92,14 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
             return kCrLf + std::string(nessuno);
         };
         if (sContratto == "PLS")
-            esito.file += riga(unita.sFileBilsalu, "Bilanci: creato file ", "Bilanci: ",
-                "Bilanci: nessun bilancio di salute trovato nel periodo selezionato", kCrLf);
-        esito.file += riga(unita.sFileAccessi, "Visite: creato file ", "Visite: ",
-            "Visite: nessuna visita trovata nel periodo selezionato", kCrLf);
-        esito.file += riga(unita.sFilePpip, "Prestazioni: creato file ", "Prestazioni: ",
-            "Prestazioni: nessuna prestazione trovata nel periodo selezionato", "");
-        esito.file += riga(unita.sFileVaccini, "Vaccini: creato file ", "Vaccini: ",
-            "Vaccini: nessuna prestazione trovata nel periodo selezionato", "");
+            esito.file += riga(unita.sFileBilsalu, "Bilanci: creato file ",
+                "Bilanci: ", "Bilanci: nessun bilancio di salute trovato nel periodo selezionato", kCrLf);
+        esito.file += riga(unita.sFileAccessi, "Visite: creato file ",
+            "Visite: ", "Visite: nessuna visita trovata nel periodo selezionato", kCrLf);
+        esito.file += riga(unita.sFilePpip, "Prestazioni: creato file ",
+            "Prestazioni: ", "Prestazioni: nessuna prestazione trovata nel periodo selezionato", "");
+        esito.file += riga(unita.sFileVaccini, "Vaccini: creato file ",
+            "Vaccini: ", "Vaccini: nessuna prestazione trovata nel periodo selezionato", "");
         const std::int32_t nSconosciuti = mancanti(unita.sFileSconosciuti);
         if (platform::esiste(unita.sFileSconosciuti) || nSconosciuti > 0)
             esito.file += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
@@ -134,7 +134,8 @@ std::vector<AvvisoTracciato> avvisiTracciato(std::int32_t nChiamateNonRiuscite, 
     if (const std::string avviso = avvisoBilanciTralasciati(tralasciati); !avviso.empty()) {
         const std::int32_t n = tralasciati.senzaCodiceFiscale + tralasciati.senzaData;
         avvisi.push_back({ avviso,
-            { quante(n, " bilancio di salute non inserito", " bilanci di salute non inseriti") + " in BILSALU.DAT." } });
+            { quante(n, " bilancio di salute non inserito", " bilanci di salute non inseriti")
+                + " in BILSALU.DAT." } });
     }
     if (sContratto && *sContratto != "MMG" && *sContratto != "PLS")
         avvisi.push_back({ "ATTENZIONE: il contratto letto da Orvella (\"" + *sContratto

@@ -1,5 +1,5 @@
-#include "platform/FileSistema.h"
 #include "platform/FileInCoda.h"
+#include "platform/FileSistema.h"
 
 #include <utility>
 

@@ -49,7 +49,6 @@ using GuastoFile = std::function<std::optional<std::string>(OperazioneFile, cons
 // Installs the test's failures (an empty function removes them); returns the previous ones.
 GuastoFile setGuastoFile(GuastoFile guasto);
 
-
 // Whether the path names a folder, or a link to one.
 bool eCartella(const std::string& percorso);
 

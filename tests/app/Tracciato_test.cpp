@@ -27,8 +27,8 @@
 #include "hostserver/SchemaPratica.h"
 #include "hostserver/Sqlite.h"
 #include "platform/Clock.h"
-#include "platform/MessageBox.h"
 #include "platform/FileSistema.h"
+#include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
 

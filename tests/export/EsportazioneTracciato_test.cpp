@@ -15,8 +15,8 @@
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
 #include "platform/BloccoCartella.h"
-#include "platform/MessageBox.h"
 #include "platform/FileSistema.h"
+#include "platform/MessageBox.h"
 #include "support/ScriptedAutomation.h"
 #include "support/TestSupport.h"
 #include "tools/Cp1252.h"
@@ -973,14 +973,15 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
     // February, between the period and March, was never exported: named first.
     EXPECT_TRUE(finestra.memo1.value_or("").starts_with(
         "ATTENZIONE: mesi non esportati: febbraio 2024.\r\n"
-        "ATTENZIONE: il periodo dal 01/01/2024 al 31/01/2024 comprende date gi\xE0 esportate " + quando
+        "ATTENZIONE: il periodo dal 01/01/2024 al 31/01/2024 comprende date gi\xE0 esportate "
+        + quando
         + ": prima di inviare, verificare che quei file non siano gi\xE0 stati inviati.\r\n\r\n"
           "Operazione completata."))
         << finestra.memo1.value_or("");
     EXPECT_EQ(finestra.messaggi,
         std::vector<std::string> { "Procedura terminata.\r\nMesi non esportati: febbraio 2024.\r\n"
-                                   "Il periodo comprende date gi\xE0 esportate " + quando
-            + ".\r\nDettagli nel riepilogo." });
+                                   "Il periodo comprende date gi\xE0 esportate "
+            + quando + ".\r\nDettagli nel riepilogo." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
 }
 
@@ -1506,9 +1507,9 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
     std::string pazienti;
     for (int k = 1; k <= kPazienti; ++k) {
         const std::string id = std::to_string(200 + k);
-        pazienti += "INSERT INTO pazienti VALUES ('" + id + "', 'P01', 'S', 'Paziente" + char('A' + k) + "', 'X', 'PZNXXX00A0100" + id
-            + "');INSERT INTO accertamenti VALUES (" + id + ", '" + id + "', '3522', '2024-01-0" + std::to_string(k)
-            + "', 'regolare');";
+        pazienti += "INSERT INTO pazienti VALUES ('" + id + "', 'P01', 'S', 'Paziente" + char('A' + k)
+            + "', 'X', 'PZNXXX00A0100" + id + "');INSERT INTO accertamenti VALUES (" + id + ", '" + id
+            + "', '3522', '2024-01-0" + std::to_string(k) + "', 'regolare');";
     }
     // The lines of an undisturbed run: theirs, and one per patient of hers, in the walk's order.
     Cartelle indisturbate;
@@ -1552,8 +1553,7 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
         writeFile(cartelle.output("PPIP.DAT"), "esportazione precedente\r\n");
         SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
         std::vector<std::string> chiamate;
-        host::registerAutomationClass(
-            "Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
+        host::registerAutomationClass("Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
         ASSERT_TRUE(sessione.avvia());
         sessione.unita.nPazienti = nPazienti;
 
@@ -1566,8 +1566,8 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
                 "Procedura terminata.\r\n" + primaRiga
                     + "\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine.\r\n"
                       "Dettagli nel riepilogo." }));
-        const std::string ultima = caso.metodo == std::string("call_method_pipe:carica") ? "call_method_pipe"
-                                                                                          : std::string(caso.metodo);
+        const std::string ultima
+            = caso.metodo == std::string("call_method_pipe:carica") ? "call_method_pipe" : std::string(caso.metodo);
         EXPECT_EQ(chiamate.back(), ultima) << "no call after the one that found the host gone";
         // The first patient, Bruno, has no check in the period: one line for each of the others before.
         const std::string righe = primeRighe(std::max(0, caso.dalPaziente - 2));
@@ -1584,8 +1584,8 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
             "e ripetere l'esportazione.\r\n\r\n"
                 + primaRiga + "       Tipo (PLS)\r\n\r\nBilanci: "
                 + (righe.empty() ? "nessun file" : "file " + cartelle.output("BILSALU.DAT") + " incompleto")
-                + ": mancano i bilanci di salute dal paziente " + std::to_string(caso.dalPaziente)
-                + " al paziente " + std::to_string(nPazienti)
+                + ": mancano i bilanci di salute dal paziente " + std::to_string(caso.dalPaziente) + " al paziente "
+                + std::to_string(nPazienti)
                 + ".\r\nNon creati, l'esportazione si \xE8 fermata prima: ACCESSI.DAT, PPIP.DAT, VACCINI.DAT.");
 
         // Orvella open again: a new session, and the run is whole.

@@ -7,7 +7,6 @@
 #include <memory>
 #include <system_error>
 
-
 namespace platform {
 
 bool eCartella(const std::string& percorso)

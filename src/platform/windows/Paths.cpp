@@ -1,5 +1,5 @@
-#include "platform/FileSistema.h"
 #include "platform/Paths.h"
+#include "platform/FileSistema.h"
 
 #include <shlobj.h>
 
