@@ -51,7 +51,9 @@ dopo_un_guasto() { # NAME FOLDER COMMAND MESSAGE
   if esporta "$2" "$LAVORO/$1"; then fallito "$1: the run ended well"; fi
   grep -q "$4" "$LAVORO/$1.err" || fallito "$1: $(cat "$LAVORO/$1.err")"
   stessi_file "$2" "$RIFERIMENTO" || fallito "$1: the previous export changed"
-  [ ! -d "$2/storico" ] || [ -z "$(ls -A "$2/storico")" ] || fallito "$1: a copy stays in storico: $(ls "$2/storico")"
+  # The register of exports beside the copies holds the first run's line.
+  copie="$(ls -A "$2/storico" 2>/dev/null | grep -vx registro_esportazioni.csv || true)"
+  [ -z "$copie" ] || fallito "$1: a copy stays in storico: $copie"
   nessun_completata "$LAVORO/$1" || fallito "$1: the summary says complete"
   echo "$1: $(head -1 "$LAVORO/$1.err")"
 }
@@ -103,8 +105,8 @@ esito_2=$?
 stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "two runs at once mixed their files"
 for copia in "$CARTELLA"/storico/*; do
   [ -e "$copia" ] || continue
-  # The report carries the time of its export.
-  [[ "$copia" == *_RIEPILOGO.pdf ]] && continue
+  # The report carries the time of its export; the register is no copy.
+  [[ "$copia" == *_RIEPILOGO.pdf || "$copia" == */registro_esportazioni.csv ]] && continue
   cmp -s "$copia" "$RIFERIMENTO/$(basename "$copia" | sed 's/^[^_]*_//')" || fallito "two runs at once: $copia is not whole"
 done
 for run in "1 $esito_1" "2 $esito_2"; do

@@ -137,7 +137,11 @@ for caso in "rossi|--vaccini|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.tx
     echo "FAILED: the Windows report of $utente reads otherwise than the Linux one"
     esito=1
   fi
-  if diff -r -x RIEPILOGO.pdf "$CONFRONTO/linux/$utente" "$CONFRONTO/windows/$utente"; then
+  # The register's line opens with the time of its export: the rest of it is compared.
+  registro=storico/registro_esportazioni.csv
+  if diff -r -x RIEPILOGO.pdf -x "$(basename "$registro")" "$CONFRONTO/linux/$utente" "$CONFRONTO/windows/$utente" \
+    && diff <(cut -d';' -f2- "$CONFRONTO/linux/$utente/$registro") \
+      <(cut -d';' -f2- "$CONFRONTO/windows/$utente/$registro"); then
     echo "Windows and Linux export files of $utente are identical: $(cd "$CONFRONTO/windows/$utente" && echo $attesi)"
   else
     echo "FAILED: the Windows export files of $utente differ from the Linux ones"
