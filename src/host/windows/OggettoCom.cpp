@@ -175,9 +175,11 @@ Variant OggettoCom::invoke(std::string_view metodo, const Arguments& argomenti)
     esito = dispatch_->Invoke(membro, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
         parametri.parametri(), risultato.get(), &eccezione, &argomentoErrato);
     if (esito == DISP_E_EXCEPTION) {
-        // A server may say with its code that it is busy or closing; the fill-in may set it.
+        // A server may say with its code that it is busy or closing; the fill-in may set it. A
+        // server that gives none (or only a code of its own, wCode) failed for its own reasons.
         std::u16string testo = testoEccezione(eccezione);
-        throw AutomationError(std::move(testo), static_cast<DWORD>(eccezione.scode));
+        throw AutomationError(
+            std::move(testo), static_cast<DWORD>(eccezione.scode ? eccezione.scode : DISP_E_EXCEPTION));
     }
     if (FAILED(esito))
         throw AutomationError(descrizione(esito) + u": " + nome, static_cast<DWORD>(esito));
