@@ -8,6 +8,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "host/GuastoHost.h"
 #include "hostserver/ErroreChiamata.h"
 #include "hostserver/EstrattoPrestazioni.h"
 #include "hostserver/ListaParametri.h"
@@ -207,18 +208,15 @@ std::optional<ServerOrvella::Guasto> ServerOrvella::cercaGuasto(
 
 void ServerOrvella::occupatoOChiuso(const std::optional<Guasto>& guasto)
 {
-    // The codes a busy or vanished server's calls get from the system.
-    constexpr std::uint32_t kOccupato = 0x8001010A; // RPC_E_SERVERCALL_RETRYLATER
-    constexpr std::uint32_t kNonDisponibile = 0x800706BA; // RPC_S_SERVER_UNAVAILABLE
     const auto chiuso = [this] {
         chiuso_ = true;
-        throw host::AutomationError(u"Il server RPC non \u00E8 disponibile.", kNonDisponibile);
+        throw host::AutomationError(u"Il server RPC non \u00E8 disponibile.", host::kServerNonDisponibile);
     };
     if (chiuso_)
         chiuso();
     const platform::Istante adesso = platform::adessoMonotono();
     if (occupatoFino_ && adesso < *occupatoFino_)
-        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", kOccupato);
+        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", host::kServerOccupato);
     if (!guasto)
         return;
     const std::int64_t chiamate = ++chiamateDellaRiga_[guasto->riga];
@@ -226,7 +224,7 @@ void ServerOrvella::occupatoOChiuso(const std::optional<Guasto>& guasto)
         chiuso();
     if (guasto->occupatoSecondi && chiamate == 1) {
         occupatoFino_ = adesso + std::chrono::seconds(*guasto->occupatoSecondi);
-        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", kOccupato);
+        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", host::kServerOccupato);
     }
 }
 

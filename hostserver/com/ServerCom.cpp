@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/GuastoHost.h"
 #include "host/windows/VariantCom.h"
 #include "tools/Cp1252.h"
 
@@ -118,7 +119,7 @@ HRESULT STDMETHODCALLTYPE ServerCom::Invoke(DISPID membro, REFIID, LCID, WORD ti
             host::inVariantCom(esito, *risultato);
         return S_OK;
     } catch (const host::AutomationError& errore) {
-        if (errore.codice() == 0x800706BA) // RPC_S_SERVER_UNAVAILABLE
+        if (errore.codice() == host::kServerNonDisponibile)
             serverAndatoVia();
         if (errore.codice() != 0)
             return static_cast<HRESULT>(errore.codice());
