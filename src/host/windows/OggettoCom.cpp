@@ -1,8 +1,5 @@
 #include "host/windows/OggettoCom.h"
 
-#include <chrono>
-
-#include "host/GuastoHost.h"
 #include "host/windows/VariantCom.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -10,11 +7,15 @@
 namespace host {
 namespace {
 
-// Calls that an out-of-process server rejects while it is busy (a dialog open in it) are made
-// again by COM itself, after a short pause, up to the limit a session waits for a busy host; the
-// session's own retry covers the rejections that reach it as a failed call.
+// A call that an out-of-process server rejects while it is busy (a dialog open in it) comes back
+// to the caller at once, as RPC_E_SERVERCALL_RETRYLATER or RPC_E_CALL_REJECTED: the session waits
+// and makes it again in its own loop, where the window repaints, answers and says that it waits.
+// Retried inside COM instead, the window would take no input and say nothing for the whole wait.
 class FiltroMessaggi final : public IMessageFilter {
 public:
+    // RetryRejectedCall's answer that ends COM's retrying and hands the rejection to the caller.
+    static constexpr DWORD kRestituisciAlChiamante = static_cast<DWORD>(-1);
+
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaccia, void** oggetto) override
     {
         if (!oggetto)
@@ -33,15 +34,7 @@ public:
     {
         return SERVERCALL_ISHANDLED;
     }
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD trascorsi, DWORD rifiuto) override
-    {
-        // -1 gives the rejection to the caller; a value below 100 retries at once.
-        constexpr DWORD kPausaMs = 250;
-        const auto limite = std::chrono::duration_cast<std::chrono::milliseconds>(kAttesaOccupato).count();
-        if (rifiuto == SERVERCALL_RETRYLATER && trascorsi < static_cast<DWORD>(limite))
-            return kPausaMs;
-        return static_cast<DWORD>(-1);
-    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return kRestituisciAlChiamante; }
     DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override
     {
         // The window repaints meanwhile; no input reaches it in the middle of a host call.

@@ -199,6 +199,23 @@ TEST_F(OggettoComTest, AMissingProgIdOrAServerThatCannotStartFailsTheCreation)
     EXPECT_TRUE(avvio->starts_with(u"Impossibile aprire l'archivio della pratica")) << utf16ToUtf8(*avvio);
 }
 
+// Retried inside COM, a call that a busy server rejects would hold the window without input or a
+// word for the whole wait; Wine's COM never asks the filter, so no run under Wine would see it.
+TEST_F(OggettoComTest, TheThreadsMessageFilterGivesEveryRejectedCallBackAtOnce)
+{
+    const auto server = crea(); // COM for this thread, with the adapter's filter
+    IMessageFilter* filtro = nullptr;
+    ASSERT_EQ(CoRegisterMessageFilter(nullptr, &filtro), S_OK);
+    ASSERT_NE(filtro, nullptr) << "no message filter for the thread";
+    for (const DWORD rifiuto : { SERVERCALL_RETRYLATER, SERVERCALL_REJECTED }) {
+        for (const DWORD trascorsi : { 0u, 1000u, 59000u }) {
+            EXPECT_EQ(filtro->RetryRejectedCall(nullptr, trascorsi, rifiuto), static_cast<DWORD>(-1))
+                << "rejection " << rifiuto << " after " << trascorsi << " ms";
+        }
+    }
+    CoRegisterMessageFilter(filtro, nullptr);
+}
+
 TEST_F(OggettoComTest, EachCreationIsANewInstance)
 {
     const auto primo = crea();
