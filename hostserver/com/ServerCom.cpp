@@ -21,6 +21,8 @@ ServerCom::ServerCom(std::unique_ptr<ServerOrvella> server)
 {
     // Made only while the factory holds the module, which therefore takes it.
     trattieniModulo();
+    if (ServerOrvella::RifiutoDalFiltro rifiuto = rifiutoDelModulo())
+        server_->rifiutaDalFiltro(std::move(rifiuto));
 }
 
 ServerCom::~ServerCom()
@@ -87,6 +89,11 @@ HRESULT STDMETHODCALLTYPE ServerCom::GetIDsOfNames(REFIID, LPOLESTR* nomi, UINT 
         if (trovato == metodi_.end())
             trovato = metodi_.insert(metodi_.end(), std::string(metodo));
         membri[i] = static_cast<DISPID>(trovato - metodi_.begin()) + 1;
+        try {
+            server_->annunciaChiamata(metodo);
+        } catch (...) {
+            // A fault table it cannot read leaves the server as it was; the call itself will say why.
+        }
     }
     return esito;
 }

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "host/GuastoHost.h"
 #include "host/windows/VariantCom.h"
 #include "hostserver/PraticaDiProva.h"
 #include "support/TestSupport.h"
@@ -214,6 +217,36 @@ TEST_F(OggettoComTest, TheThreadsMessageFilterGivesEveryRejectedCallBackAtOnce)
         }
     }
     CoRegisterMessageFilter(filtro, nullptr);
+}
+
+// A server in a process of its own refuses the calls of its busy time from its message filter,
+// before they reach it, as a desktop program with a dialog open does; a library in the caller's
+// process can only answer each with the busy code. Once the time is over, the call is answered.
+TEST_F(OggettoComTest, ABusyServerRefusesItsCallsAsItsKindCanUntilItsTimeIsOver)
+{
+    pratica.esegui("INSERT INTO guasti (metodo, occupato_secondi, filtro) VALUES ('connetti', 1, 'REJECTED')");
+    const auto server = crea();
+    const bool inProcesso = GetModuleHandleW(L"orvella_server_com.dll") != nullptr;
+    const std::uint32_t rifiuto = inProcesso ? host::kServerOccupato : host::kChiamataRifiutata;
+    const auto connetti = [&] {
+        try {
+            server->invoke("connetti", { std::u16string(u"rossi"), std::u16string(u"demo") });
+            return std::uint32_t { 0 };
+        } catch (const host::AutomationError& errore) {
+            return errore.codice();
+        }
+    };
+
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(connetti(), rifiuto) << (inProcesso ? "in process" : "out of process");
+    std::uint32_t codice = rifiuto;
+    while (codice == rifiuto && std::chrono::steady_clock::now() - inizio < std::chrono::seconds(5)) {
+        Sleep(100);
+        codice = connetti();
+    }
+    EXPECT_EQ(codice, 0u) << "still refused after the busy time, or refused otherwise";
+    EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(900));
+    EXPECT_EQ(server->invoke("leggi_attributo", { std::u16string(u"userid_utente") }), Variant(std::u16string(u"M01")));
 }
 
 TEST_F(OggettoComTest, EachCreationIsANewInstance)
