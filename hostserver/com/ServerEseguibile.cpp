@@ -5,6 +5,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "host/windows/FiltroMessaggi.h"
 #include "hostserver/com/FabbricaCom.h"
 #include "hostserver/com/RegistrazioneCom.h"
 #include "hostserver/com/ServerCom.h"
@@ -28,22 +29,8 @@ std::chrono::steady_clock::time_point occupatoFino;
 // A desktop program with a dialog open refuses the calls that arrive meanwhile before they reach
 // any object, in its message filter; the client's COM then gives the refusal to the caller's own
 // filter, or to the caller.
-class FiltroOccupato final : public IMessageFilter {
+class FiltroOccupato final : public host::FiltroMessaggiPermanente {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaccia, void** oggetto) override
-    {
-        if (!oggetto)
-            return E_POINTER;
-        if (IsEqualIID(interfaccia, IID_IUnknown) || IsEqualIID(interfaccia, IID_IMessageFilter)) {
-            *oggetto = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *oggetto = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO chiamata) override
     {
         // The automation calls only: COM's own bookkeeping of references goes on.

@@ -1,5 +1,6 @@
 #include "host/windows/OggettoCom.h"
 
+#include "host/windows/FiltroMessaggi.h"
 #include "host/windows/VariantCom.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -11,24 +12,10 @@ namespace {
 // to the caller at once, as RPC_E_SERVERCALL_RETRYLATER or RPC_E_CALL_REJECTED: the session waits
 // and makes it again in its own loop, where the window repaints, answers and says that it waits.
 // Retried inside COM instead, the window would take no input and say nothing for the whole wait.
-class FiltroMessaggi final : public IMessageFilter {
+class FiltroMessaggi final : public FiltroMessaggiPermanente {
 public:
     // RetryRejectedCall's answer that ends COM's retrying and hands the rejection to the caller.
     static constexpr DWORD kRestituisciAlChiamante = static_cast<DWORD>(-1);
-
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaccia, void** oggetto) override
-    {
-        if (!oggetto)
-            return E_POINTER;
-        if (IsEqualIID(interfaccia, IID_IUnknown) || IsEqualIID(interfaccia, IID_IMessageFilter)) {
-            *oggetto = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *oggetto = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
 
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
     {
