@@ -8,6 +8,7 @@
 #include <iostream>
 #include <system_error>
 
+#include "host/GuastoHost.h"
 #include "hostserver/ErroreChiamata.h"
 #include "hostserver/EstrattoPrestazioni.h"
 #include "hostserver/ListaParametri.h"
@@ -33,18 +34,16 @@ WHERE (?1 IS NULL OR codice_medico = ?1) AND (?2 IS NULL OR tipo_di_convenzione 
 ORDER BY rowid
 )sql";
 
-constexpr std::string_view kSqlGuasto = R"sql(
-SELECT rowid, errore, risposta, occupato_secondi, chiuso_dopo FROM guasti
-WHERE metodo = ?1 AND (argomento IS NULL OR argomento = ?2)
-ORDER BY rowid LIMIT 1
-)sql";
-
-// A practice written before the busy and gone faults.
-constexpr std::string_view kSqlGuastoSemplice = R"sql(
-SELECT rowid, errore, risposta, NULL, NULL FROM guasti
-WHERE metodo = ?1 AND (argomento IS NULL OR argomento = ?2)
-ORDER BY rowid LIMIT 1
-)sql";
+// The fault table's columns as each version of the practice has them, the newest first.
+constexpr std::string_view kColonneGuasto[] = {
+    "SELECT rowid, errore, risposta, occupato_secondi, chiuso_dopo, filtro",
+    // Written before the message filter's answers.
+    "SELECT rowid, errore, risposta, occupato_secondi, chiuso_dopo, NULL",
+    // Written before the busy and gone faults.
+    "SELECT rowid, errore, risposta, NULL, NULL, NULL",
+};
+constexpr std::string_view kSqlRigaGuasto
+    = " FROM guasti WHERE metodo = ?1 AND (argomento IS NULL OR argomento = ?2) ORDER BY rowid LIMIT 1";
 
 constexpr char16_t kCredenzialiErrate[] = u"Nome utente o password errati.";
 
@@ -89,11 +88,12 @@ ServerOrvella::ServerOrvella(const std::string& percorsoDb, std::chrono::millise
     , accertamenti_(db_.get())
 {
     // A practice written by an outside tool may leave the fault table out.
-    if (db_.haTabella("guasti")) {
+    for (std::size_t versione = 0; !cercaGuasto_ && db_.haTabella("guasti"); ++versione) {
         try {
-            cercaGuasto_.emplace(db_.get(), kSqlGuasto);
+            cercaGuasto_.emplace(db_.get(), std::string(kColonneGuasto[versione]) + std::string(kSqlRigaGuasto));
         } catch (const ErroreSqlite&) {
-            cercaGuasto_.emplace(db_.get(), kSqlGuastoSemplice);
+            if (versione + 1 == std::size(kColonneGuasto))
+                throw;
         }
     }
     // The services are read later on; a practice without them fails now, not mid-session.
@@ -203,23 +203,42 @@ std::optional<ServerOrvella::Guasto> ServerOrvella::cercaGuasto(
         guasto.occupatoSecondi = cercaGuasto_->intero(3);
     if (!cercaGuasto_->nullo(4))
         guasto.chiusoDopo = cercaGuasto_->intero(4);
+    if (!cercaGuasto_->nullo(5)) {
+        const std::string_view filtro = cercaGuasto_->testo(5);
+        if (filtro == "RETRYLATER")
+            guasto.rispostaFiltro = RispostaFiltro::RitentaPiuTardi;
+        else if (filtro == "REJECTED")
+            guasto.rispostaFiltro = RispostaFiltro::Rifiutata;
+        else
+            falliChiamata("Risposta del filtro sconosciuta: " + std::string(filtro));
+    }
     return guasto;
+}
+
+void ServerOrvella::annunciaChiamata(std::string_view metodo)
+{
+    if (!rifiutoDalFiltro_)
+        return;
+    // Only a row that names the method alone: the arguments come with the call itself.
+    const std::optional<Guasto> guasto = cercaGuasto(metodo, {});
+    if (!guasto || !guasto->occupatoSecondi || !guasto->rispostaFiltro)
+        return;
+    // The first call to meet the row; counted here, the call itself no longer refuses.
+    if (chiamateDellaRiga_[guasto->riga]++ == 0)
+        rifiutoDalFiltro_(std::chrono::seconds(*guasto->occupatoSecondi), *guasto->rispostaFiltro);
 }
 
 void ServerOrvella::occupatoOChiuso(const std::optional<Guasto>& guasto)
 {
-    // The codes a busy or vanished server's calls get from the system.
-    constexpr std::uint32_t kOccupato = 0x8001010A; // RPC_E_SERVERCALL_RETRYLATER
-    constexpr std::uint32_t kNonDisponibile = 0x800706BA; // RPC_S_SERVER_UNAVAILABLE
     const auto chiuso = [this] {
         chiuso_ = true;
-        throw host::AutomationError(u"Il server RPC non \u00E8 disponibile.", kNonDisponibile);
+        throw host::AutomationError(u"Il server RPC non \u00E8 disponibile.", host::kServerNonDisponibile);
     };
     if (chiuso_)
         chiuso();
     const platform::Istante adesso = platform::adessoMonotono();
     if (occupatoFino_ && adesso < *occupatoFino_)
-        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", kOccupato);
+        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", host::kServerOccupato);
     if (!guasto)
         return;
     const std::int64_t chiamate = ++chiamateDellaRiga_[guasto->riga];
@@ -227,7 +246,7 @@ void ServerOrvella::occupatoOChiuso(const std::optional<Guasto>& guasto)
         chiuso();
     if (guasto->occupatoSecondi && chiamate == 1) {
         occupatoFino_ = adesso + std::chrono::seconds(*guasto->occupatoSecondi);
-        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", kOccupato);
+        throw host::AutomationError(u"Orvella.Server \u00E8 occupato.", host::kServerOccupato);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstddef>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -41,6 +42,19 @@ public:
     // finds members; empty for a name the server does not have.
     static std::string_view nomeMetodo(std::string_view nome);
 
+    // How a program that serves in a process of its own refuses calls while it is busy, as a
+    // desktop program with a dialog open does: its message filter answers every incoming call, from
+    // now for that long, with SERVERCALL_RETRYLATER or SERVERCALL_REJECTED.
+    enum class RispostaFiltro { RitentaPiuTardi, Rifiutata };
+    using RifiutoDalFiltro = std::function<void(std::chrono::milliseconds durata, RispostaFiltro risposta)>;
+    // Given by such a program: a busy row that names an answer of the filter is then met when the
+    // client asks for the method by name (annunciaChiamata), before the call, which the filter
+    // refuses with the others. Without it, or for a row that names no answer, the server itself
+    // refuses each call with the busy code.
+    void rifiutaDalFiltro(RifiutoDalFiltro rifiuto) { rifiutoDalFiltro_ = std::move(rifiuto); }
+    // The client is about to call the method (named as the server spells it).
+    void annunciaChiamata(std::string_view metodo);
+
 private:
     using Gestore = host::Variant (ServerOrvella::*)(const host::Arguments&);
     struct Metodo {
@@ -55,6 +69,7 @@ private:
         std::optional<std::string> risposta;
         std::optional<std::int64_t> occupatoSecondi;
         std::optional<std::int64_t> chiusoDopo;
+        std::optional<RispostaFiltro> rispostaFiltro;
     };
     struct Utente {
         std::string userid;
@@ -108,6 +123,7 @@ private:
     std::optional<platform::Istante> occupatoFino_;
     std::map<std::int64_t, std::int64_t> chiamateDellaRiga_;
     bool chiuso_ = false;
+    RifiutoDalFiltro rifiutoDalFiltro_;
 };
 
 } // namespace hostserver

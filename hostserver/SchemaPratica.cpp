@@ -44,7 +44,9 @@ CREATE TABLE guasti (                 -- optional scripted faults, for tests
   errore    TEXT,
   risposta  TEXT,
   occupato_secondi INTEGER,           -- busy: every call refused for this long, from the first that meets the row
-  chiuso_dopo      INTEGER            -- gone: at the call that meets the row after this many did
+  chiuso_dopo      INTEGER,           -- gone: at the call that meets the row after this many did
+  filtro           TEXT               -- busy, served in a process of its own: the calls refused by its message
+                                      -- filter, 'RETRYLATER' or 'REJECTED'; else each answers with the busy code
 );
 )sql";
 

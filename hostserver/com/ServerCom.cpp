@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "host/GuastoHost.h"
 #include "host/windows/VariantCom.h"
 #include "tools/Cp1252.h"
 
@@ -20,6 +21,8 @@ ServerCom::ServerCom(std::unique_ptr<ServerOrvella> server)
 {
     // Made only while the factory holds the module, which therefore takes it.
     trattieniModulo();
+    if (ServerOrvella::RifiutoDalFiltro rifiuto = rifiutoDelModulo())
+        server_->rifiutaDalFiltro(std::move(rifiuto));
 }
 
 ServerCom::~ServerCom()
@@ -86,6 +89,11 @@ HRESULT STDMETHODCALLTYPE ServerCom::GetIDsOfNames(REFIID, LPOLESTR* nomi, UINT 
         if (trovato == metodi_.end())
             trovato = metodi_.insert(metodi_.end(), std::string(metodo));
         membri[i] = static_cast<DISPID>(trovato - metodi_.begin()) + 1;
+        try {
+            server_->annunciaChiamata(metodo);
+        } catch (...) {
+            // A fault table it cannot read leaves the server as it was; the call itself will say why.
+        }
     }
     return esito;
 }
@@ -118,7 +126,7 @@ HRESULT STDMETHODCALLTYPE ServerCom::Invoke(DISPID membro, REFIID, LCID, WORD ti
             host::inVariantCom(esito, *risultato);
         return S_OK;
     } catch (const host::AutomationError& errore) {
-        if (errore.codice() == 0x800706BA) // RPC_S_SERVER_UNAVAILABLE
+        if (errore.codice() == host::kServerNonDisponibile)
             serverAndatoVia();
         if (errore.codice() != 0)
             return static_cast<HRESULT>(errore.codice());

@@ -27,9 +27,15 @@ void rilasciaModulo();
 // crashed or was killed; a library cannot end its client's process and only fails the call.
 void serverAndatoVia();
 
+// How the module refuses the calls of a busy server: the program from its message filter; a
+// library, which has no filter of its own in its client's process, gives nothing and lets each
+// call answer with the busy code.
+ServerOrvella::RifiutoDalFiltro rifiutoDelModulo();
+
 // ServerOrvella behind IDispatch: members are found by name without regard to case, each call is
 // one ServerOrvella call, and a failure comes back as DISP_E_EXCEPTION with the server's message;
-// a failure with a system's code (a busy or gone server) comes back as that code.
+// a failure with a system's code (a busy or gone server) comes back as that code. A name asked for
+// announces its call to the server, which may then be busy before the call arrives.
 class ServerCom final : public IDispatch {
 public:
     explicit ServerCom(std::unique_ptr<ServerOrvella> server);

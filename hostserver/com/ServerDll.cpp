@@ -28,6 +28,11 @@ void rilasciaModulo()
 
 void serverAndatoVia() { }
 
+ServerOrvella::RifiutoDalFiltro rifiutoDelModulo()
+{
+    return {};
+}
+
 } // namespace hostserver
 
 extern "C" HRESULT STDMETHODCALLTYPE DllGetClassObject(REFCLSID classe, REFIID interfaccia, void** oggetto)

@@ -2,8 +2,10 @@
 
 #include <shellapi.h>
 
+#include <chrono>
 #include <cstdio>
 
+#include "host/windows/FiltroMessaggi.h"
 #include "hostserver/com/FabbricaCom.h"
 #include "hostserver/com/RegistrazioneCom.h"
 #include "hostserver/com/ServerCom.h"
@@ -20,6 +22,29 @@ namespace {
 DWORD registrazione = 0;
 bool registrata = false;
 bool inChiusura = false;
+// While busy, the answer to each automation call and until when it holds.
+DWORD rispostaOccupato = SERVERCALL_ISHANDLED;
+std::chrono::steady_clock::time_point occupatoFino;
+
+// A desktop program with a dialog open refuses the calls that arrive meanwhile before they reach
+// any object, in its message filter; the client's COM then gives the refusal to the caller's own
+// filter, or to the caller.
+class FiltroOccupato final : public host::FiltroMessaggiPermanente {
+public:
+    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO chiamata) override
+    {
+        // The automation calls only: COM's own bookkeeping of references goes on.
+        const bool automazione = chiamata && IsEqualIID(chiamata->iid, IID_IDispatch);
+        if (automazione && std::chrono::steady_clock::now() < occupatoFino)
+            return rispostaOccupato;
+        return SERVERCALL_ISHANDLED;
+    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override
+    {
+        return static_cast<DWORD>(-1); // the server calls no one
+    }
+    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override { return PENDINGMSG_WAITDEFPROCESS; }
+};
 
 // The reply to the call that released the last object leaves after the call has returned, from
 // another thread: the process waits a moment for it rather than end under it.
@@ -42,6 +67,8 @@ int servi()
 {
     if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)))
         return 1;
+    static FiltroOccupato filtro;
+    CoRegisterMessageFilter(&filtro, nullptr);
     // Suspended until registered, so that no client finds the class half ready.
     HRESULT esito = CoRegisterClassObject(kClsidServerOrvella, &fabbricaServer(), CLSCTX_LOCAL_SERVER,
         REGCLS_MULTIPLEUSE | REGCLS_SUSPENDED, &registrazione);
@@ -92,6 +119,15 @@ void serverAndatoVia()
 {
     // No reply, no clean-up: the client finds the process gone, as when Orvella crashes.
     TerminateProcess(GetCurrentProcess(), 1);
+}
+
+ServerOrvella::RifiutoDalFiltro rifiutoDelModulo()
+{
+    return [](std::chrono::milliseconds durata, ServerOrvella::RispostaFiltro risposta) {
+        rispostaOccupato
+            = risposta == ServerOrvella::RispostaFiltro::Rifiutata ? SERVERCALL_REJECTED : SERVERCALL_RETRYLATER;
+        occupatoFino = std::chrono::steady_clock::now() + durata;
+    };
 }
 
 void rilasciaModulo()

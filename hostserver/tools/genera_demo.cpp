@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,7 +16,7 @@ namespace {
 
 constexpr const char* kUso
     = "Uso: genera_demo [--patients N] [--services N] [--exams N] [--seed S] [--occupato METODO SECONDI]\n"
-      "                  [--chiuso METODO CHIAMATE] <percorso.sqlite>\n"
+      "                  [--occupato-filtro METODO SECONDI RISPOSTA] [--chiuso METODO CHIAMATE] <percorso.sqlite>\n"
       "Crea una pratica dimostrativa per il server Orvella sostitutivo (un file esistente è sostituito).\n"
       "  --patients N  pazienti di ciascuno dei due medici titolari, MMG e pediatra: in tutto 2 x N\n"
       "                (più pochi pazienti degli utenti rifiutati); predefinito 300\n"
@@ -25,6 +26,8 @@ constexpr const char* kUso
       "  --seed S      seme dei dati casuali: lo stesso seme dà la stessa pratica; predefinito 1\n"
       "  --occupato METODO SECONDI  il server rifiuta ogni chiamata come occupato per SECONDI dalla prima\n"
       "                chiamata di METODO (per una chiamata pipe: call_method_pipe:carica e simili)\n"
+      "  --occupato-filtro METODO SECONDI RISPOSTA  lo stesso, ma il server in un processo suo (orvella_server32/64)\n"
+      "                rifiuta le chiamate dal suo filtro dei messaggi, con RISPOSTA RETRYLATER o REJECTED\n"
       "  --chiuso METODO CHIAMATE  il server si chiude alla chiamata di METODO che segue le prime CHIAMATE\n"
       "Una pratica di oltre 4 GB è rifiutata.\n";
 
@@ -53,6 +56,7 @@ struct GuastoServer {
     std::string colonna; // occupato_secondi or chiuso_dopo
     std::string metodo;
     long long valore = 0;
+    std::optional<std::string> filtro = std::nullopt; // RETRYLATER or REJECTED
 };
 
 } // namespace
@@ -79,6 +83,12 @@ int main(int argc, char** argv)
             valido = numero(argv[i + 2], guasto.valore);
             guasti.push_back(guasto);
             i += 2;
+        } else if (argomento == "--occupato-filtro" && i + 3 < argc) {
+            GuastoServer guasto { "occupato_secondi", argv[i + 1], 0, argv[i + 3] };
+            valido
+                = numero(argv[i + 2], guasto.valore) && (guasto.filtro == "RETRYLATER" || guasto.filtro == "REJECTED");
+            guasti.push_back(guasto);
+            i += 3;
         } else if (argomento == "--help" || argomento == "-h") {
             std::fputs(kUso, stdout);
             return 0;
@@ -108,9 +118,10 @@ int main(int argc, char** argv)
             hostserver::DatabaseSqlite db(percorso, SQLITE_OPEN_READWRITE);
             for (const GuastoServer& guasto : guasti) {
                 hostserver::IstruzioneSqlite riga(
-                    db.get(), "INSERT INTO guasti (metodo, " + guasto.colonna + ") VALUES (?1, ?2)");
+                    db.get(), "INSERT INTO guasti (metodo, " + guasto.colonna + ", filtro) VALUES (?1, ?2, ?3)");
                 riga.lega(1, guasto.metodo);
                 riga.lega(2, static_cast<std::int64_t>(guasto.valore));
+                riga.legaFacoltativo(3, guasto.filtro);
                 riga.passo();
             }
         }

@@ -8,15 +8,22 @@
 # once and expects the start() box instead of the main window (its details shown, in the
 # screenshot), a run log that names the system's reason and the registration, no export file, and
 # a program that ends when the sign-in window is closed.
-# With --occupato, the server refuses calls as busy for 5 s at sign-in and again at the
-# extraction: the general practitioner's run waits (the run log says so twice), shows no box but
-# the last, and its files are those of the Linux run. With --non-risponde, the server is busy at
-# sign-in for longer than the program waits (60 s): the start() box, whose cause the run log gives.
+# With --occupato, the server answers each call with the busy code for 5 s at sign-in and again
+# at the extraction: the general practitioner's run waits (the run log says so twice), shows no
+# box but the last, and its files are those of the Linux run. With --non-risponde, the server is
+# busy at sign-in for longer than the program waits (60 s), refusing the calls from its message
+# filter: the start() box, whose cause the run log gives.
+# With --occupato-filtro, a server in a process of its own is busy for 5 s from the extraction as a
+# desktop program with a dialog open is: its message filter refuses every call before it arrives.
+# The label says so within seconds of "Crea Tracciato", the run log once, and the files are those
+# of the Linux run. The filter answers SERVERCALL_REJECTED: Wine runs a call that a filter answers
+# SERVERCALL_RETRYLATER, as if it had said nothing ("retry call later not implemented").
 # With --chiuso, the server's process ends itself in the middle of the paediatrician's health
 # checks: one ERRORE box besides the last, a run that ends at once, the previous file whole in
 # storico and a run log that says the run stopped.
 #
-#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--non-risponde|--chiuso]
+#   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--occupato-filtro|
+#     --non-risponde|--chiuso]
 #
 # Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build. The
 # practice is named in the user's environment, as a server that COM starts sees only that.
@@ -24,11 +31,11 @@ set -euo pipefail
 
 MODO="${3:-}"
 case "$MODO" in
-  "" | --avvio-rifiutato | --occupato | --non-risponde | --chiuso) ;;
+  "" | --avvio-rifiutato | --occupato | --occupato-filtro | --non-risponde | --chiuso) ;;
   *) MODO=sconosciuto ;;
 esac
 if [ $# -lt 2 ] || [ $# -gt 3 ] || [ "$MODO" = sconosciuto ]; then
-  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--non-risponde|--chiuso]" >&2
+  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--occupato-filtro|--non-risponde|--chiuso]" >&2
   exit 2
 fi
 PROGRAMMA="$1"
@@ -51,7 +58,8 @@ mkdir -p "$LAVORO/schermate"
 GUASTI=()
 case "$MODO" in
   --occupato) GUASTI=(--occupato connetti 5 --occupato genera_xml 5) ;;
-  --non-risponde) GUASTI=(--occupato connetti 75) ;;
+  --occupato-filtro) GUASTI=(--occupato-filtro genera_xml 5 REJECTED) ;;
+  --non-risponde) GUASTI=(--occupato-filtro connetti 75 REJECTED) ;;
   --chiuso) GUASTI=(--chiuso call_method_pipe:carica 40) ;;
 esac
 "$ROOT/build/genera_demo" --seed 20241207 "${GUASTI[@]}" "$LAVORO/ambulatorio.sqlite" >/dev/null
@@ -189,7 +197,7 @@ esito=0
 CASI=("rossi|ACCESSI.DAT PPIP.DAT VACCINI.DAT trx_sconosciuti.txt RIEPILOGO.pdf"
   "bianchi|BILSALU.DAT PPIP.DAT trx_sconosciuti.txt RIEPILOGO.pdf")
 case "$MODO" in
-  --occupato) CASI=("${CASI[0]}") ;;
+  --occupato | --occupato-filtro) CASI=("${CASI[0]}") ;;
   --chiuso) CASI=("bianchi|") ;;
 esac
 for caso in "${CASI[@]}"; do
@@ -215,15 +223,25 @@ for caso in "${CASI[@]}"; do
   # "Crea Tracciato" has the focus and is the default button.
   xdotool key Return
   inizio=$SECONDS
-  if [ "$MODO" = --occupato ]; then
-    # The run's own wait, after the one at sign-in: the label says it, in the screenshot.
-    for _ in $(seq "$ATTESA"); do
-      [ "$(grep -ac 'Orvella occupato: in attesa che risponda' "$OUTPUT/karv_log.txt" 2>/dev/null)" -ge 2 ] && break
-      sleep 0.5
+  if [ "$MODO" = --occupato ] || [ "$MODO" = --occupato-filtro ]; then
+    # The run's own wait (after the one at sign-in, where there is one): the label says it, in
+    # the screenshot taken while the server is still busy.
+    attese_attese=2
+    [ "$MODO" = --occupato-filtro ] && attese_attese=1
+    for _ in $(seq $((ATTESA * 10))); do
+      [ "$(grep -ac 'Orvella occupato: in attesa che risponda' "$OUTPUT/karv_log.txt" 2>/dev/null)" -ge $attese_attese ] \
+        && break
+      sleep 0.1
     done
+    inizio_attesa=$((SECONDS - inizio))
     sleep 1
     xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/occupato.png"
     echo "Screenshot of the main window while the run waits for the busy server: $LAVORO/schermate/occupato.png"
+    echo "The wait began $inizio_attesa s after \"Crea Tracciato\""
+    if [ "$MODO" = --occupato-filtro ] && [ "$inizio_attesa" -ge 5 ]; then
+      echo "FAILED: the wait was shown $inizio_attesa s after Crea Tracciato, not while the server was busy"
+      esito=1
+    fi
   fi
   if [ "$MODO" = --chiuso ]; then
     # The server goes away: one ERRORE box, then the run's last one.
@@ -318,9 +336,14 @@ for caso in "${CASI[@]}"; do
       "BILSALU.DAT $(stat -c %s "$OUTPUT/BILSALU.DAT" 2>/dev/null || echo 0) bytes, the previous PPIP.DAT whole in storico"
     continue
   fi
-  if [ "$MODO" = --occupato ]; then
+  if [ "$MODO" = --occupato ] || [ "$MODO" = --occupato-filtro ]; then
     attese="$(grep -ac 'Orvella occupato: in attesa che risponda' "$OUTPUT/karv_log.txt")"
-    [ "$attese" = 2 ] || { echo "FAILED: the run log shows $attese waits for the busy server, not 2"; esito=1; }
+    [ "$attese" = "$attese_attese" ] \
+      || { echo "FAILED: the run log shows $attese waits for the busy server, not $attese_attese"; esito=1; }
+  fi
+  if [ "$MODO" = --occupato-filtro ]; then
+    [ "$durata" -ge 5 ] || { echo "FAILED: the run ended $durata s after Crea Tracciato, within the 5 s busy"; esito=1; }
+    echo "Server busy in its message filter for 5 s at the extraction: the run of $utente took $durata s"
   fi
   uguali=1
   for file in ACCESSI.DAT PPIP.DAT VACCINI.DAT BILSALU.DAT trx_sconosciuti.txt; do

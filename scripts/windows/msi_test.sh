@@ -220,9 +220,10 @@ if [ "$FINESTRA" = 1 ]; then
     descrivi_stand_in
     env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-$tipo" || esito=1
   done
-  # What a practice's PC does to the host: busy for a while, busy past the wait, gone mid-run.
+  # What a practice's PC does to the host: busy for a while (refusing from each call, or from its
+  # message filter), busy past the wait, gone mid-run.
   registra_stand_in exe32
-  for modo in --occupato --chiuso --non-risponde; do
+  for modo in --occupato --occupato-filtro --chiuso --non-risponde; do
     echo "The installed program against the exe32 stand-in server, $modo:"
     env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-exe32$modo" $modo \
       || esito=1

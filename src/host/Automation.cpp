@@ -6,6 +6,7 @@
 #include <map>
 
 #include "host/ClassiSistema.h"
+#include "host/GuastoHost.h"
 #include "tools/Cp1252.h"
 
 namespace host {
@@ -52,7 +53,7 @@ std::unique_ptr<AutomationObject> createAutomationObject(const std::string& iden
         return creaOggettoDiSistema(identificatore);
     std::unique_ptr<AutomationObject> oggetto = trovata->second();
     if (!oggetto)
-        throw AutomationError(u"Server execution failed: " + utf8ToUtf16(identificatore));
+        throw AutomationError(u"Server execution failed: " + utf8ToUtf16(identificatore), kAvvioNonRiuscito);
     return oggetto;
 }
 

@@ -1,7 +1,6 @@
 #include "host/GuastoHost.h"
 
 #include <cstdio>
-#include <string_view>
 
 #include "host/Automation.h"
 
@@ -18,6 +17,9 @@ TipoGuasto tipoGuasto(const std::exception& errore)
     case kServerNonDisponibile:
     case kServerDisconnesso:
     case kChiamataRpcFallita:
+    case 0x800706BF: // RPC_S_CALL_FAILED_DNE
+    case 0x80010007: // RPC_E_SERVER_DIED
+    case 0x80010012: // RPC_E_SERVER_DIED_DNE
         return TipoGuasto::Chiuso;
     case kNomeNonRegistrato:
     case kClasseNonRegistrata:
@@ -33,12 +35,10 @@ TipoGuasto tipoGuasto(const std::exception& errore)
     case kAccessoNegato:
         return TipoGuasto::AccessoNegato;
     default:
-        break;
+        // By the code alone: the system's words are those of its language, and a server may
+        // use any words of its own.
+        return TipoGuasto::Altro;
     }
-    // A failure that reached the program with the system's words only, its code lost on the way.
-    if (std::string_view(errore.what()).find("RPC call failed") != std::string_view::npos)
-        return TipoGuasto::Chiuso;
-    return TipoGuasto::Altro;
 }
 
 std::string testoCodice(std::uint32_t codice)

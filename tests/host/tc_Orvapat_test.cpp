@@ -150,11 +150,15 @@ INSTANTIATE_TEST_SUITE_P(Torvapat, StartFailure,
             false,
             "Accesso negato a Orvella (0x80070005): Orvella e ov_pip sono stati avviati con diritti diversi (uno dei "
             "due come amministratore): avviarli entrambi allo stesso modo." },
+        // By the code alone: an Italian system's words for a gone host; a server's own words that
+        // happen to read as an English system's.
         GuastoAvvio { "GoneAtConnetti",
             [](ScriptedAutomation& s) {
-                s.answer("connetti", ScriptedAutomation::Failure { u"RPC call failed.", 0x800706BE });
+                s.answer("connetti", ScriptedAutomation::Failure { u"Chiamata RPC non riuscita.", 0x800706BE });
             },
-            true, "Orvella si \xE8 chiuso (0x800706BE): riaprire Orvella e riprovare." }),
+            true, "Orvella si \xE8 chiuso (0x800706BE): riaprire Orvella e riprovare." },
+        GuastoAvvio { "ServerWordsWithoutCode", [](ScriptedAutomation& s) { s.fail("connetti", u"RPC call failed."); },
+            true, "RPC call failed." }),
     [](const auto& caso) { return std::string(caso.param.nome); });
 
 TEST(TorvapatNoServer, StartWithoutRegisteredServerFailsAndStopDoesNothing)

@@ -1,12 +1,13 @@
 #include "host/ClassiSistema.h"
 
+#include "host/GuastoHost.h"
 #include "tools/Cp1252.h"
 
 namespace host {
 
 std::unique_ptr<AutomationObject> creaOggettoDiSistema(const std::string& identificatore)
 {
-    throw AutomationError(u"Invalid class string: " + utf8ToUtf16(identificatore), 0x800401F3);
+    throw AutomationError(u"Invalid class string: " + utf8ToUtf16(identificatore), kNomeNonRegistrato);
 }
 
 RegistrazioneClasse leggiRegistrazione(const std::string& identificatore)

@@ -2,9 +2,10 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <optional>
+#include <span>
 
+#include "host/BitEseguibile.h"
 #include "host/windows/OggettoCom.h"
 #include "platform/windows/TestoWindows.h"
 
@@ -65,25 +66,11 @@ int bitDelFile(const std::wstring& percorso)
         nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return 0;
-    BYTE intestazione[4096];
+    unsigned char intestazione[4096];
     DWORD letti = 0;
     const BOOL letto = ReadFile(file, intestazione, sizeof intestazione, &letti, nullptr);
     CloseHandle(file);
-    if (!letto || letti < 0x40 || intestazione[0] != 'M' || intestazione[1] != 'Z')
-        return 0;
-    const DWORD pe = *reinterpret_cast<const DWORD*>(intestazione + 0x3C);
-    if (pe + 6 > letti || std::memcmp(intestazione + pe, "PE\0\0", 4) != 0)
-        return 0;
-    const WORD macchina = *reinterpret_cast<const WORD*>(intestazione + pe + 4);
-    switch (macchina) {
-    case IMAGE_FILE_MACHINE_I386:
-        return 32;
-    case IMAGE_FILE_MACHINE_AMD64:
-    case 0xAA64: // ARM64
-        return 64;
-    default:
-        return 0;
-    }
+    return letto ? bitEseguibile(std::span(intestazione, letti)) : 0;
 }
 
 std::string a1252(const std::wstring& testo)

@@ -1,8 +1,6 @@
 #include "host/windows/OggettoCom.h"
 
-#include <chrono>
-
-#include "host/GuastoHost.h"
+#include "host/windows/FiltroMessaggi.h"
 #include "host/windows/VariantCom.h"
 #include "platform/windows/TestoWindows.h"
 #include "tools/Cp1252.h"
@@ -10,38 +8,20 @@
 namespace host {
 namespace {
 
-// Calls that an out-of-process server rejects while it is busy (a dialog open in it) are made
-// again by COM itself, after a short pause, up to the limit a session waits for a busy host; the
-// session's own retry covers the rejections that reach it as a failed call.
-class FiltroMessaggi final : public IMessageFilter {
+// A call that an out-of-process server rejects while it is busy (a dialog open in it) comes back
+// to the caller at once, as RPC_E_SERVERCALL_RETRYLATER or RPC_E_CALL_REJECTED: the session waits
+// and makes it again in its own loop, where the window repaints, answers and says that it waits.
+// Retried inside COM instead, the window would take no input and say nothing for the whole wait.
+class FiltroMessaggi final : public FiltroMessaggiPermanente {
 public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID interfaccia, void** oggetto) override
-    {
-        if (!oggetto)
-            return E_POINTER;
-        if (IsEqualIID(interfaccia, IID_IUnknown) || IsEqualIID(interfaccia, IID_IMessageFilter)) {
-            *oggetto = static_cast<IMessageFilter*>(this);
-            return S_OK;
-        }
-        *oggetto = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
+    // RetryRejectedCall's answer that ends COM's retrying and hands the rejection to the caller.
+    static constexpr DWORD kRestituisciAlChiamante = static_cast<DWORD>(-1);
 
     DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override
     {
         return SERVERCALL_ISHANDLED;
     }
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD trascorsi, DWORD rifiuto) override
-    {
-        // -1 gives the rejection to the caller; a value below 100 retries at once.
-        constexpr DWORD kPausaMs = 250;
-        const auto limite = std::chrono::duration_cast<std::chrono::milliseconds>(kAttesaOccupato).count();
-        if (rifiuto == SERVERCALL_RETRYLATER && trascorsi < static_cast<DWORD>(limite))
-            return kPausaMs;
-        return static_cast<DWORD>(-1);
-    }
+    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD, DWORD) override { return kRestituisciAlChiamante; }
     DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD, DWORD) override
     {
         // The window repaints meanwhile; no input reaches it in the middle of a host call.
@@ -175,9 +155,11 @@ Variant OggettoCom::invoke(std::string_view metodo, const Arguments& argomenti)
     esito = dispatch_->Invoke(membro, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD | DISPATCH_PROPERTYGET,
         parametri.parametri(), risultato.get(), &eccezione, &argomentoErrato);
     if (esito == DISP_E_EXCEPTION) {
-        // A server may say with its code that it is busy or closing; the fill-in may set it.
+        // A server may say with its code that it is busy or closing; the fill-in may set it. A
+        // server that gives none (or only a code of its own, wCode) failed for its own reasons.
         std::u16string testo = testoEccezione(eccezione);
-        throw AutomationError(std::move(testo), static_cast<DWORD>(eccezione.scode));
+        throw AutomationError(
+            std::move(testo), static_cast<DWORD>(eccezione.scode ? eccezione.scode : DISP_E_EXCEPTION));
     }
     if (FAILED(esito))
         throw AutomationError(descrizione(esito) + u": " + nome, static_cast<DWORD>(esito));

@@ -37,7 +37,7 @@ Variant daVariantCom(const VARIANT& valore)
     if (V_VT(&valore) & VT_BYREF) {
         const HRESULT esito = VariantCopyInd(diretto.get(), const_cast<VARIANT*>(&valore));
         if (FAILED(esito))
-            throw AutomationError(platform::descrizioneSistema(static_cast<DWORD>(esito)));
+            throw AutomationError(platform::descrizioneSistema(static_cast<DWORD>(esito)), static_cast<DWORD>(esito));
         return daVariantCom(*diretto);
     }
     switch (V_VT(&valore)) {
@@ -79,7 +79,7 @@ Variant daVariantCom(const VARIANT& valore)
     VariantCom testo;
     const HRESULT esito = VariantChangeType(testo.get(), const_cast<VARIANT*>(&valore), 0, VT_BSTR);
     if (FAILED(esito))
-        throw AutomationError(platform::descrizioneSistema(static_cast<DWORD>(esito)));
+        throw AutomationError(platform::descrizioneSistema(static_cast<DWORD>(esito)), static_cast<DWORD>(esito));
     return testoBstr(V_BSTR(testo.get()));
 }
 

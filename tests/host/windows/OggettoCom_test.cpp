@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <cstdint>
 #include <optional>
 #include <string>
 
+#include "host/GuastoHost.h"
 #include "host/windows/VariantCom.h"
 #include "hostserver/PraticaDiProva.h"
 #include "support/TestSupport.h"
@@ -197,6 +200,53 @@ TEST_F(OggettoComTest, AMissingProgIdOrAServerThatCannotStartFailsTheCreation)
     const auto avvio = erroreDi([this] { crea(); });
     ASSERT_TRUE(avvio.has_value());
     EXPECT_TRUE(avvio->starts_with(u"Impossibile aprire l'archivio della pratica")) << utf16ToUtf8(*avvio);
+}
+
+// Retried inside COM, a call that a busy server rejects would hold the window without input or a
+// word for the whole wait; Wine's COM never asks the filter, so no run under Wine would see it.
+TEST_F(OggettoComTest, TheThreadsMessageFilterGivesEveryRejectedCallBackAtOnce)
+{
+    const auto server = crea(); // COM for this thread, with the adapter's filter
+    IMessageFilter* filtro = nullptr;
+    ASSERT_EQ(CoRegisterMessageFilter(nullptr, &filtro), S_OK);
+    ASSERT_NE(filtro, nullptr) << "no message filter for the thread";
+    for (const DWORD rifiuto : { SERVERCALL_RETRYLATER, SERVERCALL_REJECTED }) {
+        for (const DWORD trascorsi : { 0u, 1000u, 59000u }) {
+            EXPECT_EQ(filtro->RetryRejectedCall(nullptr, trascorsi, rifiuto), static_cast<DWORD>(-1))
+                << "rejection " << rifiuto << " after " << trascorsi << " ms";
+        }
+    }
+    CoRegisterMessageFilter(filtro, nullptr);
+}
+
+// A server in a process of its own refuses the calls of its busy time from its message filter,
+// before they reach it, as a desktop program with a dialog open does; a library in the caller's
+// process can only answer each with the busy code. Once the time is over, the call is answered.
+TEST_F(OggettoComTest, ABusyServerRefusesItsCallsAsItsKindCanUntilItsTimeIsOver)
+{
+    pratica.esegui("INSERT INTO guasti (metodo, occupato_secondi, filtro) VALUES ('connetti', 1, 'REJECTED')");
+    const auto server = crea();
+    const bool inProcesso = GetModuleHandleW(L"orvella_server_com.dll") != nullptr;
+    const std::uint32_t rifiuto = inProcesso ? host::kServerOccupato : host::kChiamataRifiutata;
+    const auto connetti = [&] {
+        try {
+            server->invoke("connetti", { std::u16string(u"rossi"), std::u16string(u"demo") });
+            return std::uint32_t { 0 };
+        } catch (const host::AutomationError& errore) {
+            return errore.codice();
+        }
+    };
+
+    const auto inizio = std::chrono::steady_clock::now();
+    EXPECT_EQ(connetti(), rifiuto) << (inProcesso ? "in process" : "out of process");
+    std::uint32_t codice = rifiuto;
+    while (codice == rifiuto && std::chrono::steady_clock::now() - inizio < std::chrono::seconds(5)) {
+        Sleep(100);
+        codice = connetti();
+    }
+    EXPECT_EQ(codice, 0u) << "still refused after the busy time, or refused otherwise";
+    EXPECT_GE(std::chrono::steady_clock::now() - inizio, std::chrono::milliseconds(900));
+    EXPECT_EQ(server->invoke("leggi_attributo", { std::u16string(u"userid_utente") }), Variant(std::u16string(u"M01")));
 }
 
 TEST_F(OggettoComTest, EachCreationIsANewInstance)
