@@ -79,10 +79,12 @@ QString tabellaFile(const FileDichiarato& file)
                             "<td align='right'>%4</td><td>%5</td></tr>")
                  .arg(html(servizio.codice), html(numero(servizio.prestazioni)), html(numero(servizio.pazienti)),
                      html(numero(servizio.righe)), html(servizio.nome));
-    h += QStringLiteral("<tr><td><b>Totale</b></td><td align='right'><b>%1</b></td><td align='right'><b>%2</b></td>"
-                        "<td align='right'><b>%3</b></td><td></td></tr></table>")
-             .arg(html(numero(file.totale.prestazioni)), html(numero(file.totale.pazienti)),
-                 html(numero(file.totale.righe)));
+    // A patient with services of several types stands in several rows: the file's own count of
+    // patients is no sum of them, and goes under the table.
+    h += QStringLiteral("<tr><td><b>Totale</b></td><td align='right'><b>%1</b></td><td></td>"
+                        "<td align='right'><b>%2</b></td><td></td></tr></table>")
+             .arg(html(numero(file.totale.prestazioni)), html(numero(file.totale.righe)));
+    h += QStringLiteral("<p>Pazienti diversi in tutto: %1.</p>").arg(html(numero(file.totale.pazienti)));
     if (file.righeNonConformi > 0)
         h += QStringLiteral("<p>%1 righe di lunghezza diversa da %2 caratteri, non comprese nella tabella: i loro "
                             "campi non stanno dove il tracciato li legge.</p>")

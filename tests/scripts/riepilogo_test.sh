@@ -41,6 +41,16 @@ dal_riepilogo() { # TEXT FILE
     dentro && $1 != "Totale" && $2 ~ /^[0-9]+$/ && $3 ~ /^[0-9]+$/ && $4 ~ /^[0-9]+$/ { print $1, $2, $3, $4 }' "$1" | sort
 }
 
+# The table's Totale row ("services lines": its patients are no sum) and the count of distinct
+# patients under it.
+totale_dal_riepilogo() { # TEXT FILE
+  awk -v file="$2" '
+    { sub(/^\f/, "") }
+    $0 == file { dentro = 1; next }
+    dentro && $1 == "Totale" { print $2, $3 }
+    dentro && /^Pazienti diversi in tutto: / { sub(/\.$/, "", $5); print $5; exit }' "$1"
+}
+
 # Per Orvella code, the services left out: from trx_sconosciuti.txt, whose entries run on in one
 # line, and from the report's table.
 scartati_dal_file() {
@@ -74,6 +84,14 @@ for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4 PPIP.DAT:23:3:36:5 VACCINI.DA
     [ "$trovato" = "$atteso" ] || fallito "$utente: $nome per type, the report says
 $trovato
 and the file holds
+$atteso"
+    # Each total is the sum of the rows above it; the patients, each counted once, come apart.
+    atteso="$(echo "$trovato" | awk '{ servizi += $2; righe += $4 } END { print servizi, righe }')
+$(cut -c1-16 "$cartella/$nome" | sort -u | wc -l)"
+    trovato="$(totale_dal_riepilogo "$LAVORO/$utente.txt" "$nome")"
+    [ "$trovato" = "$atteso" ] || fallito "$utente: $nome, the totals and the patients read
+$trovato
+where the rows and the file give
 $atteso"
   done
   atteso="$(scartati_dal_file "$cartella/trx_sconosciuti.txt")"
