@@ -8,7 +8,11 @@
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QTextTable>
 #include <algorithm>
 #include <array>
 #include <chrono>
@@ -16,6 +20,7 @@
 #include <cstdio>
 #include <map>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/FileInCoda.h"
@@ -30,6 +35,8 @@ using namespace std::chrono;
 constexpr int kRisoluzione = 72;
 constexpr double kMargine = 42; // about 15 mm
 constexpr double kPiede = 18; // room for the page number
+// Less than anything drawn: a block this close to a page's end is not of that page.
+constexpr double kTocco = 0.01;
 
 QString testo(const std::string& cp1252)
 {
@@ -135,6 +142,50 @@ QString documentoHtml(const DatiRiepilogo& dati)
         h += tabellaFile(file);
     h += tabellaScartati(dati.contenuto);
     return h;
+}
+
+// Where each page of the laid-out document ends: before the first block of text that would run
+// over the page's body, so that no line is cut. Above a table cell's text stand its padding and the
+// borders, which go with it: a table goes on to the next page with its frame closed above, and ends
+// on this one clear of the footer. Qt's own pagination lets the paragraph after a table run over
+// the end of a page (Qt 6.4). A block taller than a page is cut where the page ends.
+constexpr double kSopraCella = 5.5; // the cell's padding and border, the table's border, half a point
+
+std::vector<double> finiPagine(const QTextDocument& documento, double altezza)
+{
+    struct Blocco {
+        double taglio; // where a page that cannot hold it ends
+        double alto;
+        double basso;
+    };
+    std::vector<Blocco> blocchi;
+    for (QTextBlock blocco = documento.begin(); blocco.isValid(); blocco = blocco.next()) {
+        if (blocco.layout()->lineCount() == 0)
+            continue;
+        const QRectF rettangolo = documento.documentLayout()->blockBoundingRect(blocco);
+        const bool inTabella = QTextCursor(blocco).currentTable() != nullptr;
+        blocchi.push_back({ rettangolo.top() - (inTabella ? kSopraCella : 0), rettangolo.top(), rettangolo.bottom() });
+    }
+    const double fineDocumento = documento.documentLayout()->documentSize().height();
+    std::vector<double> fini;
+    for (double inizio = 0; inizio < fineDocumento;) {
+        double fine = inizio + altezza;
+        double testo = fine; // the top of the first text that would run over
+        for (const Blocco& blocco : blocchi) {
+            if (blocco.alto < fine && blocco.basso > fine && blocco.taglio > inizio) {
+                testo = std::min(testo, blocco.alto);
+                fine = std::min(fine, blocco.taglio);
+            }
+        }
+        // Nor the text just above it (a paragraph close over a table).
+        for (const Blocco& blocco : blocchi) {
+            if (blocco.alto < fine && blocco.basso > fine && blocco.basso <= testo)
+                fine = blocco.basso;
+        }
+        fini.push_back(std::min(fine, fineDocumento));
+        inizio = fine;
+    }
+    return fini;
 }
 
 // The records of every file, in columns, after the tables. Qt's text path shapes each line and
@@ -309,10 +360,10 @@ std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const s
         documento.setDefaultFont(carattere);
         documento.setDocumentMargin(0);
         documento.setHtml(documentoHtml(dati));
-        documento.setPageSize(area.size());
+        documento.setTextWidth(area.width());
         const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.height());
-        const int pagineDocumento = documento.pageCount();
-        const int totale = pagineDocumento + elenco.pagine();
+        const std::vector<double> finiDocumento = finiPagine(documento, area.height());
+        const int totale = static_cast<int>(finiDocumento.size()) + elenco.pagine();
 
         QPainter painter;
         if (!painter.begin(&writer))
@@ -331,14 +382,21 @@ std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const s
             painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
                 QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
         };
-        for (int p = 0; p < pagineDocumento; ++p) {
+        double inizio = 0;
+        for (const double fine : finiDocumento) {
             nuovaPagina();
             painter.save();
-            painter.translate(area.left(), area.top() - p * area.height());
+            // The frame of a table that goes on to the next page stops at the body's end, clear of
+            // the footer (a point out at the sides, for the border's width).
+            painter.setClipRect(QRectF(area.left() - 1, area.top(), area.width() + 2, fine - inizio));
+            painter.translate(area.left(), area.top() - inizio);
             QAbstractTextDocumentLayout::PaintContext contesto;
-            contesto.clip = QRectF(0, p * area.height(), area.width(), area.height());
+            // Qt draws a block that touches the clip: the text of the next page would stand hidden
+            // on this one, and be read twice from the file.
+            contesto.clip = QRectF(0, inizio + kTocco, area.width(), fine - inizio - 2 * kTocco);
             documento.documentLayout()->draw(&painter, contesto);
             painter.restore();
+            inizio = fine;
         }
         elenco.disegna(painter, area.left(), area.top(), nuovaPagina);
         if (!painter.end())

@@ -65,6 +65,15 @@ scartati_dal_riepilogo() {
     END { for (codice in n) print codice, n[codice] }' "$1" | sort
 }
 
+# How many pixels of the rows FROM..TO (from the top) of a page rendered in grey are not white.
+scuri() { # PGM FROM TO
+  local larghezza altezza testata
+  read -r larghezza altezza < <(sed -n 2p "$1")
+  testata=$(head -3 "$1" | wc -c)
+  tail -c +$((testata + $2 * larghezza + 1)) "$1" | head -c $((($3 - $2 + 1) * larghezza)) | od -An -v -tu1 \
+    | tr -s ' ' '\n' | grep -c -v -x -e 255 -e ''
+}
+
 for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4 PPIP.DAT:23:3:36:5 VACCINI.DAT:23:3:36:5" \
   "bianchi||BILSALU.DAT:33:2:0:0 PPIP.DAT:23:3:36:5"; do
   IFS='|' read -r utente opzioni file <<<"$caso"
@@ -94,6 +103,21 @@ $trovato
 where the rows and the file give
 $atteso"
   done
+  # At 72 dpi a pixel is a point: the body ends 60 points above the page's end, the footer's line
+  # stands 4 points under it, 11 high. Above the body, between it and the footer and under the
+  # footer nothing is drawn, a table's frame that goes on to the next page included.
+  pdftoppm -gray -r 72 "$cartella/RIEPILOGO.pdf" "$LAVORO/$utente-pagina"
+  for pagina in "$LAVORO/$utente"-pagina-*.pgm; do
+    for fascia in "0 41" "783 785" "800 841"; do
+      # shellcheck disable=SC2086 # the rows are two words
+      n="$(scuri "$pagina" $fascia)"
+      [ "$n" -eq 0 ] || fallito "$utente: $(basename "$pagina"): $n dark pixels in rows $fascia, outside the body"
+    done
+  done
+  # Nor is a line of text cut in two by a page's end: each stands whole on one page.
+  tagliate="$(pdftotext -bbox "$cartella/RIEPILOGO.pdf" - | awk -F'"' '/<word / && ($4 < 42 && $8 > 42 || $4 < 782 && $8 > 782) {
+    sub(/.*">/, ""); sub(/<.*/, ""); print }' | head -3)"
+  [ -z "$tagliate" ] || fallito "$utente: words across a page's edge: $tagliate"
   atteso="$(scartati_dal_file "$cartella/trx_sconosciuti.txt")"
   trovato="$(scartati_dal_riepilogo "$LAVORO/$utente.txt")"
   [ -n "$atteso" ] && [ "$trovato" = "$atteso" ] || fallito "$utente: services left out, the report says
