@@ -25,6 +25,7 @@
 
 #include "platform/FileInCoda.h"
 #include "tools/Cp1252.h"
+#include "tools/Versione.h"
 #include "tools/tc_GenTools.h"
 
 namespace {
@@ -42,6 +43,12 @@ QString testo(const std::string& cp1252)
 {
     const std::u16string utf16 = cp1252ToUtf16(cp1252);
     return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+}
+
+// The program and its version, as the heading, the footer and the file's metadata name it.
+QString programma()
+{
+    return QStringLiteral("ov_pip ") + QString::fromLatin1(kVersione);
 }
 
 QString html(const std::string& cp1252)
@@ -130,7 +137,7 @@ QString documentoHtml(const DatiRiepilogo& dati)
     h += QStringLiteral("Periodo: dal <b>%1</b> al <b>%2</b><br>")
              .arg(html(dataItaliana(dati.periodo.dallaData)), html(dataItaliana(dati.periodo.allaData)));
     h += QStringLiteral("Esportazione del %1 alle %2<br>").arg(html(dataItaliana(giorno)), QString::fromLatin1(orario));
-    h += QStringLiteral("Programma: ov_pip ver. 6</p>");
+    h += QStringLiteral("Programma: %1</p>").arg(programma());
 
     h += QStringLiteral("<h3>Esito</h3><p><b>%1</b></p>").arg(html(dati.esito.primaRiga));
     for (const AvvisoTracciato& avviso : dati.esito.avvisi)
@@ -338,10 +345,12 @@ std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const s
         buffer.open(QIODevice::WriteOnly);
         QPdfWriter writer(&buffer);
         writer.setResolution(kRisoluzione);
+        // The archival form: fonts embedded, colours and metadata that stand on their own.
+        writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
         writer.setPageLayout(
             QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
         writer.setTitle(QStringLiteral("Riepilogo dell'esportazione"));
-        writer.setCreator(QStringLiteral("ov_pip ver. 6"));
+        writer.setCreator(programma());
         const QRectF pagina(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
         const QRectF area = pagina.adjusted(kMargine, kMargine, -kMargine, -kMargine - kPiede);
 
@@ -378,7 +387,7 @@ std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const s
             ++numero;
             painter.setFont(carattere);
             painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignLeft,
-                QStringLiteral("ov_pip ver. 6 - %1").arg(periodo));
+                QStringLiteral("%1 - %2").arg(programma(), periodo));
             painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
                 QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
         };

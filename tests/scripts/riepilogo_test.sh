@@ -3,7 +3,8 @@
 # of a generated practice, the headless export writes RIEPILOGO.pdf, and its text (pdftotext) must
 # give, per file and per service type, the services, patients and lines that the files themselves
 # hold, counted here by position from the records; and, per Orvella code, the services left out
-# that trx_sconosciuti.txt lists. A second run moves the first report into storico, whole.
+# that trx_sconosciuti.txt lists. The report is PDF/A-1b and nothing stands outside its pages'
+# bodies but the footer. A second run moves the first report into storico, whole.
 # Arguments: the headless export, the demo generator.
 set -uo pipefail
 # Byte by byte: trx_sconosciuti.txt is Windows-1252.
@@ -103,6 +104,11 @@ $trovato
 where the rows and the file give
 $atteso"
   done
+  # Kept for years: PDF/A-1b, its metadata saying so, every font inside the file.
+  pdfinfo -meta "$cartella/RIEPILOGO.pdf" | grep -q 'pdfaid:part="1" pdfaid:conformance="B"' \
+    || fallito "$utente: the report does not say it is PDF/A-1b"
+  pdffonts "$cartella/RIEPILOGO.pdf" | awk 'NR > 2 && $(NF - 4) != "yes" { exit 1 }' \
+    || fallito "$utente: fonts not embedded: $(pdffonts "$cartella/RIEPILOGO.pdf")"
   # At 72 dpi a pixel is a point: the body ends 60 points above the page's end, the footer's line
   # stands 4 points under it, 11 high. Above the body, between it and the footer and under the
   # footer nothing is drawn, a table's frame that goes on to the next page included.
