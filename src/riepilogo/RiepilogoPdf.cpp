@@ -1,10 +1,10 @@
 #include "riepilogo/RiepilogoPdf.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QIODevice>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QRawFont>
@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "platform/FileInCoda.h"
+#include "platform/Paths.h"
 #include "tools/Cp1252.h"
 #include "tools/Versione.h"
 #include "tools/tc_GenTools.h"
@@ -335,86 +336,147 @@ private:
     double passo_ = 5;
 };
 
+// What QPdfWriter writes goes on to the file through the platform's calls, a block at a time:
+// the report never stands whole in memory. The first failure is kept, and what follows dropped.
+class UscitaPdf : public QIODevice {
+public:
+    std::optional<std::string> apri(const std::string& percorso)
+    {
+        if (auto motivo = file_.apri(percorso))
+            return motivo;
+        blocco_.reserve(kBlocco);
+        QIODevice::open(QIODevice::WriteOnly);
+        return std::nullopt;
+    }
+
+    // Writes what is left and has the file on the disk.
+    std::optional<std::string> chiudi()
+    {
+        QIODevice::close();
+        scarica();
+        const std::optional<std::string> chiusura = file_.chiudi();
+        return errore_ ? errore_ : chiusura;
+    }
+
+protected:
+    qint64 readData(char*, qint64) override { return -1; }
+
+    qint64 writeData(const char* dati, qint64 quanti) override
+    {
+        blocco_.append(dati, static_cast<std::size_t>(quanti));
+        if (blocco_.size() >= kBlocco)
+            scarica();
+        return quanti;
+    }
+
+private:
+    static constexpr std::size_t kBlocco = 64 * 1024;
+
+    void scarica()
+    {
+        if (!errore_ && !blocco_.empty())
+            errore_ = file_.accoda(blocco_);
+        blocco_.clear();
+    }
+
+    platform::FileInCoda file_;
+    std::string blocco_;
+    std::optional<std::string> errore_;
+};
+
+// The report, written into the open device.
+std::optional<std::string> disegnaRiepilogo(const DatiRiepilogo& dati, QIODevice& uscita)
+{
+    QPdfWriter writer(&uscita);
+    writer.setResolution(kRisoluzione);
+    // The archival form: fonts embedded, colours and metadata that stand on their own.
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
+    writer.setTitle(QStringLiteral("Riepilogo dell'esportazione"));
+    writer.setCreator(programma());
+    const QRectF pagina(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
+    const QRectF area = pagina.adjusted(kMargine, kMargine, -kMargine, -kMargine - kPiede);
+
+    QFont carattere;
+    carattere.setFamilies({ QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
+    carattere.setStyleHint(QFont::SansSerif);
+    carattere.setPointSizeF(9);
+    QFont fisso;
+    fisso.setFamilies({ QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono") });
+    fisso.setStyleHint(QFont::TypeWriter);
+    fisso.setFixedPitch(true);
+    fisso.setPointSizeF(8);
+
+    QTextDocument documento;
+    documento.documentLayout()->setPaintDevice(&writer);
+    documento.setDefaultFont(carattere);
+    documento.setDocumentMargin(0);
+    documento.setHtml(documentoHtml(dati));
+    documento.setTextWidth(area.width());
+    const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.height());
+    const std::vector<double> finiDocumento = finiPagine(documento, area.height());
+    const int totale = static_cast<int>(finiDocumento.size()) + elenco.pagine();
+
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return std::string("impossibile preparare il documento PDF");
+    int numero = 0;
+    const QString periodo
+        = QStringLiteral("Riepilogo dell'esportazione dal %1 al %2")
+              .arg(testo(dataItaliana(dati.periodo.dallaData)), testo(dataItaliana(dati.periodo.allaData)));
+    const auto nuovaPagina = [&] {
+        if (numero > 0)
+            writer.newPage();
+        ++numero;
+        painter.setFont(carattere);
+        painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignLeft,
+            QStringLiteral("%1 - %2").arg(programma(), periodo));
+        painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
+            QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
+    };
+    double inizio = 0;
+    for (const double fine : finiDocumento) {
+        nuovaPagina();
+        painter.save();
+        // The frame of a table that goes on to the next page stops at the body's end, clear of
+        // the footer (a point out at the sides, for the border's width).
+        painter.setClipRect(QRectF(area.left() - 1, area.top(), area.width() + 2, fine - inizio));
+        painter.translate(area.left(), area.top() - inizio);
+        QAbstractTextDocumentLayout::PaintContext contesto;
+        // Qt draws a block that touches the clip: the text of the next page would stand hidden
+        // on this one, and be read twice from the file.
+        contesto.clip = QRectF(0, inizio + kTocco, area.width(), fine - inizio - 2 * kTocco);
+        documento.documentLayout()->draw(&painter, contesto);
+        painter.restore();
+        inizio = fine;
+    }
+    elenco.disegna(painter, area.left(), area.top(), nuovaPagina);
+    if (!painter.end())
+        return std::string("impossibile completare il documento PDF");
+    return std::nullopt;
+}
+
 } // namespace
 
 std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const std::string& sFile)
 {
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kRisoluzione);
-        // The archival form: fonts embedded, colours and metadata that stand on their own.
-        writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
-        writer.setTitle(QStringLiteral("Riepilogo dell'esportazione"));
-        writer.setCreator(programma());
-        const QRectF pagina(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
-        const QRectF area = pagina.adjusted(kMargine, kMargine, -kMargine, -kMargine - kPiede);
-
-        QFont carattere;
-        carattere.setFamilies({ QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
-        carattere.setStyleHint(QFont::SansSerif);
-        carattere.setPointSizeF(9);
-        QFont fisso;
-        fisso.setFamilies({ QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono") });
-        fisso.setStyleHint(QFont::TypeWriter);
-        fisso.setFixedPitch(true);
-        fisso.setPointSizeF(8);
-
-        QTextDocument documento;
-        documento.documentLayout()->setPaintDevice(&writer);
-        documento.setDefaultFont(carattere);
-        documento.setDocumentMargin(0);
-        documento.setHtml(documentoHtml(dati));
-        documento.setTextWidth(area.width());
-        const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.height());
-        const std::vector<double> finiDocumento = finiPagine(documento, area.height());
-        const int totale = static_cast<int>(finiDocumento.size()) + elenco.pagine();
-
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return std::string("impossibile preparare il documento PDF");
-        int numero = 0;
-        const QString periodo
-            = QStringLiteral("Riepilogo dell'esportazione dal %1 al %2")
-                  .arg(testo(dataItaliana(dati.periodo.dallaData)), testo(dataItaliana(dati.periodo.allaData)));
-        const auto nuovaPagina = [&] {
-            if (numero > 0)
-                writer.newPage();
-            ++numero;
-            painter.setFont(carattere);
-            painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignLeft,
-                QStringLiteral("%1 - %2").arg(programma(), periodo));
-            painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
-                QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
-        };
-        double inizio = 0;
-        for (const double fine : finiDocumento) {
-            nuovaPagina();
-            painter.save();
-            // The frame of a table that goes on to the next page stops at the body's end, clear of
-            // the footer (a point out at the sides, for the border's width).
-            painter.setClipRect(QRectF(area.left() - 1, area.top(), area.width() + 2, fine - inizio));
-            painter.translate(area.left(), area.top() - inizio);
-            QAbstractTextDocumentLayout::PaintContext contesto;
-            // Qt draws a block that touches the clip: the text of the next page would stand hidden
-            // on this one, and be read twice from the file.
-            contesto.clip = QRectF(0, inizio + kTocco, area.width(), fine - inizio - 2 * kTocco);
-            documento.documentLayout()->draw(&painter, contesto);
-            painter.restore();
-            inizio = fine;
-        }
-        elenco.disegna(painter, area.left(), area.top(), nuovaPagina);
-        if (!painter.end())
-            return std::string("impossibile completare il documento PDF");
+    // Written under another name beside it and put in its place when whole: a run that dies
+    // meanwhile leaves no report cut short, only the temporary file, which the next one replaces.
+    const std::string sTemporaneo = sFile + ".tmp";
+    if (platform::esiste(sTemporaneo)) {
+        if (auto motivo = platform::eliminaFile(sTemporaneo))
+            return motivo;
     }
-    platform::FileInCoda file;
-    if (auto motivo = file.apri(sFile))
+    UscitaPdf uscita;
+    if (auto motivo = uscita.apri(sTemporaneo))
         return motivo;
-    if (auto motivo = file.accoda(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
-        return motivo;
-    return file.chiudi();
+    std::optional<std::string> motivo = disegnaRiepilogo(dati, uscita);
+    const std::optional<std::string> chiusura = uscita.chiudi();
+    if (!motivo)
+        motivo = chiusura;
+    if (!motivo)
+        motivo = platform::sostituisciFile(sTemporaneo, sFile);
+    if (motivo)
+        (void)platform::eliminaFile(sTemporaneo);
+    return motivo;
 }
