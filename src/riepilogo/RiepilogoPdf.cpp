@@ -258,8 +258,7 @@ public:
                     const auto nome = nomi.find(record.codice);
                     alto += riga_;
                     aggiungiRiga(glifi, painter, x, alto,
-                        { record.codiceFiscale, record.data, record.codice,
-                            record.numero.empty() ? std::string_view("1") : std::string_view(record.numero),
+                        { record.codiceFiscale, record.data, record.codice, quante(record.numero),
                             nome == nomi.end() ? std::string_view()
                                                : std::string_view(*nome->second).substr(0, kLarghezzaNome) });
                 }
@@ -316,6 +315,17 @@ private:
                 painter.drawText(QPointF(da, alto), testo(std::string(cella)));
             }
         }
+    }
+
+    // A record's count as a number is read, without its zeros in front; one where records carry none.
+    static std::string_view quante(const std::string& numero)
+    {
+        if (numero.empty())
+            return "1";
+        const std::size_t prima = numero.find_first_not_of('0');
+        if (prima == std::string::npos || numero.find_first_not_of("0123456789") != std::string::npos)
+            return numero;
+        return std::string_view(numero).substr(prima);
     }
 
     int pagineFile(const FileDichiarato& file) const
@@ -411,8 +421,9 @@ std::optional<std::string> disegnaRiepilogo(const DatiRiepilogo& dati, QIODevice
     documento.documentLayout()->setPaintDevice(&writer);
     documento.setDefaultFont(carattere);
     documento.setDocumentMargin(0);
-    documento.setHtml(documentoHtml(dati));
+    // The width first: the text is laid out once.
     documento.setTextWidth(area.width());
+    documento.setHtml(documentoHtml(dati));
     const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.height());
     const std::vector<double> finiDocumento = finiPagine(documento, area.height());
     const int totale = static_cast<int>(finiDocumento.size()) + elenco.pagine();
