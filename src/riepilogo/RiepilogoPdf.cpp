@@ -196,23 +196,26 @@ std::vector<double> finiPagine(const QTextDocument& documento, double altezza)
     return fini;
 }
 
-// The records of every file, in columns, after the tables. Qt's text path shapes each line and
-// writes each glyph with an offset of ten digits, which for a year's listing of some two thousand
-// pages took most of the report's time and bytes. The font being fixed-pitch, its glyphs are placed
-// here instead, a page at a time, a whole number of points apart, and the blanks are not drawn.
+// The records of every file after the tables, by service type in the tables' order, each type
+// under its code and name: a record is found where the payment statement counts it, and the name is
+// not repeated on each of its lines. Qt's text path shapes each line and writes each glyph with an
+// offset of ten digits, which for a year's listing of some two thousand pages took most of the
+// report's time and bytes. The font being fixed-pitch, its glyphs are placed here instead, a page
+// at a time, a whole number of points apart, and the blanks are not drawn.
 class ElencoRecord {
 public:
-    // The records in the fixed-pitch font, each page's heading in the bold of the tables'.
+    // The records in the fixed-pitch font; the headings in the bold of the tables'.
     ElencoRecord(
         const ContenutoTracciato& contenuto, const QFont& carattere, const QFont& intestazione, double altezzaPagina)
-        : contenuto_(contenuto)
-        , carattere_(carattere)
+        : carattere_(carattere)
         , intestazione_(intestazione)
+        , gruppo_(intestazione)
         , riga_(QFontMetricsF(carattere).lineSpacing())
-        , righePerPagina_(std::max(4, static_cast<int>(altezzaPagina / riga_)))
         , glifi_(QRawFont::fromFont(carattere))
     {
         intestazione_.setBold(true);
+        gruppo_.setBold(true);
+        gruppo_.setPointSizeF(carattere.pointSizeF());
         // One unit of the page is one point.
         glifi_.setPixelSize(carattere.pointSizeF());
         for (unsigned c = 0; c < indici_.size(); ++c) {
@@ -222,67 +225,96 @@ public:
         QPointF avanzamento;
         if (indici_['0'] != 0 && glifi_.advancesForGlyphIndexes(&indici_['0'], &avanzamento, 1))
             passo_ = std::ceil(avanzamento.x());
+        // Under the page's heading and the columns'.
+        const std::size_t perPagina
+            = static_cast<std::size_t>(std::max(4, static_cast<int>(altezzaPagina / riga_)) - 3);
+        for (const FileDichiarato& file : contenuto.file)
+            impagina(file, perPagina);
     }
 
-    // Each file starts a page of its own, with its name and the columns' heading.
-    int pagine() const
-    {
-        int pagine = 0;
-        for (const FileDichiarato& file : contenuto_.file)
-            pagine += pagineFile(file);
-        return pagine;
-    }
+    int pagine() const { return static_cast<int>(pagine_.size()); }
 
     template <typename NuovaPagina> void disegna(QPainter& painter, double x, double y, NuovaPagina nuovaPagina) const
     {
-        for (const FileDichiarato& file : contenuto_.file) {
-            std::map<std::string, const std::string*> nomi;
-            for (const ServizioDichiarato& servizio : file.servizi)
-                nomi[servizio.codice] = &servizio.nome;
-            const int perPagina = righePerPagina_ - 3;
-            const int nPagine = pagineFile(file);
-            for (int pagina = 0; pagina < nPagine; ++pagina) {
-                nuovaPagina();
-                double alto = y + riga_;
-                painter.setFont(intestazione_);
-                painter.drawText(QPointF(x, alto),
-                    QStringLiteral("%1: record%2").arg(testo(file.tracciato->nome), pagina > 0 ? " (segue)" : ""));
-                painter.setFont(carattere_);
-                Glifi glifi;
+        const QFontMetricsF misure(gruppo_, painter.device());
+        const double larghezza = kLarghezzaRiga * passo_;
+        for (const Pagina& pagina : pagine_) {
+            nuovaPagina();
+            double alto = y + riga_;
+            painter.setFont(intestazione_);
+            painter.drawText(QPointF(x, alto),
+                QStringLiteral("%1: record%2")
+                    .arg(testo(pagina.file->tracciato->nome), pagina.segue ? " (segue)" : ""));
+            painter.setFont(carattere_);
+            Glifi glifi;
+            alto += riga_;
+            aggiungiRiga(glifi, painter, x, alto, { "Codice fiscale", "Data", "N." });
+            for (const Riga& riga : pagina.righe) {
                 alto += riga_;
-                aggiungiRiga(glifi, painter, x, alto, { "Codice fiscale", "Data", "Codice", "N.", "Prestazione" });
-                const std::size_t da = static_cast<std::size_t>(pagina) * static_cast<std::size_t>(perPagina);
-                const std::size_t a = std::min(file.record.size(), da + static_cast<std::size_t>(perPagina));
-                for (std::size_t r = da; r < a; ++r) {
-                    const RecordDichiarato& record = file.record[r];
-                    const auto nome = nomi.find(record.codice);
-                    alto += riga_;
+                if (riga.record) {
                     aggiungiRiga(glifi, painter, x, alto,
-                        { record.codiceFiscale, record.data, record.codice, quante(record.numero),
-                            nome == nomi.end() ? std::string_view()
-                                               : std::string_view(*nome->second).substr(0, kLarghezzaNome) });
+                        { riga.record->codiceFiscale, riga.record->data, quante(riga.record->numero) });
+                    continue;
                 }
-                if (!glifi.indici.empty()) {
-                    QGlyphRun corsa;
-                    corsa.setRawFont(glifi_);
-                    corsa.setRawData(
-                        glifi.indici.data(), glifi.posizioni.data(), static_cast<int>(glifi.indici.size()));
-                    painter.drawGlyphRun(QPointF(), corsa);
-                }
+                painter.setFont(gruppo_);
+                painter.drawText(QPointF(x, alto),
+                    misure.elidedText(QStringLiteral("%1 %2%3").arg(testo(riga.servizio->codice),
+                                          testo(riga.servizio->nome), riga.segue ? " (segue)" : ""),
+                        Qt::ElideRight, larghezza));
+                painter.setFont(carattere_);
+            }
+            if (!glifi.indici.empty()) {
+                QGlyphRun corsa;
+                corsa.setRawFont(glifi_);
+                corsa.setRawData(glifi.indici.data(), glifi.posizioni.data(), static_cast<int>(glifi.indici.size()));
+                painter.drawGlyphRun(QPointF(), corsa);
             }
         }
     }
 
 private:
+    // A line under a page's headings: a record, or the heading of its service type.
+    struct Riga {
+        const ServizioDichiarato* servizio;
+        const RecordDichiarato* record; // none for the type's heading
+        bool segue; // the heading of a type begun on a page before
+    };
+    struct Pagina {
+        const FileDichiarato* file;
+        bool segue; // the file begun on a page before
+        std::vector<Riga> righe;
+    };
+
+    // Each file starts a page of its own; a type's heading never stands last on a page, and stands
+    // again at the top of a page that its records go on to.
+    void impagina(const FileDichiarato& file, std::size_t perPagina)
+    {
+        std::map<std::string_view, std::vector<const RecordDichiarato*>> perCodice;
+        for (const RecordDichiarato& record : file.record)
+            perCodice[record.codice].push_back(&record);
+        pagine_.push_back({ &file, false, {} });
+        for (const ServizioDichiarato& servizio : file.servizi) {
+            if (pagine_.back().righe.size() + 2 > perPagina)
+                pagine_.push_back({ &file, true, {} });
+            pagine_.back().righe.push_back({ &servizio, nullptr, false });
+            for (const RecordDichiarato* record : perCodice[servizio.codice]) {
+                if (pagine_.back().righe.size() == perPagina) {
+                    pagine_.push_back({ &file, true, {} });
+                    pagine_.back().righe.push_back({ &servizio, nullptr, true });
+                }
+                pagine_.back().righe.push_back({ &servizio, record, false });
+            }
+        }
+    }
+
     // Where each column starts, in characters, and whether its text stands against its right end.
     struct Colonna {
         int inizio;
         int larghezza;
         bool aDestra;
     };
-    static constexpr std::size_t kLarghezzaNome = 40;
-    static constexpr Colonna kColonne[] = { { 0, 18, false }, { 18, 12, false }, { 30, 8, false }, { 38, 6, true },
-        { 46, static_cast<int>(kLarghezzaNome), false } };
+    static constexpr Colonna kColonne[] = { { 0, 18, false }, { 18, 12, false }, { 30, 6, true } };
+    static constexpr int kLarghezzaRiga = 102; // characters: the page's body
 
     struct Glifi {
         std::vector<quint32> indici;
@@ -328,22 +360,14 @@ private:
         return std::string_view(numero).substr(prima);
     }
 
-    int pagineFile(const FileDichiarato& file) const
-    {
-        const int perPagina = righePerPagina_ - 3;
-        return std::max(1,
-            static_cast<int>(
-                (file.record.size() + static_cast<std::size_t>(perPagina) - 1) / static_cast<std::size_t>(perPagina)));
-    }
-
-    const ContenutoTracciato& contenuto_;
     QFont carattere_;
     QFont intestazione_;
+    QFont gruppo_;
     double riga_;
-    int righePerPagina_;
     QRawFont glifi_;
     std::array<quint32, 256> indici_ {};
     double passo_ = 5;
+    std::vector<Pagina> pagine_;
 };
 
 // What QPdfWriter writes goes on to the file through the platform's calls, a block at a time:

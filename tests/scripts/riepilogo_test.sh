@@ -42,6 +42,21 @@ dal_riepilogo() { # TEXT FILE
     dentro && $1 != "Totale" && $2 ~ /^[0-9]+$/ && $3 ~ /^[0-9]+$/ && $4 ~ /^[0-9]+$/ { print $1, $2, $3, $4 }' "$1" | sort
 }
 
+# Every record of a file, under its type's heading in the report's listing, as "code fiscal-code
+# date count", from the records by position and from the listing's lines.
+record_dal_file() { # FILE CODE_FROM CODE_LEN COUNT_FROM COUNT_LEN DATE_FROM
+  awk -v c="$2" -v cl="$3" -v n="$4" -v nl="$5" -v d="$6" '
+    { sub(/\r$/, ""); print substr($0, c, cl), substr($0, 1, 16), substr($0, d, 10), nl ? substr($0, n, nl) + 0 : 1 }' \
+    "$1" | sort
+}
+record_dal_riepilogo() { # TEXT FILE
+  awk -v file="$2" '
+    { sub(/^\f/, "") }
+    /^[A-Z]+\.DAT: record/ { dentro = ($1 == file ":"); next }
+    dentro && length($1) == 16 && $2 ~ /^[0-9][0-9]\/[0-9][0-9]\/[0-9][0-9][0-9][0-9]$/ && NF == 3 { print codice, $1, $2, $3; next }
+    dentro && $1 ~ /^[0-9]+$/ { codice = $1 }' "$1" | sort
+}
+
 # The table's Totale row ("services lines": its patients are no sum) and the count of distinct
 # patients under it.
 totale_dal_riepilogo() { # TEXT FILE
@@ -75,8 +90,8 @@ scuri() { # PGM FROM TO
     | tr -s ' ' '\n' | grep -c -v -x -e 255 -e ''
 }
 
-for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4 PPIP.DAT:23:3:36:5 VACCINI.DAT:23:3:36:5" \
-  "bianchi||BILSALU.DAT:33:2:0:0 PPIP.DAT:23:3:36:5"; do
+for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4:23 PPIP.DAT:23:3:36:5:26 VACCINI.DAT:23:3:36:5:26" \
+  "bianchi||BILSALU.DAT:33:2:0:0:23 PPIP.DAT:23:3:36:5:26"; do
   IFS='|' read -r utente opzioni file <<<"$caso"
   cartella="$LAVORO/$utente"
   # shellcheck disable=SC2086 # the options are words
@@ -87,7 +102,7 @@ for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4 PPIP.DAT:23:3:36:5 VACCINI.DA
     || fallito "$utente: the summary does not name the report: $(tail -2 "$LAVORO/$utente.out")"
   pdftotext -layout "$cartella/RIEPILOGO.pdf" "$LAVORO/$utente.txt" || { fallito "$utente: no readable report"; continue; }
   for voce in $file; do
-    IFS=':' read -r nome da lunghezza numero_da numero_lunghezza <<<"$voce"
+    IFS=':' read -r nome da lunghezza numero_da numero_lunghezza data_da <<<"$voce"
     atteso="$(dal_file "$cartella/$nome" "$da" "$lunghezza" "$numero_da" "$numero_lunghezza")"
     [ -n "$atteso" ] || fallito "$utente: $nome is empty, nothing to compare"
     trovato="$(dal_riepilogo "$LAVORO/$utente.txt" "$nome")"
@@ -95,6 +110,11 @@ for caso in "rossi|--vaccini|ACCESSI.DAT:37:1:33:4 PPIP.DAT:23:3:36:5 VACCINI.DA
 $trovato
 and the file holds
 $atteso"
+    # The listing holds every record once, under its type.
+    if ! diff <(record_dal_file "$cartella/$nome" "$da" "$lunghezza" "$numero_da" "$numero_lunghezza" "$data_da") \
+      <(record_dal_riepilogo "$LAVORO/$utente.txt" "$nome") >"$LAVORO/differenze"; then
+      fallito "$utente: $nome's records and the listing differ: $(head -4 "$LAVORO/differenze")"
+    fi
     # Each total is the sum of the rows above it; the patients, each counted once, come apart.
     atteso="$(echo "$trovato" | awk '{ servizi += $2; righe += $4 } END { print servizi, righe }')
 $(cut -c1-16 "$cartella/$nome" | sort -u | wc -l)"
