@@ -85,7 +85,7 @@ QString tabellaFile(const FileDichiarato& file)
 {
     const Intestazione parole = intestazione(file);
     QString h = QStringLiteral("<h3>%1</h3>").arg(html(file.tracciato->nome));
-    h += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' width='100%'><tr>"
+    h += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' width='100%' style='margin-bottom:4px'><tr>"
                         "<th align='left'>Codice</th><th align='right'>%1</th><th align='right'>Pazienti</th>"
                         "<th align='right'>Righe</th><th align='left'>%2</th></tr>")
              .arg(QString::fromLatin1(parole.quante), QString::fromLatin1(parole.servizio));
