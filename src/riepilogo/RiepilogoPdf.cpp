@@ -20,7 +20,6 @@
 #include <cstdio>
 #include <map>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "platform/FileInCoda.h"
@@ -236,8 +235,6 @@ public:
 
     template <typename NuovaPagina> void disegna(QPainter& painter, double x, double y, NuovaPagina nuovaPagina) const
     {
-        const QFontMetricsF misure(gruppo_, painter.device());
-        const double larghezza = kLarghezzaRiga * passo_;
         for (const Pagina& pagina : pagine_) {
             nuovaPagina();
             double alto = y + riga_;
@@ -258,9 +255,8 @@ public:
                 }
                 painter.setFont(gruppo_);
                 painter.drawText(QPointF(x, alto),
-                    misure.elidedText(QStringLiteral("%1 %2%3").arg(testo(riga.servizio->codice),
-                                          testo(riga.servizio->nome), riga.segue ? " (segue)" : ""),
-                        Qt::ElideRight, larghezza));
+                    QStringLiteral("%1 %2%3").arg(testo(riga.servizio->codice),
+                        testo(nomeInTitolo(riga.servizio->nome)), riga.segue ? " (segue)" : ""));
                 painter.setFont(carattere_);
             }
             if (!glifi.indici.empty()) {
@@ -314,7 +310,13 @@ private:
         bool aDestra;
     };
     static constexpr Colonna kColonne[] = { { 0, 18, false }, { 18, 12, false }, { 30, 6, true } };
-    static constexpr int kLarghezzaRiga = 102; // characters: the page's body
+    // A type's name in its heading, cut where it would run over the page's body: by characters,
+    // not by the width of the font's letters, which each system measures its own way.
+    static std::string nomeInTitolo(const std::string& nome)
+    {
+        constexpr std::size_t kLettere = 72;
+        return nome.size() <= kLettere ? nome : nome.substr(0, kLettere - 1) + "\x85";
+    }
 
     struct Glifi {
         std::vector<quint32> indici;
