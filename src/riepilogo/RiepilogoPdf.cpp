@@ -2,29 +2,23 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QFont>
-#include <QFontMetricsF>
-#include <QGlyphRun>
-#include <QIODevice>
 #include <QPainter>
 #include <QPdfWriter>
-#include <QRawFont>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextLayout>
 #include <QTextTable>
 #include <algorithm>
-#include <array>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
-#include <map>
-#include <string_view>
 #include <vector>
 
 #include "platform/FileInCoda.h"
 #include "platform/Paths.h"
-#include "tools/Cp1252.h"
+#include "riepilogo/ElencoRecord.h"
+#include "riepilogo/Testo.h"
+#include "riepilogo/UscitaPdf.h"
 #include "tools/Versione.h"
 #include "tools/tc_GenTools.h"
 
@@ -38,12 +32,6 @@ constexpr double kMargine = 42; // about 15 mm
 constexpr double kPiede = 18; // room for the page number
 // Less than anything drawn: a block this close to a page's end is not of that page.
 constexpr double kTocco = 0.01;
-
-QString testo(const std::string& cp1252)
-{
-    const std::u16string utf16 = cp1252ToUtf16(cp1252);
-    return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
-}
 
 // The program and its version, as the heading, the footer and the file's metadata name it.
 QString programma()
@@ -194,231 +182,6 @@ std::vector<double> finiPagine(const QTextDocument& documento, double altezza)
     }
     return fini;
 }
-
-// The records of every file after the tables, by service type in the tables' order, each type
-// under its code and name: a record is found where the payment statement counts it, and the name is
-// not repeated on each of its lines. Qt's text path shapes each line and writes each glyph with an
-// offset of ten digits, which for a year's listing of some two thousand pages took most of the
-// report's time and bytes. The font being fixed-pitch, its glyphs are placed here instead, a page
-// at a time, a whole number of points apart, and the blanks are not drawn.
-class ElencoRecord {
-public:
-    // The records in the fixed-pitch font; the headings in the bold of the tables'.
-    ElencoRecord(
-        const ContenutoTracciato& contenuto, const QFont& carattere, const QFont& intestazione, double altezzaPagina)
-        : carattere_(carattere)
-        , intestazione_(intestazione)
-        , gruppo_(intestazione)
-        , riga_(QFontMetricsF(carattere).lineSpacing())
-        , glifi_(QRawFont::fromFont(carattere))
-    {
-        intestazione_.setBold(true);
-        gruppo_.setBold(true);
-        gruppo_.setPointSizeF(carattere.pointSizeF());
-        // One unit of the page is one point.
-        glifi_.setPixelSize(carattere.pointSizeF());
-        for (unsigned c = 0; c < indici_.size(); ++c) {
-            const QList<quint32> indice = glifi_.glyphIndexesForString(testo(std::string(1, static_cast<char>(c))));
-            indici_[c] = indice.size() == 1 ? indice.front() : 0;
-        }
-        QPointF avanzamento;
-        if (indici_['0'] != 0 && glifi_.advancesForGlyphIndexes(&indici_['0'], &avanzamento, 1))
-            passo_ = std::ceil(avanzamento.x());
-        // Under the page's heading and the columns'.
-        const std::size_t perPagina
-            = static_cast<std::size_t>(std::max(4, static_cast<int>(altezzaPagina / riga_)) - 3);
-        for (const FileDichiarato& file : contenuto.file)
-            impagina(file, perPagina);
-    }
-
-    int pagine() const { return static_cast<int>(pagine_.size()); }
-
-    template <typename NuovaPagina> void disegna(QPainter& painter, double x, double y, NuovaPagina nuovaPagina) const
-    {
-        for (const Pagina& pagina : pagine_) {
-            nuovaPagina();
-            double alto = y + riga_;
-            painter.setFont(intestazione_);
-            painter.drawText(QPointF(x, alto),
-                QStringLiteral("%1: record%2")
-                    .arg(testo(pagina.file->tracciato->nome), pagina.segue ? " (segue)" : ""));
-            painter.setFont(carattere_);
-            Glifi glifi;
-            alto += riga_;
-            aggiungiRiga(glifi, painter, x, alto, { "Codice fiscale", "Data", "N." });
-            for (const Riga& riga : pagina.righe) {
-                alto += riga_;
-                if (riga.record) {
-                    aggiungiRiga(glifi, painter, x, alto,
-                        { riga.record->codiceFiscale, riga.record->data, quante(riga.record->numero) });
-                    continue;
-                }
-                painter.setFont(gruppo_);
-                painter.drawText(QPointF(x, alto),
-                    QStringLiteral("%1 %2%3").arg(testo(riga.servizio->codice),
-                        testo(nomeInTitolo(riga.servizio->nome)), riga.segue ? " (segue)" : ""));
-                painter.setFont(carattere_);
-            }
-            if (!glifi.indici.empty()) {
-                QGlyphRun corsa;
-                corsa.setRawFont(glifi_);
-                corsa.setRawData(glifi.indici.data(), glifi.posizioni.data(), static_cast<int>(glifi.indici.size()));
-                painter.drawGlyphRun(QPointF(), corsa);
-            }
-        }
-    }
-
-private:
-    // A line under a page's headings: a record, or the heading of its service type.
-    struct Riga {
-        const ServizioDichiarato* servizio;
-        const RecordDichiarato* record; // none for the type's heading
-        bool segue; // the heading of a type begun on a page before
-    };
-    struct Pagina {
-        const FileDichiarato* file;
-        bool segue; // the file begun on a page before
-        std::vector<Riga> righe;
-    };
-
-    // Each file starts a page of its own; a type's heading never stands last on a page, and stands
-    // again at the top of a page that its records go on to.
-    void impagina(const FileDichiarato& file, std::size_t perPagina)
-    {
-        std::map<std::string_view, std::vector<const RecordDichiarato*>> perCodice;
-        for (const RecordDichiarato& record : file.record)
-            perCodice[record.codice].push_back(&record);
-        pagine_.push_back({ &file, false, {} });
-        for (const ServizioDichiarato& servizio : file.servizi) {
-            if (pagine_.back().righe.size() + 2 > perPagina)
-                pagine_.push_back({ &file, true, {} });
-            pagine_.back().righe.push_back({ &servizio, nullptr, false });
-            for (const RecordDichiarato* record : perCodice[servizio.codice]) {
-                if (pagine_.back().righe.size() == perPagina) {
-                    pagine_.push_back({ &file, true, {} });
-                    pagine_.back().righe.push_back({ &servizio, nullptr, true });
-                }
-                pagine_.back().righe.push_back({ &servizio, record, false });
-            }
-        }
-    }
-
-    // Where each column starts, in characters, and whether its text stands against its right end.
-    struct Colonna {
-        int inizio;
-        int larghezza;
-        bool aDestra;
-    };
-    static constexpr Colonna kColonne[] = { { 0, 18, false }, { 18, 12, false }, { 30, 6, true } };
-    // A type's name in its heading, cut where it would run over the page's body: by characters,
-    // not by the width of the font's letters, which each system measures its own way.
-    static std::string nomeInTitolo(const std::string& nome)
-    {
-        constexpr std::size_t kLettere = 72;
-        return nome.size() <= kLettere ? nome : nome.substr(0, kLettere - 1) + "\x85";
-    }
-
-    struct Glifi {
-        std::vector<quint32> indici;
-        std::vector<QPointF> posizioni;
-    };
-
-    // A character the font lacks (none of Windows-1252 in the fonts named) takes Qt's own path.
-    void aggiungiRiga(Glifi& glifi, QPainter& painter, double x, double alto,
-        const std::array<std::string_view, std::size(kColonne)>& celle) const
-    {
-        for (std::size_t c = 0; c < celle.size(); ++c) {
-            const Colonna& colonna = kColonne[c];
-            const std::string_view cella = celle[c];
-            const int inizio = colonna.aDestra ? colonna.inizio + colonna.larghezza - static_cast<int>(cella.size())
-                                               : colonna.inizio;
-            const double da = x + inizio * passo_;
-            bool completa = true;
-            const std::size_t prima = glifi.indici.size();
-            for (std::size_t i = 0; i < cella.size() && completa; ++i) {
-                if (cella[i] == ' ')
-                    continue;
-                const quint32 indice = indici_[static_cast<unsigned char>(cella[i])];
-                completa = indice != 0;
-                glifi.indici.push_back(indice);
-                glifi.posizioni.emplace_back(da + static_cast<double>(i) * passo_, alto);
-            }
-            if (!completa) {
-                glifi.indici.resize(prima);
-                glifi.posizioni.resize(prima);
-                painter.drawText(QPointF(da, alto), testo(std::string(cella)));
-            }
-        }
-    }
-
-    // A record's count as a number is read, without its zeros in front; one where records carry none.
-    static std::string_view quante(const std::string& numero)
-    {
-        if (numero.empty())
-            return "1";
-        const std::size_t prima = numero.find_first_not_of('0');
-        if (prima == std::string::npos || numero.find_first_not_of("0123456789") != std::string::npos)
-            return numero;
-        return std::string_view(numero).substr(prima);
-    }
-
-    QFont carattere_;
-    QFont intestazione_;
-    QFont gruppo_;
-    double riga_;
-    QRawFont glifi_;
-    std::array<quint32, 256> indici_ {};
-    double passo_ = 5;
-    std::vector<Pagina> pagine_;
-};
-
-// What QPdfWriter writes goes on to the file through the platform's calls, a block at a time:
-// the report never stands whole in memory. The first failure is kept, and what follows dropped.
-class UscitaPdf : public QIODevice {
-public:
-    std::optional<std::string> apri(const std::string& percorso)
-    {
-        if (auto motivo = file_.apri(percorso))
-            return motivo;
-        blocco_.reserve(kBlocco);
-        QIODevice::open(QIODevice::WriteOnly);
-        return std::nullopt;
-    }
-
-    // Writes what is left and has the file on the disk.
-    std::optional<std::string> chiudi()
-    {
-        QIODevice::close();
-        scarica();
-        const std::optional<std::string> chiusura = file_.chiudi();
-        return errore_ ? errore_ : chiusura;
-    }
-
-protected:
-    qint64 readData(char*, qint64) override { return -1; }
-
-    qint64 writeData(const char* dati, qint64 quanti) override
-    {
-        blocco_.append(dati, static_cast<std::size_t>(quanti));
-        if (blocco_.size() >= kBlocco)
-            scarica();
-        return quanti;
-    }
-
-private:
-    static constexpr std::size_t kBlocco = 64 * 1024;
-
-    void scarica()
-    {
-        if (!errore_ && !blocco_.empty())
-            errore_ = file_.accoda(blocco_);
-        blocco_.clear();
-    }
-
-    platform::FileInCoda file_;
-    std::string blocco_;
-    std::optional<std::string> errore_;
-};
 
 // The report, written into the open device.
 std::optional<std::string> disegnaRiepilogo(const DatiRiepilogo& dati, QIODevice& uscita)
