@@ -516,28 +516,30 @@ int main(int argc, char** argv)
         opzioni.oggi = kOggi;
         opzioni.pazientiPerMedico = 20000;
         hostserver::generaPratica(db, opzioni);
+        // Every run writes the report: its cost is every run's, the previous month's above all.
         std::printf("\nRiepilogo PDF (MMG, 20.000 pazienti, mediana di %d coppie di esecuzioni)\n", ripetizioni);
-        std::printf("%10s %10s %12s %12s %12s %10s %10s\n", "periodo", "record", "senza s", "con s", "riepilogo s",
-            "PDF MB", "picco MB");
+        std::printf("%10s %10s %12s %12s %12s %10s %10s %10s\n", "periodo", "record", "senza s", "con s", "riepilogo s",
+            "massimo s", "PDF MB", "picco MB");
         const year_month_day primoDelMese { kOggi.year() / kOggi.month() / 1 };
         const year_month_day fineMesePrima { sys_days(primoDelMese) - days(1) };
         const struct {
             const char* nome;
             year_month_day dalla;
             year_month_day alla;
+            double massimo; // the report's cost at most, in seconds
         } periodi[] = {
-            { "mese", fineMesePrima.year() / fineMesePrima.month() / 1, fineMesePrima },
-            { "anno", year_month_day { sys_days(kOggi) - days(365) }, kOggi },
+            { "mese", fineMesePrima.year() / fineMesePrima.month() / 1, fineMesePrima, 0.2 },
+            { "anno", year_month_day { sys_days(kOggi) - days(365) }, kOggi, 2.0 },
         };
         for (const auto& periodo : periodi) {
             const Figlio figlio = inFiglio(
                 [&] { return misuraRiepilogo(db, radice / "riepilogo", ripetizioni, periodo.dalla, periodo.alla); });
             const Risultati& r = figlio.risultati;
-            const bool sotto2 = r.mediana("differenza") < 2.0;
-            tuttoBene = tuttoBene && figlio.riuscito && sotto2 && r.mediana("messaggi_inattesi") == 0;
-            std::printf("%10s %10.0f %12.3f %12.3f %12.3f %10.1f %10.1f  %s\n", periodo.nome, r.mediana("scritture"),
-                r.mediana("senza"), r.mediana("con"), r.mediana("differenza"), r.mediana("pdf_mb"),
-                static_cast<double>(figlio.piccoKb) / 1024.0, sotto2 ? "sotto 2 s" : "OLTRE 2 s");
+            const bool entro = r.mediana("differenza") <= periodo.massimo;
+            tuttoBene = tuttoBene && figlio.riuscito && entro && r.mediana("messaggi_inattesi") == 0;
+            std::printf("%10s %10.0f %12.3f %12.3f %12.3f %10.1f %10.1f %10.1f  %s\n", periodo.nome,
+                r.mediana("scritture"), r.mediana("senza"), r.mediana("con"), r.mediana("differenza"), periodo.massimo,
+                r.mediana("pdf_mb"), static_cast<double>(figlio.piccoKb) / 1024.0, esito(entro));
         }
     }
 

@@ -9,6 +9,8 @@ class QLabel;
 class QWidget;
 #include <string>
 
+#include "tools/Versione.h"
+
 // Small pieces the two windows share.
 
 // The windows' font: MS Sans Serif 8 pt where it exists, else the nearest sans-serif.
@@ -16,9 +18,6 @@ QFont carattereFinestra();
 
 // The application-wide busy (hourglass) cursor, switched on or off; not nested.
 void impostaCursoreOccupato(bool occupato);
-
-// The version mark shown in both windows.
-inline constexpr const char* kVersione = "ver. 6";
 
 // The version mark's label over the logo's lower edge: Arial 8 pixels high, transparent; its
 // text is set by the window's creation.

@@ -69,11 +69,11 @@ FileDichiarato leggiFile(const std::string& sFile, const CodiceDelTracciato& cod
     std::unordered_set<std::string> pazienti;
     scorriRecord(sFile, tracciato.larghezza, [&](std::optional<std::string_view> riga) {
         file.difetti.aggiungi(riga, tracciato, periodo);
-        ++file.totale.righe;
         if (!riga) {
             ++file.righeNonConformi;
             return true;
         }
+        ++file.totale.righe;
         RecordDichiarato record { std::string(riga->substr(tracciato.posCodiceFiscale, kLarghezzaCodiceFiscale)),
             std::string(riga->substr(tracciato.posData, kLarghezzaData)),
             std::string(riga->substr(codice.pos, codice.larghezza)),

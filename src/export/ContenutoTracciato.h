@@ -32,7 +32,9 @@ struct RecordDichiarato {
 struct FileDichiarato {
     const TracciatoRecord* tracciato = nullptr;
     std::vector<ServizioDichiarato> servizi; // by regional code
-    ServizioDichiarato totale; // its prestazioni, pazienti and righe over the whole file
+    // Its prestazioni and righe are the sums of the services' (the lines of another width are
+    // counted apart); its pazienti are the file's distinct patients.
+    ServizioDichiarato totale;
     std::int32_t righeNonConformi = 0; // lines of another width, whose fields cannot be read
     std::vector<RecordDichiarato> record;
     RigheDifettose difetti; // the record check, from the same reading

@@ -22,6 +22,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "tools/Cp1252.h"
+#include "tools/Versione.h"
 #include "tools/tc_GenTools.h"
 
 namespace {
@@ -237,7 +238,7 @@ std::optional<Fine> EsecuzioneTracciato::cartellaEBlocco()
             false);
     fileEsecuzione_.emplace();
     nScrittureAllInizio_ = suFileNonRiuscite();
-    log_.suLog("ov_pipp versione ver. 6");
+    log_.suLog(std::string("ov_pipp versione ") + kVersione);
     log_.suLog("Inizio creazione tracciato...");
     // The run's files, named before anything is asked, so that any ending can name them.
     const std::pair<std::string UnitaFormMain::*, const char*> file[] = {

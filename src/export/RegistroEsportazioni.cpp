@@ -167,7 +167,7 @@ EsitoRegistro esitoRegistro(bool bInterrotta, const std::string& sPrimaRiga, con
     if (sPrimaRiga != kOperazioneCompletata)
         return EsitoRegistro::NonCompletata;
     const bool vuoto = std::all_of(contenuto.file.begin(), contenuto.file.end(),
-        [](const FileDichiarato& file) { return file.totale.righe == 0; });
+        [](const FileDichiarato& file) { return file.difetti.righe == 0; });
     return vuoto ? EsitoRegistro::NessunaPrestazione : EsitoRegistro::Completata;
 }
 
@@ -179,8 +179,9 @@ VoceRegistro voceRegistro(platform::LocalTime quando, const Periodo& periodo, co
         const auto posto = std::find_if(std::begin(kFileRegistrati), std::end(kFileRegistrati),
             [&file](const char* nome) { return std::string_view(nome) == file.tracciato->nome; });
         if (posto != std::end(kFileRegistrati))
+            // Every line, as the region receives the file, those of another width included.
             voce.file[static_cast<std::size_t>(posto - std::begin(kFileRegistrati))]
-                = { true, file.totale.righe, file.totale.prestazioni };
+                = { true, file.difetti.righe, file.totale.prestazioni };
     }
     return voce;
 }

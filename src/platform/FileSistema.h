@@ -34,6 +34,12 @@ std::optional<std::string> accodaIntero(const std::string& percorso, std::string
 // Deletes the file; nothing on success, else why it stays, in the words of a failed write.
 std::optional<std::string> eliminaFile(const std::string& percorso);
 
+// Puts the file in the place of another, replacing it: whoever reads that path meets the old file
+// or the new one, whole, never a part. On Windows the move is on the disk when the call returns (a
+// file that an antivirus holds for a moment after it was written is waited for). Both paths are
+// in one folder. Nothing on success, else why not, in the words of a failed write.
+std::optional<std::string> sostituisciFile(const std::string& nuovo, const std::string& percorso);
+
 // Makes the folder with its parents when missing; nothing when it is there, else why it is not.
 std::optional<std::string> creaCartella(const std::string& percorso);
 

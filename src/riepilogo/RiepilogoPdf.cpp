@@ -1,19 +1,24 @@
 #include "riepilogo/RiepilogoPdf.h"
 
 #include <QAbstractTextDocumentLayout>
-#include <QBuffer>
 #include <QFont>
-#include <QFontMetricsF>
 #include <QPainter>
 #include <QPdfWriter>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QTextLayout>
+#include <QTextTable>
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <map>
+#include <vector>
 
-#include "platform/FileInCoda.h"
-#include "tools/Cp1252.h"
+#include "platform/FileSistema.h"
+#include "riepilogo/ElencoRecord.h"
+#include "riepilogo/Testo.h"
+#include "riepilogo/UscitaPdf.h"
+#include "tools/Versione.h"
 #include "tools/tc_GenTools.h"
 
 namespace {
@@ -24,11 +29,13 @@ using namespace std::chrono;
 constexpr int kRisoluzione = 72;
 constexpr double kMargine = 42; // about 15 mm
 constexpr double kPiede = 18; // room for the page number
+// Less than anything drawn: a block this close to a page's end is not of that page.
+constexpr double kTocco = 0.01;
 
-QString testo(const std::string& cp1252)
+// The program and its version, as the heading, the footer and the file's metadata name it.
+QString programma()
 {
-    const std::u16string utf16 = cp1252ToUtf16(cp1252);
-    return QString::fromUtf16(utf16.data(), static_cast<qsizetype>(utf16.size()));
+    return QStringLiteral("ov_pip ") + QString::fromLatin1(kVersione);
 }
 
 QString html(const std::string& cp1252)
@@ -64,7 +71,7 @@ QString tabellaFile(const FileDichiarato& file)
 {
     const Intestazione parole = intestazione(file);
     QString h = QStringLiteral("<h3>%1</h3>").arg(html(file.tracciato->nome));
-    h += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' width='100%'><tr>"
+    h += QStringLiteral("<table border='1' cellspacing='0' cellpadding='3' width='100%' style='margin-bottom:4px'><tr>"
                         "<th align='left'>Codice</th><th align='right'>%1</th><th align='right'>Pazienti</th>"
                         "<th align='right'>Righe</th><th align='left'>%2</th></tr>")
              .arg(QString::fromLatin1(parole.quante), QString::fromLatin1(parole.servizio));
@@ -73,10 +80,12 @@ QString tabellaFile(const FileDichiarato& file)
                             "<td align='right'>%4</td><td>%5</td></tr>")
                  .arg(html(servizio.codice), html(numero(servizio.prestazioni)), html(numero(servizio.pazienti)),
                      html(numero(servizio.righe)), html(servizio.nome));
-    h += QStringLiteral("<tr><td><b>Totale</b></td><td align='right'><b>%1</b></td><td align='right'><b>%2</b></td>"
-                        "<td align='right'><b>%3</b></td><td></td></tr></table>")
-             .arg(html(numero(file.totale.prestazioni)), html(numero(file.totale.pazienti)),
-                 html(numero(file.totale.righe)));
+    // A patient with services of several types stands in several rows: the file's own count of
+    // patients is no sum of them, and goes under the table.
+    h += QStringLiteral("<tr><td><b>Totale</b></td><td align='right'><b>%1</b></td><td></td>"
+                        "<td align='right'><b>%2</b></td><td></td></tr></table>")
+             .arg(html(numero(file.totale.prestazioni)), html(numero(file.totale.righe)));
+    h += QStringLiteral("<p>Pazienti diversi in tutto: %1.</p>").arg(html(numero(file.totale.pazienti)));
     if (file.righeNonConformi > 0)
         h += QStringLiteral("<p>%1 righe di lunghezza diversa da %2 caratteri, non comprese nella tabella: i loro "
                             "campi non stanno dove il tracciato li legge.</p>")
@@ -115,7 +124,7 @@ QString documentoHtml(const DatiRiepilogo& dati)
     h += QStringLiteral("Periodo: dal <b>%1</b> al <b>%2</b><br>")
              .arg(html(dataItaliana(dati.periodo.dallaData)), html(dataItaliana(dati.periodo.allaData)));
     h += QStringLiteral("Esportazione del %1 alle %2<br>").arg(html(dataItaliana(giorno)), QString::fromLatin1(orario));
-    h += QStringLiteral("Programma: ov_pip ver. 6</p>");
+    h += QStringLiteral("Programma: %1</p>").arg(programma());
 
     h += QStringLiteral("<h3>Esito</h3><p><b>%1</b></p>").arg(html(dati.esito.primaRiga));
     for (const AvvisoTracciato& avviso : dati.esito.avvisi)
@@ -129,155 +138,144 @@ QString documentoHtml(const DatiRiepilogo& dati)
     return h;
 }
 
-// The records of every file, in columns, after the tables: drawn line by line, a table of
-// thousands of rows being far slower to lay out.
-class ElencoRecord {
-public:
-    ElencoRecord(const ContenutoTracciato& contenuto, const QFont& carattere, double altezzaPagina)
-        : contenuto_(contenuto)
-        , carattere_(carattere)
-        , riga_(QFontMetricsF(carattere).lineSpacing())
-        , righePerPagina_(std::max(4, static_cast<int>(altezzaPagina / riga_)))
-    {
-    }
+// Where each page of the laid-out document ends: before the first block of text that would run
+// over the page's body, so that no line is cut. Above a table cell's text stand its padding and the
+// borders, which go with it: a table goes on to the next page with its frame closed above, and ends
+// on this one clear of the footer. Qt's own pagination lets the paragraph after a table run over
+// the end of a page (Qt 6.4). A block taller than a page is cut where the page ends.
+constexpr double kSopraCella = 5.5; // the cell's padding and border, the table's border, half a point
 
-    // Each file starts a page of its own, with its name and the columns' heading.
-    int pagine() const
-    {
-        int pagine = 0;
-        for (const FileDichiarato& file : contenuto_.file)
-            pagine += pagineFile(file);
-        return pagine;
+std::vector<double> finiPagine(const QTextDocument& documento, double altezza)
+{
+    struct Blocco {
+        double taglio; // where a page that cannot hold it ends
+        double alto;
+        double basso;
+    };
+    std::vector<Blocco> blocchi;
+    for (QTextBlock blocco = documento.begin(); blocco.isValid(); blocco = blocco.next()) {
+        if (blocco.layout()->lineCount() == 0)
+            continue;
+        const QRectF rettangolo = documento.documentLayout()->blockBoundingRect(blocco);
+        const bool inTabella = QTextCursor(blocco).currentTable() != nullptr;
+        blocchi.push_back({ rettangolo.top() - (inTabella ? kSopraCella : 0), rettangolo.top(), rettangolo.bottom() });
     }
-
-    template <typename NuovaPagina> void disegna(QPainter& painter, double x, double y, NuovaPagina nuovaPagina) const
-    {
-        painter.setFont(carattere_);
-        for (const FileDichiarato& file : contenuto_.file) {
-            std::map<std::string, const std::string*> nomi;
-            for (const ServizioDichiarato& servizio : file.servizi)
-                nomi[servizio.codice] = &servizio.nome;
-            const int perPagina = righePerPagina_ - 3;
-            const int nPagine = pagineFile(file);
-            for (int pagina = 0; pagina < nPagine; ++pagina) {
-                nuovaPagina();
-                double alto = y + riga_;
-                QFont grassetto = carattere_;
-                grassetto.setBold(true);
-                painter.setFont(grassetto);
-                painter.drawText(QPointF(x, alto),
-                    QStringLiteral("%1: record%2").arg(testo(file.tracciato->nome), pagina > 0 ? " (segue)" : ""));
-                alto += riga_;
-                painter.drawText(QPointF(x, alto), colonne("Codice fiscale", "Data", "Codice", "N.", "Prestazione"));
-                painter.setFont(carattere_);
-                const std::size_t da = static_cast<std::size_t>(pagina) * static_cast<std::size_t>(perPagina);
-                const std::size_t a = std::min(file.record.size(), da + static_cast<std::size_t>(perPagina));
-                for (std::size_t r = da; r < a; ++r) {
-                    const RecordDichiarato& record = file.record[r];
-                    const auto nome = nomi.find(record.codice);
-                    alto += riga_;
-                    painter.drawText(QPointF(x, alto),
-                        colonne(record.codiceFiscale, record.data, record.codice,
-                            record.numero.empty() ? "1" : record.numero,
-                            nome == nomi.end() ? std::string() : nome->second->substr(0, 40)));
-                }
+    const double fineDocumento = documento.documentLayout()->documentSize().height();
+    std::vector<double> fini;
+    for (double inizio = 0; inizio < fineDocumento;) {
+        double fine = inizio + altezza;
+        double testo = fine; // the top of the first text that would run over
+        for (const Blocco& blocco : blocchi) {
+            if (blocco.alto < fine && blocco.basso > fine && blocco.taglio > inizio) {
+                testo = std::min(testo, blocco.alto);
+                fine = std::min(fine, blocco.taglio);
             }
         }
+        // Nor the text just above it (a paragraph close over a table).
+        for (const Blocco& blocco : blocchi) {
+            if (blocco.alto < fine && blocco.basso > fine && blocco.basso <= testo)
+                fine = blocco.basso;
+        }
+        fini.push_back(std::min(fine, fineDocumento));
+        inizio = fine;
     }
+    return fini;
+}
 
-private:
-    int pagineFile(const FileDichiarato& file) const
-    {
-        const int perPagina = righePerPagina_ - 3;
-        return std::max(1,
-            static_cast<int>(
-                (file.record.size() + static_cast<std::size_t>(perPagina) - 1) / static_cast<std::size_t>(perPagina)));
+// The report, written into the open device.
+std::optional<std::string> disegnaRiepilogo(const DatiRiepilogo& dati, QIODevice& uscita)
+{
+    QPdfWriter writer(&uscita);
+    writer.setResolution(kRisoluzione);
+    // The archival form: fonts embedded, colours and metadata that stand on their own.
+    writer.setPdfVersion(QPagedPaintDevice::PdfVersion_A1b);
+    writer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
+    writer.setTitle(QStringLiteral("Riepilogo dell'esportazione"));
+    writer.setCreator(programma());
+    const QRectF pagina(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
+    const QRectF area = pagina.adjusted(kMargine, kMargine, -kMargine, -kMargine - kPiede);
+
+    QFont carattere;
+    carattere.setFamilies({ QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
+    carattere.setStyleHint(QFont::SansSerif);
+    carattere.setPointSizeF(9);
+    QFont fisso;
+    fisso.setFamilies({ QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono") });
+    fisso.setStyleHint(QFont::TypeWriter);
+    fisso.setFixedPitch(true);
+    fisso.setPointSizeF(8);
+
+    QTextDocument documento;
+    documento.documentLayout()->setPaintDevice(&writer);
+    documento.setDefaultFont(carattere);
+    documento.setDocumentMargin(0);
+    // The width first: the text is laid out once.
+    documento.setTextWidth(area.width());
+    documento.setHtml(documentoHtml(dati));
+    const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.height());
+    const std::vector<double> finiDocumento = finiPagine(documento, area.height());
+    const int totale = static_cast<int>(finiDocumento.size()) + elenco.pagine();
+
+    QPainter painter;
+    if (!painter.begin(&writer))
+        return std::string("impossibile preparare il documento PDF");
+    int numero = 0;
+    const QString periodo
+        = QStringLiteral("Riepilogo dell'esportazione dal %1 al %2")
+              .arg(testo(dataItaliana(dati.periodo.dallaData)), testo(dataItaliana(dati.periodo.allaData)));
+    const auto nuovaPagina = [&] {
+        if (numero > 0)
+            writer.newPage();
+        ++numero;
+        painter.setFont(carattere);
+        painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignLeft,
+            QStringLiteral("%1 - %2").arg(programma(), periodo));
+        painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
+            QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
+    };
+    double inizio = 0;
+    for (const double fine : finiDocumento) {
+        nuovaPagina();
+        painter.save();
+        // The frame of a table that goes on to the next page stops at the body's end, clear of
+        // the footer (a point out at the sides, for the border's width).
+        painter.setClipRect(QRectF(area.left() - 1, area.top(), area.width() + 2, fine - inizio));
+        painter.translate(area.left(), area.top() - inizio);
+        QAbstractTextDocumentLayout::PaintContext contesto;
+        // Qt draws a block that touches the clip: the text of the next page would stand hidden
+        // on this one, and be read twice from the file.
+        contesto.clip = QRectF(0, inizio + kTocco, area.width(), fine - inizio - 2 * kTocco);
+        documento.documentLayout()->draw(&painter, contesto);
+        painter.restore();
+        inizio = fine;
     }
-
-    static QString colonne(const std::string& cf, const std::string& data, const std::string& codice,
-        const std::string& n, const std::string& nome)
-    {
-        return testo(padRight(cf, ' ', 18) + padRight(data, ' ', 12) + padRight(codice, ' ', 8) + padLeft(n, ' ', 6)
-            + "  " + nome);
-    }
-
-    const ContenutoTracciato& contenuto_;
-    QFont carattere_;
-    double riga_;
-    int righePerPagina_;
-};
+    elenco.disegna(painter, area.left(), area.top(), nuovaPagina);
+    if (!painter.end())
+        return std::string("impossibile completare il documento PDF");
+    return std::nullopt;
+}
 
 } // namespace
 
 std::optional<std::string> scriviRiepilogoPdf(const DatiRiepilogo& dati, const std::string& sFile)
 {
-    QByteArray pdf;
-    {
-        QBuffer buffer(&pdf);
-        buffer.open(QIODevice::WriteOnly);
-        QPdfWriter writer(&buffer);
-        writer.setResolution(kRisoluzione);
-        writer.setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(), QPageLayout::Point));
-        writer.setTitle(QStringLiteral("Riepilogo dell'esportazione"));
-        writer.setCreator(QStringLiteral("ov_pip ver. 6"));
-        const QRectF pagina(QPointF(0, 0), writer.pageLayout().fullRectPoints().size());
-        const QRectF area = pagina.adjusted(kMargine, kMargine, -kMargine, -kMargine - kPiede);
-
-        QFont carattere;
-        carattere.setFamilies({ QStringLiteral("Arial"), QStringLiteral("DejaVu Sans") });
-        carattere.setStyleHint(QFont::SansSerif);
-        carattere.setPointSizeF(9);
-        QFont fisso;
-        fisso.setFamilies({ QStringLiteral("Courier New"), QStringLiteral("DejaVu Sans Mono") });
-        fisso.setStyleHint(QFont::TypeWriter);
-        fisso.setFixedPitch(true);
-        fisso.setPointSizeF(8);
-
-        QTextDocument documento;
-        documento.documentLayout()->setPaintDevice(&writer);
-        documento.setDefaultFont(carattere);
-        documento.setDocumentMargin(0);
-        documento.setHtml(documentoHtml(dati));
-        documento.setPageSize(area.size());
-        const ElencoRecord elenco(dati.contenuto, fisso, area.height());
-        const int pagineDocumento = documento.pageCount();
-        const int totale = pagineDocumento + elenco.pagine();
-
-        QPainter painter;
-        if (!painter.begin(&writer))
-            return std::string("impossibile preparare il documento PDF");
-        int numero = 0;
-        const QString periodo
-            = QStringLiteral("Riepilogo dell'esportazione dal %1 al %2")
-                  .arg(testo(dataItaliana(dati.periodo.dallaData)), testo(dataItaliana(dati.periodo.allaData)));
-        const auto nuovaPagina = [&] {
-            if (numero > 0)
-                writer.newPage();
-            ++numero;
-            painter.setFont(carattere);
-            painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignLeft,
-                QStringLiteral("ov_pip ver. 6 - %1").arg(periodo));
-            painter.drawText(QRectF(area.left(), area.bottom() + 4, area.width(), kPiede), Qt::AlignRight,
-                QStringLiteral("pagina %1 di %2").arg(numero).arg(totale));
-        };
-        for (int p = 0; p < pagineDocumento; ++p) {
-            nuovaPagina();
-            painter.save();
-            painter.translate(area.left(), area.top() - p * area.height());
-            QAbstractTextDocumentLayout::PaintContext contesto;
-            contesto.clip = QRectF(0, p * area.height(), area.width(), area.height());
-            documento.documentLayout()->draw(&painter, contesto);
-            painter.restore();
-        }
-        elenco.disegna(painter, area.left(), area.top(), nuovaPagina);
-        if (!painter.end())
-            return std::string("impossibile completare il documento PDF");
+    // Written under another name beside it and put in its place when whole: a run that dies
+    // meanwhile leaves no report cut short, only the temporary file, which the next one replaces.
+    const std::string sTemporaneo = sFile + ".tmp";
+    if (platform::esiste(sTemporaneo)) {
+        if (auto motivo = platform::eliminaFile(sTemporaneo))
+            return motivo;
     }
-    platform::FileInCoda file;
-    if (auto motivo = file.apri(sFile))
+    UscitaPdf uscita;
+    if (auto motivo = uscita.apri(sTemporaneo))
         return motivo;
-    if (auto motivo = file.accoda(std::string_view(pdf.constData(), static_cast<std::size_t>(pdf.size()))))
-        return motivo;
-    return file.chiudi();
+    std::optional<std::string> motivo = disegnaRiepilogo(dati, uscita);
+    const std::optional<std::string> chiusura = uscita.chiudi();
+    if (!motivo)
+        motivo = chiusura;
+    if (!motivo)
+        motivo = platform::sostituisciFile(sTemporaneo, sFile);
+    if (motivo)
+        (void)platform::eliminaFile(sTemporaneo);
+    return motivo;
 }

@@ -1,6 +1,7 @@
 #include "platform/FileInCoda.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -224,6 +225,13 @@ std::optional<std::string> eliminaFile(const std::string& percorso)
     if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Elimina, percorso))
         return guasto;
     if (::unlink(percorsoNativo(percorso).c_str()) != 0)
+        return motivo(errno);
+    return std::nullopt;
+}
+
+std::optional<std::string> sostituisciFile(const std::string& nuovo, const std::string& percorso)
+{
+    if (::rename(percorsoNativo(nuovo).c_str(), percorsoNativo(percorso).c_str()) != 0)
         return motivo(errno);
     return std::nullopt;
 }

@@ -238,6 +238,23 @@ std::optional<std::string> eliminaFile(const std::string& percorso)
     return std::nullopt;
 }
 
+std::optional<std::string> sostituisciFile(const std::string& nuovo, const std::string& percorso)
+{
+    const std::filesystem::path nativoNuovo = percorsoNativo(nuovo);
+    const std::filesystem::path nativo = percorsoNativo(percorso);
+    DWORD errore = 0;
+    // An antivirus scans a file as it is closed, and may hold it for as long.
+    for (int tentativo = 0; tentativo < 20; ++tentativo) {
+        if (MoveFileExW(nativoNuovo.c_str(), nativo.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return std::nullopt;
+        errore = GetLastError();
+        if (errore != ERROR_SHARING_VIOLATION && errore != ERROR_LOCK_VIOLATION)
+            break;
+        Sleep(50);
+    }
+    return motivo(errore, nativo);
+}
+
 std::optional<std::string> creaCartella(const std::string& percorso)
 {
     const std::filesystem::path cartella = percorsoNativo(percorso);
