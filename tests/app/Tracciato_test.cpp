@@ -86,15 +86,21 @@ protected:
         login.activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(&login));
         bool eseguita = false;
-        appenaPossibile([&] {
+        // Until the export window shows: a sign-in that lets events run (a busy host waited for, a
+        // loaded machine under Wine) may turn the loop before it does.
+        QTimer attesa;
+        attesa.setInterval(10);
+        QObject::connect(&attesa, &QTimer::timeout, [&] {
             for (QWidget* finestra : QApplication::topLevelWidgets()) {
                 if (auto* principale = qobject_cast<TfrmMain*>(finestra); principale && principale->isVisible()) {
+                    attesa.stop();
                     azione(*principale);
                     eseguita = true;
                     principale->cmdExit->click();
                 }
             }
         });
+        attesa.start();
         // The field the window gave the focus to, even where the platform activates it late.
         QTest::keyClicks(login.focusWidget(), "segreta");
         QTest::keyClick(login.focusWidget(), Qt::Key_Return);
