@@ -52,8 +52,10 @@ dopo_un_guasto() { # NAME FOLDER COMMAND MESSAGE
   grep -q "$4" "$LAVORO/$1.err" || fallito "$1: $(cat "$LAVORO/$1.err")"
   stessi_file "$2" "$RIFERIMENTO" || fallito "$1: the previous export changed"
   # The register of exports beside the copies holds the first run's line.
-  copie="$(ls -A "$2/storico" 2>/dev/null | grep -vx registro_esportazioni.csv || true)"
-  [ -z "$copie" ] || fallito "$1: a copy stays in storico: $copie"
+  if [ -d "$2/storico" ]; then
+    copie="$(ls -A "$2/storico" | grep -vx registro_esportazioni.csv || true)"
+    [ -z "$copie" ] || fallito "$1: a copy stays in storico: $copie"
+  fi
   nessun_completata "$LAVORO/$1" || fallito "$1: the summary says complete"
   echo "$1: $(head -1 "$LAVORO/$1.err")"
 }
