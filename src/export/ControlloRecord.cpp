@@ -9,23 +9,6 @@
 
 namespace {
 
-// DD/MM/YYYY of a day the calendar has; nothing otherwise.
-std::optional<std::chrono::year_month_day> dataDelCampo(std::string_view campo)
-{
-    if (campo.size() != kLarghezzaData || campo[2] != '/' || campo[5] != '/')
-        return std::nullopt;
-    const std::optional<unsigned> giorno = cifre(campo.substr(0, 2));
-    const std::optional<unsigned> mese = cifre(campo.substr(3, 2));
-    const std::optional<unsigned> anno = cifre(campo.substr(6, 4));
-    if (!giorno || !mese || !anno)
-        return std::nullopt;
-    const std::chrono::year_month_day data { std::chrono::year { static_cast<int>(*anno) },
-        std::chrono::month { *mese }, std::chrono::day { *giorno } };
-    if (!data.ok())
-        return std::nullopt;
-    return data;
-}
-
 std::string descrizione(Difetto difetto, const TracciatoRecord& tracciato)
 {
     switch (difetto) {
@@ -44,6 +27,22 @@ std::string descrizione(Difetto difetto, const TracciatoRecord& tracciato)
 }
 
 } // namespace
+
+std::optional<std::chrono::year_month_day> dataDelCampo(std::string_view campo)
+{
+    if (campo.size() != kLarghezzaData || campo[2] != '/' || campo[5] != '/')
+        return std::nullopt;
+    const std::optional<unsigned> giorno = cifre(campo.substr(0, 2));
+    const std::optional<unsigned> mese = cifre(campo.substr(3, 2));
+    const std::optional<unsigned> anno = cifre(campo.substr(6, 4));
+    if (!giorno || !mese || !anno)
+        return std::nullopt;
+    const std::chrono::year_month_day data { std::chrono::year { static_cast<int>(*anno) },
+        std::chrono::month { *mese }, std::chrono::day { *giorno } };
+    if (!data.ok())
+        return std::nullopt;
+    return data;
+}
 
 std::optional<unsigned> cifre(std::string_view campo)
 {

@@ -49,6 +49,10 @@ bool scorriRecord(const std::string& sFile, std::size_t larghezza,
 // The field's digits as a number; nothing when any of them is not a digit (a blank included).
 std::optional<unsigned> cifre(std::string_view campo);
 
+// DD/MM/YYYY of a day the calendar has, as the records and the register of exports write it;
+// nothing otherwise.
+std::optional<std::chrono::year_month_day> dataDelCampo(std::string_view campo);
+
 // The date of a record of the layout's width; nothing when it is not a day of the calendar.
 std::optional<std::chrono::year_month_day> dataDelRecord(std::string_view record, const TracciatoRecord& tracciato);
 

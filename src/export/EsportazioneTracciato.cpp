@@ -112,10 +112,6 @@ void classificaEstratto(
     }
 }
 
-// Every file the run writes.
-constexpr std::string UnitaFormMain::*kFileTracciato[] = { &UnitaFormMain::sFileBilsalu, &UnitaFormMain::sFileAccessi,
-    &UnitaFormMain::sFilePpip, &UnitaFormMain::sFileVaccini, &UnitaFormMain::sFileSconosciuti };
-
 // How a run ends: whole, cut short where the host went away, or stopped by its own refusal,
 // whose message the ending shows (and logs, once the folder can take the log).
 struct Fine {
@@ -200,7 +196,6 @@ private:
     std::vector<EsportazionePrecedente> precedenti_;
     bool bFileSpostati_ = false;
     bool bEstrattoGenerato_ = false;
-    std::int32_t nPazienti_ = 0; // the patient list the health checks walk, or would have
     BilanciTralasciati tralasciati_;
 };
 
@@ -293,7 +288,6 @@ std::optional<Fine> EsecuzioneTracciato::datiMedico()
     if (!oOrvapat.orvellaChiuso())
         sContratto_ = sContratto;
     // A paediatrician's health checks are missing from the first patient until the walk says otherwise.
-    nPazienti_ = unita_.nPazienti;
     if (sContratto_ == "PLS")
         tralasciati_.fermoAlPaziente = 1;
     return {};
@@ -380,7 +374,6 @@ std::optional<Fine> EsecuzioneTracciato::bilanciDiSalute()
     if (oOrvapat.orvellaChiuso())
         return {};
     unita_.nPazienti = oOrvapat.chiamateNonRiuscite() == nChiamatePrima ? nCaricati : 0;
-    nPazienti_ = unita_.nPazienti;
     auto progresso = [this](const std::string& testo) { finestra_.progresso(testo); };
     const ContestoBilanci bilanci { oOrvapat, unita_.nPazienti, unita_.sFileBilsalu, log_, progresso };
     tralasciati_ = faiSingoloPaziente(
@@ -431,7 +424,7 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
         fileEsecuzione_->chiudi(unita_.*sFile);
     const Torvapat& oOrvapat = *unita_.oOrvapat;
     const std::string sContratto = sContratto_.value_or("");
-    const Interruzione interruzione { bFileSpostati_, tralasciati_, nPazienti_ };
+    const Interruzione interruzione { bFileSpostati_, tralasciati_, unita_.nPazienti };
     EsitoTracciato esito = riepilogoTracciato(
         unita_, sContratto, suFileNonRiuscite() - nScrittureAllInizio_,
         [this](const std::string& sFile) { return fileEsecuzione_->nonScritti(sFile); },

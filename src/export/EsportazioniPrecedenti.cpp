@@ -55,12 +55,6 @@ std::optional<std::pair<year_month_day, std::size_t>> copiaStorico(const std::st
     return std::nullopt;
 }
 
-// DD/MM/YYYY, as the records write their dates.
-std::string dataItaliana(year_month_day data)
-{
-    return dataRecord(date2string(data));
-}
-
 } // namespace
 
 std::vector<EsportazionePrecedente> esportazioniPrecedenti(

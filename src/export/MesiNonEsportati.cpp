@@ -15,11 +15,6 @@ constexpr const char* kMesi[] = { "gennaio", "febbraio", "marzo", "aprile", "mag
 
 constexpr int kMesiGiudicati = 12;
 
-std::string dataItaliana(year_month_day giorno)
-{
-    return dataRecord(date2string(giorno));
-}
-
 year_month meseDi(platform::LocalTime momento)
 {
     const year_month_day giorno { floor<days>(momento) };

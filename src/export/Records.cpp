@@ -19,6 +19,11 @@ bool campoVuoto(std::string_view testo)
     return std::all_of(testo.begin(), testo.end(), [](char c) { return static_cast<unsigned char>(c) <= ' '; });
 }
 
+std::string dataItaliana(std::chrono::year_month_day data)
+{
+    return dataRecord(date2string(data));
+}
+
 std::string dataRecord(std::string_view data)
 {
     const std::string_view giorno = data.substr(data.size() >= 2 ? data.size() - 2 : 0);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -42,6 +43,9 @@ std::string maiuscoloAscii(std::string_view testo);
 // YYYY-MM-DD to DD/MM/YYYY by position: the last two characters, characters 6-7, the first four.
 // A shorter text gives whatever those slices hold.
 std::string dataRecord(std::string_view data);
+
+// A day as the records write it, DD/MM/YYYY: also how the summary and the reports name a day.
+std::string dataItaliana(std::chrono::year_month_day data);
 
 // ACCESSI.DAT: CF(16) regional code(6) date(10) count(4) regional service code(1), CR LF.
 std::string recordAccessi(const std::string& codiceFiscale, const std::string& sCodiceRegionale,

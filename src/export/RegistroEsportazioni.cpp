@@ -9,6 +9,7 @@
 #include "export/Records.h"
 #include "platform/FileInCoda.h"
 #include "platform/FileSistema.h"
+#include "tools/tc_GenTools.h"
 
 namespace {
 
@@ -22,16 +23,9 @@ struct ChiudiFile {
 };
 using File = std::unique_ptr<std::FILE, ChiudiFile>;
 
-std::string dueCifre(unsigned n)
+std::string dueCifre(long long n)
 {
-    return { static_cast<char>('0' + n / 10 % 10), static_cast<char>('0' + n % 10) };
-}
-
-// DD/MM/YYYY, as a spreadsheet set to Italian reads a date.
-std::string data(year_month_day giorno)
-{
-    return dueCifre(static_cast<unsigned>(giorno.day())) + "/" + dueCifre(static_cast<unsigned>(giorno.month())) + "/"
-        + std::to_string(static_cast<int>(giorno.year()));
+    return padLeft(std::to_string(n), '0', 2);
 }
 
 // Every field within quotes: a line cut short inside any field leaves a quote open, or too few
@@ -105,23 +99,11 @@ template <typename Intero> std::optional<Intero> numero(std::string_view testo)
     return valore;
 }
 
-std::optional<year_month_day> leggiData(std::string_view testo)
-{
-    if (testo.size() != 10 || testo[2] != '/' || testo[5] != '/')
-        return std::nullopt;
-    const auto giorno = numero<unsigned>(testo.substr(0, 2));
-    const auto mese = numero<unsigned>(testo.substr(3, 2));
-    const auto anno = numero<int>(testo.substr(6, 4));
-    if (!giorno || !mese || !anno)
-        return std::nullopt;
-    const year_month_day letta { year { *anno }, month { *mese }, day { *giorno } };
-    return letta.ok() ? std::optional(letta) : std::nullopt;
-}
-
 // "DD/MM/YYYY HH:MM:SS", or without the seconds as a spreadsheet may save it.
 std::optional<platform::LocalTime> leggiMomento(std::string_view testo)
 {
-    const auto giorno = leggiData(testo.substr(0, 10));
+    // DD/MM/YYYY, as a spreadsheet set to Italian reads a date.
+    const auto giorno = dataDelCampo(testo.substr(0, 10));
     if (!giorno || (testo.size() != 16 && testo.size() != 19) || testo[10] != ' ' || testo[13] != ':')
         return std::nullopt;
     const auto ore = numero<unsigned>(testo.substr(11, 2));
@@ -206,10 +188,10 @@ std::string rigaRegistro(const VoceRegistro& voce)
 {
     const auto giorno = floor<days>(voce.quando);
     const hh_mm_ss<seconds> ora { floor<seconds>(voce.quando - giorno) };
-    std::vector<std::string> valori { data(year_month_day { giorno }) + " " + dueCifre(ora.hours().count()) + ":"
-            + dueCifre(ora.minutes().count()) + ":" + dueCifre(static_cast<unsigned>(ora.seconds().count())),
-        data(voce.periodo.dallaData), data(voce.periodo.allaData), voce.sContratto, voce.sCodiceRegionale,
-        testoEsito(voce.esito) };
+    std::vector<std::string> valori { dataItaliana(year_month_day { giorno }) + " " + dueCifre(ora.hours().count())
+            + ":" + dueCifre(ora.minutes().count()) + ":" + dueCifre(ora.seconds().count()),
+        dataItaliana(voce.periodo.dallaData), dataItaliana(voce.periodo.allaData), voce.sContratto,
+        voce.sCodiceRegionale, testoEsito(voce.esito) };
     for (const ConteggioRegistro& file : voce.file) {
         valori.push_back(file.scritto ? std::to_string(file.righe) : "");
         valori.push_back(file.scritto ? std::to_string(file.prestazioni) : "");
@@ -249,8 +231,8 @@ std::optional<VoceRegistro> leggiRigaRegistro(const std::string& riga)
         return std::nullopt;
     const std::vector<std::string>& c = *letti;
     const auto quando = leggiMomento(c[0]);
-    const auto dal = leggiData(c[1]);
-    const auto al = leggiData(c[2]);
+    const auto dal = dataDelCampo(c[1]);
+    const auto al = dataDelCampo(c[2]);
     const auto esito = std::find(std::begin(kEsiti), std::end(kEsiti), c[5]);
     // The last field is never empty when whole: a line cut just after its last semicolon has one.
     const auto scartati = numero<std::int32_t>(c[kColonne - 1]);

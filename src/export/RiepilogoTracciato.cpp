@@ -10,10 +10,6 @@ namespace {
 
 constexpr const char* kCrLf = "\r\n";
 
-// Every file the run writes.
-constexpr std::string UnitaFormMain::*kFileTracciato[] = { &UnitaFormMain::sFileBilsalu, &UnitaFormMain::sFileAccessi,
-    &UnitaFormMain::sFilePpip, &UnitaFormMain::sFileVaccini, &UnitaFormMain::sFileSconosciuti };
-
 // The records of a file that did not go in, after its line of the summary.
 std::string nonScritti(std::int32_t n)
 {

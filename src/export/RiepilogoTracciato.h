@@ -10,6 +10,11 @@
 #include "export/EsitoTracciato.h"
 #include "export/UnitaFormMain.h"
 
+// Every file the run writes.
+inline constexpr std::string UnitaFormMain::*kFileTracciato[]
+    = { &UnitaFormMain::sFileBilsalu, &UnitaFormMain::sFileAccessi, &UnitaFormMain::sFilePpip,
+          &UnitaFormMain::sFileVaccini, &UnitaFormMain::sFileSconosciuti };
+
 // The first line's words for a run whose host calls failed, before the calls' names.
 inline constexpr const char* kChiamateNonRiuscite = "Operazione non completata: chiamate a Orvella non riuscite: ";
 

@@ -17,9 +17,9 @@ TipoGuasto tipoGuasto(const std::exception& errore)
     case kServerNonDisponibile:
     case kServerDisconnesso:
     case kChiamataRpcFallita:
-    case 0x800706BF: // RPC_S_CALL_FAILED_DNE
-    case 0x80010007: // RPC_E_SERVER_DIED
-    case 0x80010012: // RPC_E_SERVER_DIED_DNE
+    case kChiamataRpcNonEseguita:
+    case kServerTerminato:
+    case kServerTerminatoPrima:
         return TipoGuasto::Chiuso;
     case kNomeNonRegistrato:
     case kClasseNonRegistrata:

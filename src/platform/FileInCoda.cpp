@@ -1,4 +1,5 @@
 #include "platform/FileInCoda.h"
+
 #include "platform/FileSistema.h"
 
 #include <utility>

@@ -43,11 +43,6 @@ QString html(const std::string& cp1252)
     return testo(cp1252).toHtmlEscaped();
 }
 
-std::string dataItaliana(year_month_day data)
-{
-    return dataRecord(date2string(data));
-}
-
 std::string numero(std::int64_t n)
 {
     return std::to_string(n);
