@@ -20,7 +20,7 @@
 #include "app/Logo.h"
 #include "export/EsportazioneTracciato.h"
 #include "export/FileExport.h"
-#include "export/MesiNonEsportati.h"
+#include "storico/MesiNonEsportati.h"
 #include "export/Riepilogo.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"

@@ -21,7 +21,7 @@
 #include "app/FormLogin.h"
 #include "app/FormMain.h"
 #include "export/Progresso.h"
-#include "export/RegistroEsportazioni.h"
+#include "storico/RegistroEsportazioni.h"
 #include "export/UnitaFormMain.h"
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"

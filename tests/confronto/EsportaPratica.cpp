@@ -23,7 +23,7 @@
 #include <vector>
 
 #include "export/EsportazioneTracciato.h"
-#include "export/MesiNonEsportati.h"
+#include "storico/MesiNonEsportati.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
 #include "hostserver/OrvellaServer.h"

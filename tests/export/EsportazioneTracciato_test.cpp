@@ -1,5 +1,5 @@
 #include "export/EsportazioneTracciato.h"
-#include "export/RegistroEsportazioni.h"
+#include "storico/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
 

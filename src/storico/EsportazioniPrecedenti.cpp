@@ -1,4 +1,4 @@
-#include "export/EsportazioniPrecedenti.h"
+#include "storico/EsportazioniPrecedenti.h"
 
 #include <algorithm>
 #include <array>
@@ -7,7 +7,7 @@
 #include <optional>
 
 #include "export/Records.h"
-#include "export/Storico.h"
+#include "storico/Storico.h"
 #include "platform/FileSistema.h"
 #include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"

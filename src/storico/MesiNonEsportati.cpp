@@ -1,4 +1,4 @@
-#include "export/MesiNonEsportati.h"
+#include "storico/MesiNonEsportati.h"
 
 #include <algorithm>
 #include <optional>

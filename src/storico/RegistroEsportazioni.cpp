@@ -1,4 +1,4 @@
-#include "export/RegistroEsportazioni.h"
+#include "storico/RegistroEsportazioni.h"
 
 #include <algorithm>
 #include <charconv>

@@ -1,4 +1,4 @@
-#include "export/RegistroEsportazioni.h"
+#include "storico/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "export/MesiNonEsportati.h"
+#include "storico/MesiNonEsportati.h"
 #include "support/TestSupport.h"
 
 using namespace std::chrono;

@@ -1,4 +1,4 @@
-#include "export/Storico.h"
+#include "storico/Storico.h"
 
 #include <chrono>
 #include <optional>

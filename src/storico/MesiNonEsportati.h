@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "export/EsitoTracciato.h"
-#include "export/RegistroEsportazioni.h"
+#include "storico/RegistroEsportazioni.h"
 #include "platform/Clock.h"
 
 // A month never exported is a month never paid, and the region takes the files by a deadline.
