@@ -74,11 +74,17 @@ int main(int argc, char* argv[])
     const QGuiApplication applicazione(argcQt, argvQt);
     setScrittoreRiepilogo(scriviRiepilogoPdf);
     FinestraConsole finestra;
+    std::chrono::year_month_day oggi;
     while (!argomenti.empty() && argomenti.front().starts_with("--")) {
         if (argomenti.front() == "--stand-in")
             registraServerOrvella();
         else if (argomenti.front() == "--vaccini")
             finestra.vaccini = true;
+        else if (argomenti.front() == "--adesso" && argomenti.size() > 1 && leggiData(argomenti[1], oggi)) {
+            // A fixed clock, at ten in the morning, for runs made on a day of the test's choosing.
+            argomenti.erase(argomenti.begin());
+            platform::setClock([oggi] { return std::chrono::local_days { oggi } + std::chrono::hours { 10 }; });
+        }
         else
             argomenti.clear();
         if (!argomenti.empty())
@@ -88,7 +94,7 @@ int main(int argc, char* argv[])
     std::chrono::year_month_day allaData;
     if (argomenti.size() != 5 || !leggiData(argomenti[2], dallaData) || !leggiData(argomenti[3], allaData)) {
         std::fprintf(
-            stderr, "Uso: esporta_pratica [--stand-in] [--vaccini] UTENTE PASSWORD DALLA_DATA ALLA_DATA CARTELLA\n");
+            stderr, "Uso: esporta_pratica [--stand-in] [--vaccini] [--adesso AAAA-MM-GG] UTENTE PASSWORD DALLA_DATA ALLA_DATA CARTELLA\n");
         return 2;
     }
 
