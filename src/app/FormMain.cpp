@@ -20,7 +20,6 @@
 #include "app/Logo.h"
 #include "export/EsportazioneTracciato.h"
 #include "export/FileExport.h"
-#include "storico/MesiNonEsportati.h"
 #include "export/Riepilogo.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
@@ -28,6 +27,7 @@
 #include "platform/FileSistema.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "storico/MesiNonEsportati.h"
 #include "tools/Cp1252.h"
 
 namespace {
@@ -252,7 +252,6 @@ void TfrmMain::FormCreate()
 
         impostaCartelle(unita);
         aggiornaApriCartella();
-        Memo1->setPlainText(daCp1252(testoRegistro(unita.sDirStorico, platform::adesso())));
 
         tabella_.caricaTabellaCodici();
         riempiGriglia();
@@ -290,7 +289,10 @@ bool TfrmMain::inizializza(const std::string& utente, const std::string& passwor
     UnitaFormMain& unita = unitaFormMain();
     return ::inizializza(
         utente, password, bDebug, unita.oOrvapat, unita.nPazienti,
-        [this] {
+        [this, &unita] {
+            // The doctor is known once signed in: the register's months are judged for them.
+            Memo1->setPlainText(
+                daCp1252(testoRegistro(unita.sDirStorico, unita.oOrvapat->sCodiceRegionaleMedico, platform::adesso())));
             impostaCursoreOccupato(false);
             if (frmLogin)
                 frmLogin->hide();

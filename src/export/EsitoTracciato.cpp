@@ -1,21 +1,17 @@
 #include "export/EsitoTracciato.h"
 
-namespace {
-
-constexpr const char* kCrLf = "\r\n";
-
-} // namespace
+#include "tools/tc_GenTools.h"
 
 std::string EsitoTracciato::riepilogo() const
 {
     std::string riepilogo;
     for (const AvvisoTracciato& avviso : avvisi)
-        riepilogo += avviso.testo + kCrLf;
+        riepilogo += avviso.testo + kFineRiga;
     if (!avvisi.empty())
-        riepilogo += kCrLf;
-    riepilogo += primaRiga + "       Tipo (" + sContratto + ")" + kCrLf + file + conteggi;
+        riepilogo += kFineRiga;
+    riepilogo += primaRiga + "       Tipo (" + sContratto + ")" + kFineRiga + file + conteggi;
     if (!chiusura.empty())
-        riepilogo += std::string(kCrLf) + kCrLf + chiusura;
+        riepilogo += std::string(kFineRiga) + kFineRiga + chiusura;
     return riepilogo;
 }
 
@@ -26,11 +22,11 @@ std::string EsitoTracciato::messaggioFinale() const
     if (completata && avvisi.empty() && chiusuraBreve.empty())
         return messaggio;
     if (!completata)
-        messaggio += kCrLf + primaRiga;
+        messaggio += kFineRiga + primaRiga;
     for (const AvvisoTracciato& avviso : avvisi)
         for (const std::string& breve : avviso.brevi)
-            messaggio += kCrLf + breve;
+            messaggio += kFineRiga + breve;
     if (!chiusuraBreve.empty())
-        messaggio += kCrLf + chiusuraBreve;
-    return messaggio + kCrLf + "Dettagli nel riepilogo.";
+        messaggio += kFineRiga + chiusuraBreve;
+    return messaggio + kFineRiga + "Dettagli nel riepilogo.";
 }

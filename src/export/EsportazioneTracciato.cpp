@@ -9,25 +9,23 @@
 
 #include "export/Classificazione.h"
 #include "export/ControlloRecord.h"
-#include "storico/EsportazioniPrecedenti.h"
-#include "storico/MesiNonEsportati.h"
-#include "storico/RegistroEsportazioni.h"
 #include "export/Riepilogo.h"
 #include "export/RiepilogoTracciato.h"
-#include "storico/Storico.h"
 #include "host/AperturaSessione.h"
 #include "platform/BloccoCartella.h"
 #include "platform/Clock.h"
 #include "platform/FileSistema.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "storico/EsportazioniPrecedenti.h"
+#include "storico/MesiNonEsportati.h"
+#include "storico/RegistroEsportazioni.h"
+#include "storico/Storico.h"
 #include "tools/Cp1252.h"
 #include "tools/Versione.h"
 #include "tools/tc_GenTools.h"
 
 namespace {
-
-constexpr const char* kCrLf = "\r\n";
 
 void elimina(const std::string& sFile)
 {
@@ -167,13 +165,8 @@ private:
     std::optional<Fine> classificazione();
 
     bool orvellaChiuso() const { return unita_.oOrvapat && unita_.oOrvapat->orvellaChiuso(); }
-    // Shown and logged: the run's own refusals.
-    void errore(const std::string& messaggio) const
-    {
-        platform::mostraMessaggio(messaggio);
-        log_.suLog(messaggio);
-    }
     EsitoTracciato esito(const Fine& fine);
+    Registrazione registra(EsitoRegistro esito, const ContenutoTracciato& contenuto, platform::LocalTime quando) const;
 
     UnitaFormMain& unita_;
     const TabellaCodici& tabella_;
@@ -317,7 +310,7 @@ std::optional<Fine> EsecuzioneTracciato::spostaPrecedenti()
 
 std::optional<Fine> EsecuzioneTracciato::generaEstratto()
 {
-    finestra_.scriviLblLog(std::string("...Zezavazoza dati ppip in corso...") + kCrLf
+    finestra_.scriviLblLog(std::string("...Zezavazoza dati ppip in corso...") + kFineRiga
         + "(Questa operazione pu\xF2 richiedere alcuni minuti)");
     const std::string sDallaData = date2string(periodo_.dallaData);
     const std::string sAllaData = date2string(periodo_.allaData);
@@ -330,18 +323,15 @@ std::optional<Fine> EsecuzioneTracciato::generaEstratto()
 
 std::optional<Fine> EsecuzioneTracciato::caricaEstratto()
 {
-    // The run goes on after these two, the application ending once it has returned.
+    // The application ends once the run has returned: without an extract there is nothing to export.
     if (!bEstrattoGenerato_) {
-        errore(conMotivo("ERRORE: Impossibile generare xml ppip.", *unita_.oOrvapat));
         finestra_.richiediUscita();
+        return Fine::errore(conMotivo("ERRORE: Impossibile generare xml ppip.", *unita_.oOrvapat));
     }
+    // The host said it wrote the extract: going on would report an empty month that is not.
     if (!platform::esiste(sFileXml_)) {
-        const std::string messaggio = "ERRORE: File estrazione xml ppip non trovato.";
         finestra_.richiediUscita();
-        // The host said it wrote the extract: going on would report an empty month that is not.
-        if (bEstrattoGenerato_)
-            return Fine::errore(messaggio);
-        errore(messaggio);
+        return Fine::errore("ERRORE: File estrazione xml ppip non trovato.");
     }
     if (log_.debug()) {
         const std::string sCopia = percorsoCopiaDebug(unita_.sDirOutput);
@@ -353,11 +343,9 @@ std::optional<Fine> EsecuzioneTracciato::caricaEstratto()
     unita_.nScartate = 0;
     unita_.elencoDuplicati.svuota();
     const EsitoCaricamento esitoEstratto = unita_.oXmlDoc->load(sFileXml_);
-    // The host said it wrote the extract (and it is there): one it cannot be read from is no empty month.
-    if (bEstrattoGenerato_) {
-        if (const std::string motivo = motivoEstrattoInutilizzabile(*unita_.oXmlDoc, esitoEstratto); !motivo.empty())
-            return Fine::errore("ERRORE: File estrazione xml ppip non utilizzabile: " + motivo + ".");
-    }
+    // An extract that cannot be read is no empty month.
+    if (const std::string motivo = motivoEstrattoInutilizzabile(*unita_.oXmlDoc, esitoEstratto); !motivo.empty())
+        return Fine::errore("ERRORE: File estrazione xml ppip non utilizzabile: " + motivo + ".");
     return {};
 }
 
@@ -395,16 +383,15 @@ std::optional<Fine> EsecuzioneTracciato::classificazione()
 void EsecuzioneTracciato::concludi(const Fine& fine)
 {
     if (fine.tipo == Fine::Tipo::Errore) {
-        if (fine.bLog)
-            errore(fine.messaggio);
-        else
-            platform::mostraMessaggio(fine.messaggio);
         // Once the previous files have moved, the period counts as not exported.
-        const std::string sRegistro = bFileSpostati_ ? registraEsportazione(unita_.sDirStorico,
-                                          voceRegistro(platform::adesso(), periodo_, sContratto_.value_or(""),
-                                              sCodiceRegionale_, EsitoRegistro::NonCompletata, ContenutoTracciato {}))
-                                                     : std::string();
-        finestra_.mostraMemo1(fine.messaggio + (sRegistro.empty() ? "" : kCrLf + (kCrLf + sRegistro)));
+        const Registrazione registrazione
+            = bFileSpostati_ ? registra(EsitoRegistro::NonCompletata, {}, platform::adesso()) : Registrazione {};
+        const std::string box = fine.messaggio + (registrazione.breve.empty() ? "" : kFineRiga + registrazione.breve);
+        platform::mostraMessaggio(box);
+        if (fine.bLog)
+            log_.suLog(fine.messaggio);
+        finestra_.mostraMemo1(
+            fine.messaggio + (registrazione.riga.empty() ? "" : kFineRiga + (kFineRiga + registrazione.riga)));
         return;
     }
     const EsitoTracciato esitoFinale = esito(fine);
@@ -413,6 +400,14 @@ void EsecuzioneTracciato::concludi(const Fine& fine)
     log_.suLog(fine.tipo == Fine::Tipo::OrvellaChiuso ? "Procedura terminata: interrotta, Orvella si \xE8 chiuso"
                                                       : "Procedura terminata");
     platform::mostraMessaggio(esitoFinale.messaggioFinale());
+}
+
+// The run's line in the register of exports, or waiting beside it.
+Registrazione EsecuzioneTracciato::registra(
+    EsitoRegistro esito, const ContenutoTracciato& contenuto, platform::LocalTime quando) const
+{
+    return registraEsportazione(unita_.sDirStorico,
+        voceRegistro(quando, periodo_, sContratto_.value_or(""), sCodiceRegionale_, esito, contenuto));
 }
 
 // One outcome for the summary, the box and the claim report, the run's warnings first, from the
@@ -441,17 +436,18 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
     std::move(controllo.avvisi.begin(), controllo.avvisi.end(), std::back_inserter(avvisi));
     if (AvvisoTracciato ripetuto = avvisoEsportazioniPrecedenti(precedenti_, periodo_); !ripetuto.testo.empty())
         avvisi.push_back(std::move(ripetuto));
+    const platform::LocalTime quando = platform::adesso();
+    if (AvvisoTracciato futuri = avvisoGiorniNonCompresi(periodo_, quando); !bInterrotta && !futuri.testo.empty())
+        avvisi.push_back(std::move(futuri));
     esito.avvisi = std::move(avvisi);
     esito.conteggi = std::move(controllo.conteggi);
     // Every run that moved the previous files is in the register; the months it leaves without an
     // export head the summary, this run's own counted.
-    const platform::LocalTime quando = platform::adesso();
-    std::string sRegistro;
+    Registrazione registrazione;
     if (bFileSpostati_) {
-        sRegistro = registraEsportazione(unita_.sDirStorico,
-            voceRegistro(quando, periodo_, sContratto, sCodiceRegionale_,
-                esitoRegistro(bInterrotta, esito.primaRiga, contenuto), contenuto));
-        if (AvvisoTracciato mesi = avvisoMesiNonEsportati(unita_.sDirStorico, quando); !mesi.testo.empty())
+        registrazione = registra(esitoRegistro(bInterrotta, esito.primaRiga, contenuto), contenuto, quando);
+        if (AvvisoTracciato mesi = avvisoMesiNonEsportati(unita_.sDirStorico, sCodiceRegionale_, quando);
+            !mesi.testo.empty())
             esito.avvisi.insert(esito.avvisi.begin(), std::move(mesi));
     }
     // The claim report, of a whole run that wrote anything; one cut short is not to be sent.
@@ -460,8 +456,10 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
     if (!bInterrotta && bFileSpostati_ && scritto && riepilogoAttivo())
         scriviRiepilogo(
             { sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto }, unita_.sFileRiepilogo, esito);
-    if (!sRegistro.empty())
-        esito.chiusura += (esito.chiusura.empty() ? "" : kCrLf) + sRegistro;
+    if (!registrazione.riga.empty()) {
+        esito.chiusura += (esito.chiusura.empty() ? "" : kFineRiga) + registrazione.riga;
+        esito.chiusuraBreve += (esito.chiusuraBreve.empty() ? "" : kFineRiga) + registrazione.breve;
+    }
     return esito;
 }
 

@@ -24,6 +24,14 @@ std::string dataItaliana(std::chrono::year_month_day data)
     return dataRecord(date2string(data));
 }
 
+std::string oraItaliana(platform::LocalTime momento, bool bSecondi)
+{
+    using namespace std::chrono;
+    const hh_mm_ss<seconds> ora { momento - floor<days>(momento) };
+    return dueCifre(ora.hours().count()) + ":" + dueCifre(ora.minutes().count())
+        + (bSecondi ? ":" + dueCifre(ora.seconds().count()) : std::string());
+}
+
 std::string dataRecord(std::string_view data)
 {
     const std::string_view giorno = data.substr(data.size() >= 2 ? data.size() - 2 : 0);

@@ -1,5 +1,8 @@
 #pragma once
 
+#include "platform/Clock.h"
+#include "tools/tc_GenTools.h"
+
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -8,8 +11,6 @@
 
 // Fixed-width records of the export files and the entries of trx_sconosciuti.txt.
 // Texts fill with blanks on the right, numbers and codes with "0" on the left; nothing is cut.
-
-inline constexpr const char* kFineRiga = "\r\n";
 
 // The width of each layout, without its line end: the region reads the files by position.
 inline constexpr std::size_t kLarghezzaAccessi = 37;
@@ -46,6 +47,9 @@ std::string dataRecord(std::string_view data);
 
 // A day as the records write it, DD/MM/YYYY: also how the summary and the reports name a day.
 std::string dataItaliana(std::chrono::year_month_day data);
+// The time of day of a moment as the summaries, the report and the register write it: "HH:MM",
+// or "HH:MM:SS".
+std::string oraItaliana(platform::LocalTime momento, bool bSecondi = false);
 
 // ACCESSI.DAT: CF(16) regional code(6) date(10) count(4) regional service code(1), CR LF.
 std::string recordAccessi(const std::string& codiceFiscale, const std::string& sCodiceRegionale,

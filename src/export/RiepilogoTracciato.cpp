@@ -1,5 +1,7 @@
 #include "export/RiepilogoTracciato.h"
 
+#include "tools/tc_GenTools.h"
+
 #include <algorithm>
 #include <iterator>
 
@@ -7,8 +9,6 @@
 #include "platform/Paths.h"
 
 namespace {
-
-constexpr const char* kCrLf = "\r\n";
 
 // The records of a file that did not go in, after its line of the summary.
 std::string nonScritti(std::int32_t n)
@@ -25,7 +25,7 @@ std::string quante(std::int32_t n, const char* una, const char* tante)
 // patients they lack, and the files the run never reached.
 std::string fileInterrotti(const UnitaFormMain& unita, const std::string& sContratto, const Interruzione& interruzione)
 {
-    std::string file = kCrLf;
+    std::string file = kFineRiga;
     std::string nonCreati;
     const auto nonCreato
         = [&nonCreati](const std::string& sFile) { nonCreati += (nonCreati.empty() ? "" : ", ") + nomeFile(sFile); };
@@ -33,11 +33,11 @@ std::string fileInterrotti(const UnitaFormMain& unita, const std::string& sContr
     if (const std::int32_t dal = interruzione.tralasciati.fermoAlPaziente; dal > 0) {
         file += (bilsalu ? "Bilanci: file " + unita.sFileBilsalu + " incompleto" : std::string("Bilanci: nessun file"))
             + ": mancano i bilanci di salute dal paziente " + std::to_string(dal) + " al paziente "
-            + std::to_string(interruzione.nPazienti) + "." + kCrLf;
+            + std::to_string(interruzione.nPazienti) + "." + kFineRiga;
     } else if (sContratto == "PLS") {
         // Every patient was walked before the host went.
-        file += bilsalu ? "Bilanci: creato file " + unita.sFileBilsalu + kCrLf
-                        : std::string("Bilanci: nessun bilancio di salute trovato nel periodo selezionato") + kCrLf;
+        file += bilsalu ? "Bilanci: creato file " + unita.sFileBilsalu + kFineRiga
+                        : std::string("Bilanci: nessun bilancio di salute trovato nel periodo selezionato") + kFineRiga;
     }
     for (const std::string* sFile : { &unita.sFileAccessi, &unita.sFilePpip, &unita.sFileVaccini })
         nonCreato(*sFile);
@@ -69,7 +69,10 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
             + (nNonRiuscite > 0 ? "; alcuni record non sono stati scritti." : ".")
         : interruzione     ? std::string("Operazione non completata: Orvella si \xE8 chiuso.")
         : nNonRiuscite > 0 ? "Operazione non completata: alcuni record non sono stati scritti."
-                           : kOperazioneCompletata;
+        // A contract that lets no service through exported nothing of the period.
+        : sContratto != "MMG" && sContratto != "PLS"
+        ? "Operazione non completata: il contratto letto da Orvella non \xE8 n\xE9 MMG n\xE9 PLS."
+        : kOperazioneCompletata;
     if (interruzione) {
         esito.avvisi.push_back({ "ATTENZIONE: Orvella si \xE8 chiuso durante l'esportazione, che si \xE8 fermata l\xEC"
                                  ": riaprire Orvella e ripetere l'esportazione.",
@@ -82,24 +85,24 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
                               const char* dopo) {
             const std::int32_t n = mancanti(sFile);
             if (platform::esiste(sFile))
-                return kCrLf + (creato + sFile) + (n > 0 ? nonScritti(n) : "") + dopo;
+                return kFineRiga + (creato + sFile) + (n > 0 ? nonScritti(n) : "") + dopo;
             if (n > 0)
-                return kCrLf + (nonCreato + sFile) + nonScritti(n);
-            return kCrLf + std::string(nessuno);
+                return kFineRiga + (nonCreato + sFile) + nonScritti(n);
+            return kFineRiga + std::string(nessuno);
         };
         if (sContratto == "PLS")
             esito.file += riga(unita.sFileBilsalu, "Bilanci: creato file ",
-                "Bilanci: ", "Bilanci: nessun bilancio di salute trovato nel periodo selezionato", kCrLf);
+                "Bilanci: ", "Bilanci: nessun bilancio di salute trovato nel periodo selezionato", kFineRiga);
         esito.file += riga(unita.sFileAccessi, "Visite: creato file ",
-            "Visite: ", "Visite: nessuna visita trovata nel periodo selezionato", kCrLf);
+            "Visite: ", "Visite: nessuna visita trovata nel periodo selezionato", kFineRiga);
         esito.file += riga(unita.sFilePpip, "Prestazioni: creato file ",
             "Prestazioni: ", "Prestazioni: nessuna prestazione trovata nel periodo selezionato", "");
         esito.file += riga(unita.sFileVaccini, "Vaccini: creato file ",
             "Vaccini: ", "Vaccini: nessuna prestazione trovata nel periodo selezionato", "");
         const std::int32_t nSconosciuti = mancanti(unita.sFileSconosciuti);
         if (platform::esiste(unita.sFileSconosciuti) || nSconosciuti > 0)
-            esito.file += std::string(kCrLf) + kCrLf + "[Sono state scartate " + std::to_string(unita.nScartate)
-                + " ppip] Dettagli in:" + kCrLf + unita.sFileSconosciuti
+            esito.file += std::string(kFineRiga) + kFineRiga + "[Sono state scartate " + std::to_string(unita.nScartate)
+                + " ppip] Dettagli in:" + kFineRiga + unita.sFileSconosciuti
                 + (nSconosciuti > 0 ? nonScritti(nSconosciuti) : "");
     }
     if (nNonRiuscite > 0) {

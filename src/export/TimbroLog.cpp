@@ -51,11 +51,6 @@ Direttiva leggiDirettiva(std::string_view forma, std::size_t& i)
     return { j < forma.size() ? forma[j] : '\0', flag };
 }
 
-std::string dueCifre(long valore)
-{
-    return padLeft(std::to_string(valore), '0', 2);
-}
-
 } // namespace
 
 FormaOre formaOre(

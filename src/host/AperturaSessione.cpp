@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/MessageBox.h"
+#include "tools/Cp1252.h"
 #include "tools/tc_GenTools.h"
 
 namespace {
@@ -32,10 +33,12 @@ bool medicoAbilitato(Torvapat& sessione, std::int32_t& nPazienti)
         platform::mostraMessaggio("ERRORE: La procedura riservata ai soli medici titolari.");
         return false;
     }
-    if (!codiceRegionaleValorizzato(sessione.leggi_attributo(u"mmg\\codice_regionale"))) {
+    const std::u16string codiceRegionale = sessione.leggi_attributo(u"mmg\\codice_regionale");
+    if (!codiceRegionaleValorizzato(codiceRegionale)) {
         platform::mostraMessaggio(kErroreCodiceRegionale);
         return false;
     }
+    sessione.sCodiceRegionaleMedico = utf16ToCp1252(codiceRegionale);
     return true;
 }
 

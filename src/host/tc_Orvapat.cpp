@@ -18,8 +18,6 @@
 namespace {
 
 const std::u16string kEccezione = u": eccezione";
-constexpr const char* kCrLf = "\r\n";
-
 void mostra(const std::u16string& testo)
 {
     platform::mostraMessaggio(utf16ToCp1252(testo));
@@ -59,7 +57,7 @@ std::string causaAvvio(const std::exception& errore, const host::RegistrazioneCl
             + " non \xE8 registrato su questo PC per i programmi a 32 bit: reinstallare Orvella o registrarne il "
               "server di automazione."
             + codice
-            + (registrazione.soloInProcesso64 ? std::string(kCrLf)
+            + (registrazione.soloInProcesso64 ? std::string(kFineRiga)
                         + "\xC8 registrato solo un server in-process a 64 bit, che un programma a 32 bit non pu\xF2 "
                           "caricare."
                                               : "");
@@ -82,7 +80,7 @@ std::string unisci(const std::vector<std::string>& righe)
 {
     std::string testo;
     for (const std::string& riga : righe)
-        testo += (testo.empty() ? "" : kCrLf) + riga;
+        testo += (testo.empty() ? "" : kFineRiga) + riga;
     return testo;
 }
 
@@ -163,8 +161,8 @@ bool Torvapat::start()
         sUltimoErrore_ = host::testoErrore(errore);
         const host::RegistrazioneClasse registrazione = host::leggiRegistrazione(kIdentificatoreServer);
         sRegistrazione_ = unisci(registrazione.righe);
-        platform::mostraMessaggio(
-            utf16ToCp1252(u"ole_orvapat.start()" + kEccezione) + kCrLf + kCrLf + causaAvvio(errore, registrazione),
+        platform::mostraMessaggio(utf16ToCp1252(u"ole_orvapat.start()" + kEccezione) + kFineRiga + kFineRiga
+                + causaAvvio(errore, registrazione),
             sRegistrazione_);
         return false;
     } catch (...) {

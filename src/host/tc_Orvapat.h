@@ -76,6 +76,9 @@ public:
     // Fields, as the session opening fills them before start().
     std::string s_utente;
     std::string s_password;
+    // The signed-in doctor's regional code as the session opening read it (Windows-1252): whose
+    // exports the register's months are judged for.
+    std::string sCodiceRegionaleMedico;
 
     bool connesso() const { return b_connesso; }
     bool haServer() const { return ole_server != nullptr; }

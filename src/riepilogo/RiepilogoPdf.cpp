@@ -108,17 +108,14 @@ QString tabellaScartati(const ContenutoTracciato& contenuto)
 QString documentoHtml(const DatiRiepilogo& dati)
 {
     const year_month_day giorno { floor<days>(dati.quando) };
-    const hh_mm_ss ora { dati.quando - floor<days>(dati.quando) };
-    char orario[16];
-    std::snprintf(orario, sizeof orario, "%02d:%02d:%02d", static_cast<int>(ora.hours().count()),
-        static_cast<int>(ora.minutes().count()), static_cast<int>(ora.seconds().count()));
 
     QString h = QStringLiteral("<h2>Riepilogo dell'esportazione</h2><p>");
     h += QStringLiteral("Medico: codice regionale <b>%1</b>, contratto <b>%2</b><br>")
              .arg(html(dati.sCodiceRegionale), html(dati.sContratto));
     h += QStringLiteral("Periodo: dal <b>%1</b> al <b>%2</b><br>")
              .arg(html(dataItaliana(dati.periodo.dallaData)), html(dataItaliana(dati.periodo.allaData)));
-    h += QStringLiteral("Esportazione del %1 alle %2<br>").arg(html(dataItaliana(giorno)), QString::fromLatin1(orario));
+    h += QStringLiteral("Esportazione del %1 alle %2<br>")
+             .arg(html(dataItaliana(giorno)), html(oraItaliana(dati.quando, true)));
     h += QStringLiteral("Programma: %1</p>").arg(programma());
 
     h += QStringLiteral("<h3>Esito</h3><p><b>%1</b></p>").arg(html(dati.esito.primaRiga));

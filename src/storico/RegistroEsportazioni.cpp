@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdio>
+#include <iterator>
 #include <memory>
 #include <string_view>
+#include <unordered_set>
 
 #include "export/Records.h"
 #include "platform/FileInCoda.h"
@@ -22,11 +24,6 @@ struct ChiudiFile {
     void operator()(std::FILE* file) const { std::fclose(file); }
 };
 using File = std::unique_ptr<std::FILE, ChiudiFile>;
-
-std::string dueCifre(long long n)
-{
-    return padLeft(std::to_string(n), '0', 2);
-}
 
 // Every field within quotes: a line cut short inside any field leaves a quote open, or too few
 // fields, or the last one empty, and is seen for what it is when read. A line end inside a field
@@ -135,6 +132,91 @@ Coda coda(const std::string& sFile)
     return std::fgetc(file.get()) == '\n' ? Coda::Chiusa : Coda::Aperta;
 }
 
+// The whole lines of the register's form that the file holds, in order.
+std::vector<VoceRegistro> leggiVoci(const std::string& sFile)
+{
+    std::vector<VoceRegistro> voci;
+    const File file { platform::apriFile(platform::percorsoNativo(sFile), "rb") };
+    if (!file)
+        return voci;
+    std::string testo;
+    char blocco[4096];
+    for (std::size_t letti; (letti = std::fread(blocco, 1, sizeof blocco, file.get())) > 0;)
+        testo.append(blocco, letti);
+    // Line ends of either kind: a spreadsheet may save the file with its own.
+    for (std::size_t inizio = 0; inizio < testo.size();) {
+        const std::size_t fine = std::min(testo.find('\n', inizio), testo.size());
+        std::string riga = testo.substr(inizio, fine - inizio);
+        // A line cut between its CR and LF gets a CR LF of its own after it.
+        while (!riga.empty() && riga.back() == '\r')
+            riga.pop_back();
+        if (std::optional<VoceRegistro> voce = leggiRigaRegistro(riga))
+            voci.push_back(std::move(*voce));
+        inizio = fine + 1;
+    }
+    return voci;
+}
+
+// The waiting lines that the register does not hold yet, each once: a register that took them
+// but whose waiting file could not be removed afterwards must not get them twice.
+std::vector<VoceRegistro> inAttesa(const std::vector<VoceRegistro>& registro, const std::string& sDirStorico)
+{
+    std::unordered_set<std::string> scritte;
+    for (const VoceRegistro& voce : registro)
+        scritte.insert(rigaRegistro(voce));
+    std::vector<VoceRegistro> attesa;
+    for (VoceRegistro& voce : leggiVoci(sDirStorico + kFileRegistroInAttesa)) {
+        if (scritte.insert(rigaRegistro(voce)).second)
+            attesa.push_back(std::move(voce));
+    }
+    return attesa;
+}
+
+// Appends whole lines in one write, flushed: after the header when bIntestazione and the file is
+// new, after a line end when its last line was cut short (by a crash or a full disk).
+std::optional<std::string> accodaRighe(const std::string& sFile, const std::string& righe, bool bIntestazione)
+{
+    const Coda fine = coda(sFile);
+    const std::string testo = (fine == Coda::Nuova && bIntestazione ? intestazioneRegistro()
+                                      : fine == Coda::Aperta        ? std::string(kFineRiga)
+                                                                    : std::string())
+        + righe;
+    platform::FileInCoda file;
+    std::optional<std::string> motivo = file.apri(sFile);
+    if (!motivo)
+        motivo = file.accoda(testo);
+    if (!motivo)
+        motivo = file.chiudi(true);
+    return motivo;
+}
+
+// The waiting lines, then the run's when there is one, into the register; once there, the waiting
+// file goes.
+std::optional<std::string> aggiungiAlRegistro(const std::string& sDirStorico, const VoceRegistro* voce)
+{
+    const std::string sFile = percorsoRegistro(sDirStorico);
+    std::string righe;
+    for (const VoceRegistro& attesa : inAttesa(leggiVoci(sFile), sDirStorico))
+        righe += rigaRegistro(attesa);
+    if (voce)
+        righe += rigaRegistro(*voce);
+    if (righe.empty())
+        return std::nullopt;
+    if (std::optional<std::string> motivo = accodaRighe(sFile, righe, true))
+        return motivo;
+    if (const std::string sAttesa = sDirStorico + kFileRegistroInAttesa; platform::esiste(sAttesa))
+        (void)platform::eliminaFile(sAttesa);
+    return std::nullopt;
+}
+
+// The register is opened in a spreadsheet, which holds it against writing while it shows it.
+std::string motivoRegistro(const std::string& motivo)
+{
+    if (motivo == platform::kMotivoFileAperto)
+        return "il file \xE8 aperto in un altro programma, chiudere il file nel foglio di calcolo";
+    return motivo;
+}
+
 } // namespace
 
 const char* testoEsito(EsitoRegistro esito)
@@ -186,10 +268,8 @@ std::string intestazioneRegistro()
 
 std::string rigaRegistro(const VoceRegistro& voce)
 {
-    const auto giorno = floor<days>(voce.quando);
-    const hh_mm_ss<seconds> ora { floor<seconds>(voce.quando - giorno) };
-    std::vector<std::string> valori { dataItaliana(year_month_day { giorno }) + " " + dueCifre(ora.hours().count())
-            + ":" + dueCifre(ora.minutes().count()) + ":" + dueCifre(ora.seconds().count()),
+    std::vector<std::string> valori { dataItaliana(year_month_day { floor<days>(voce.quando) }) + " "
+            + oraItaliana(voce.quando, true),
         dataItaliana(voce.periodo.dallaData), dataItaliana(voce.periodo.allaData), voce.sContratto,
         voce.sCodiceRegionale, testoEsito(voce.esito) };
     for (const ConteggioRegistro& file : voce.file) {
@@ -198,30 +278,6 @@ std::string rigaRegistro(const VoceRegistro& voce)
     }
     valori.push_back(std::to_string(voce.nScartati));
     return rigaCsv(valori);
-}
-
-std::string registraEsportazione(const std::string& sDirStorico, const VoceRegistro& voce)
-{
-    const std::string sFile = percorsoRegistro(sDirStorico);
-    std::optional<std::string> motivo = platform::creaCartella(sDirStorico);
-    if (!motivo) {
-        // A line cut short by a crash or a full disk ends without its line end: this one must
-        // not run on from it.
-        const Coda fine = coda(sFile);
-        const std::string testo = (fine == Coda::Nuova           ? intestazioneRegistro()
-                                          : fine == Coda::Aperta ? std::string(kFineRiga)
-                                                                 : std::string())
-            + rigaRegistro(voce);
-        platform::FileInCoda file;
-        motivo = file.apri(sFile);
-        if (!motivo)
-            motivo = file.accoda(testo);
-        if (!motivo)
-            motivo = file.chiudi(true);
-    }
-    if (motivo)
-        return "Registro delle esportazioni: impossibile scrivere il file " + sFile + ": " + *motivo;
-    return {};
 }
 
 std::optional<VoceRegistro> leggiRigaRegistro(const std::string& riga)
@@ -256,27 +312,38 @@ std::optional<VoceRegistro> leggiRigaRegistro(const std::string& riga)
 
 std::vector<VoceRegistro> leggiRegistro(const std::string& sDirStorico)
 {
-    std::vector<VoceRegistro> voci;
     // No history folder (a Desktop that cannot be spelled): no register, not one in the working folder.
     if (sDirStorico.empty())
-        return voci;
-    const File file { platform::apriFile(platform::percorsoNativo(percorsoRegistro(sDirStorico)), "rb") };
-    if (!file)
-        return voci;
-    std::string testo;
-    char blocco[4096];
-    for (std::size_t letti; (letti = std::fread(blocco, 1, sizeof blocco, file.get())) > 0;)
-        testo.append(blocco, letti);
-    // Line ends of either kind: a spreadsheet may save the file with its own.
-    for (std::size_t inizio = 0; inizio < testo.size();) {
-        const std::size_t fine = std::min(testo.find('\n', inizio), testo.size());
-        std::string riga = testo.substr(inizio, fine - inizio);
-        // A line cut between its CR and LF gets a CR LF of its own after it.
-        while (!riga.empty() && riga.back() == '\r')
-            riga.pop_back();
-        if (std::optional<VoceRegistro> voce = leggiRigaRegistro(riga))
-            voci.push_back(std::move(*voce));
-        inizio = fine + 1;
-    }
+        return {};
+    std::vector<VoceRegistro> voci = leggiVoci(percorsoRegistro(sDirStorico));
+    std::vector<VoceRegistro> attesa = inAttesa(voci, sDirStorico);
+    std::move(attesa.begin(), attesa.end(), std::back_inserter(voci));
     return voci;
+}
+
+Registrazione registraEsportazione(const std::string& sDirStorico, const VoceRegistro& voce)
+{
+    const std::string sFile = percorsoRegistro(sDirStorico);
+    std::optional<std::string> motivo = platform::creaCartella(sDirStorico);
+    if (!motivo)
+        motivo = aggiungiAlRegistro(sDirStorico, &voce);
+    if (!motivo)
+        return {};
+    const std::string perche = motivoRegistro(*motivo);
+    const std::string sAttesa = sDirStorico + kFileRegistroInAttesa;
+    if (!accodaRighe(sAttesa, rigaRegistro(voce), false))
+        return { "Registro delle esportazioni non aggiornato: impossibile scrivere il file " + sFile + ": " + perche
+                + ". La riga di questa esportazione \xE8 in attesa nel file " + sAttesa
+                + " e sar\xE0 aggiunta al registro alla prossima esportazione.",
+            "Registro delle esportazioni non aggiornato: " + perche
+                + "; la riga sar\xE0 aggiunta alla prossima esportazione." };
+    return { "Registro delle esportazioni: impossibile scrivere il file " + sFile + ": " + perche
+            + "; la riga di questa esportazione non \xE8 stata registrata.",
+        "Registro delle esportazioni non aggiornato: " + perche + "." };
+}
+
+void registraRigheInAttesa(const std::string& sDirStorico)
+{
+    if (!sDirStorico.empty() && platform::esiste(sDirStorico + kFileRegistroInAttesa))
+        (void)aggiungiAlRegistro(sDirStorico, nullptr);
 }

@@ -16,6 +16,9 @@
 // spreadsheet opens it. Counts only: nothing of a patient goes in.
 
 inline constexpr const char* kFileRegistro = "registro_esportazioni.csv";
+// Beside it, the lines the register could not take when their run ended (a spreadsheet held it,
+// the disk was full), in the same form without a header, until a run or a start can add them.
+inline constexpr const char* kFileRegistroInAttesa = "registro_esportazioni_in_attesa.csv";
 
 enum class EsitoRegistro { Completata, NonCompletata, Interrotta, NessunaPrestazione };
 
@@ -58,15 +61,26 @@ std::string percorsoRegistro(const std::string& sDirStorico);
 std::string intestazioneRegistro();
 std::string rigaRegistro(const VoceRegistro& voce);
 
-// Appends the run's line in one write, flushed, with the header when the file is new; a line left
-// cut short before gets its line end first, so that this one stands on its own. Makes the history
-// folder when it is missing. The empty text when written, else the summary's line that names the
-// register and why it could not be written: it changes nothing else of the run.
-std::string registraEsportazione(const std::string& sDirStorico, const VoceRegistro& voce);
+// What became of a run's line: both texts empty when it is in the register. Otherwise the
+// summary's line that names the register and why it could not be written, and the box's line.
+struct Registrazione {
+    std::string riga;
+    std::string breve;
+};
 
-// The register's lines in the order written. Whatever is not a whole line of the register (its
-// header, a line cut short, a line changed by hand beyond reading) is skipped; a register missing
-// or unreadable holds none.
+// Appends the lines waiting beside the register, then the run's line, in one write, flushed, with
+// the header when the file is new; a line left cut short before gets its line end first, so that
+// this one stands on its own. Makes the history folder when it is missing. A register that cannot
+// take them keeps the run's line waiting beside it, to be added at the next chance: a line is
+// lost only when neither file can be written. It changes nothing else of the run.
+Registrazione registraEsportazione(const std::string& sDirStorico, const VoceRegistro& voce);
+
+// Adds the waiting lines, if any, to the register; they stay waiting when it still cannot take them.
+void registraRigheInAttesa(const std::string& sDirStorico);
+
+// The register's lines in the order written, then those waiting beside it that it does not hold
+// yet. Whatever is not a whole line of the register (its header, a line cut short, a line changed
+// by hand beyond reading) is skipped; a register missing or unreadable holds none.
 std::vector<VoceRegistro> leggiRegistro(const std::string& sDirStorico);
 
 // One line of text as the register writes it, without its line end; nothing when it is not one.

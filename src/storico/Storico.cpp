@@ -8,11 +8,6 @@
 
 namespace {
 
-std::string dueCifre(long long n)
-{
-    return padLeft(std::to_string(n), '0', 2);
-}
-
 // The name after the last separator of a path the program built.
 std::string nomeFile(const std::string& sFile)
 {

@@ -29,11 +29,15 @@ std::string quoteString(const std::string& s)
     return "'" + s + "'";
 }
 
+std::string dueCifre(long long n)
+{
+    return padLeft(std::to_string(n), '0', 2);
+}
+
 std::string date2string(std::chrono::year_month_day data)
 {
-    return std::to_string(static_cast<int>(data.year())) + "-"
-        + padLeft(std::to_string(static_cast<unsigned>(data.month())), '0', 2) + "-"
-        + padLeft(std::to_string(static_cast<unsigned>(data.day())), '0', 2);
+    return std::to_string(static_cast<int>(data.year())) + "-" + dueCifre(static_cast<unsigned>(data.month())) + "-"
+        + dueCifre(static_cast<unsigned>(data.day()));
 }
 
 void string2list(const std::string& s, const std::string& sep, std::vector<std::string>& lista)

@@ -9,11 +9,18 @@
 // Shared routines of the program. Plain text is Windows-1252 in std::string; the radix
 // conversion and its error text are UTF-16, as the host session uses them.
 
+// Every line the program writes ends so, in its files and in its texts on screen.
+inline constexpr const char* kFineRiga = "\r\n";
+
 // The value between two apostrophes, nothing escaped.
 std::string quoteString(const std::string& s);
 
 // Year in plain decimal, then "-MM-DD": 1 May 2024 gives "2024-05-01".
 std::string date2string(std::chrono::year_month_day data);
+
+// Two digits with a zero in front when needed: the days, months, hours and minutes of every date
+// and time the program writes.
+std::string dueCifre(long long n);
 
 // Splits s at every occurrence of sep; m separators give m + 1 items. The list is emptied first.
 // An empty separator would never shorten the text, so it is refused with std::invalid_argument.

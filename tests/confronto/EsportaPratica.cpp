@@ -23,7 +23,6 @@
 #include <vector>
 
 #include "export/EsportazioneTracciato.h"
-#include "storico/MesiNonEsportati.h"
 #include "export/UnitaFormMain.h"
 #include "host/AperturaSessione.h"
 #include "hostserver/OrvellaServer.h"
@@ -32,6 +31,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
+#include "storico/MesiNonEsportati.h"
 #include "tools/Cp1252.h"
 
 namespace {
@@ -84,8 +84,7 @@ int main(int argc, char* argv[])
             // A fixed clock, at ten in the morning, for runs made on a day of the test's choosing.
             argomenti.erase(argomenti.begin());
             platform::setClock([oggi] { return std::chrono::local_days { oggi } + std::chrono::hours { 10 }; });
-        }
-        else
+        } else
             argomenti.clear();
         if (!argomenti.empty())
             argomenti.erase(argomenti.begin());
@@ -93,8 +92,9 @@ int main(int argc, char* argv[])
     std::chrono::year_month_day dallaData;
     std::chrono::year_month_day allaData;
     if (argomenti.size() != 5 || !leggiData(argomenti[2], dallaData) || !leggiData(argomenti[3], allaData)) {
-        std::fprintf(
-            stderr, "Uso: esporta_pratica [--stand-in] [--vaccini] [--adesso AAAA-MM-GG] UTENTE PASSWORD DALLA_DATA ALLA_DATA CARTELLA\n");
+        std::fprintf(stderr,
+            "Uso: esporta_pratica [--stand-in] [--vaccini] [--adesso AAAA-MM-GG] UTENTE PASSWORD DALLA_DATA ALLA_DATA "
+            "CARTELLA\n");
         return 2;
     }
 
@@ -111,7 +111,6 @@ int main(int argc, char* argv[])
     // As the main window does: a folder that cannot be made is the run's to report.
     std::error_code ignorato;
     std::filesystem::create_directories(platform::percorsoNativo(unita.sDirStorico), ignorato);
-    std::printf("%s\n\n", cp1252ToUtf8(testoRegistro(unita.sDirStorico, platform::adesso())).c_str());
     TabellaCodici tabella;
     tabella.caricaTabellaCodici();
     unita.oXmlDoc = std::make_unique<DocumentoXml>();
@@ -119,6 +118,10 @@ int main(int argc, char* argv[])
     bool bDebug = false;
     const bool aperta = inizializza(
         utf8ToCp1252(argomenti[0]), utf8ToCp1252(argomenti[1]), bDebug, unita.oOrvapat, unita.nPazienti, [&] {
+            std::printf("%s\n\n",
+                cp1252ToUtf8(
+                    testoRegistro(unita.sDirStorico, unita.oOrvapat->sCodiceRegionaleMedico, platform::adesso()))
+                    .c_str());
             creaTracciato(unita, tabella, RunLog(bDebug, unita.sFileLog), dallaData, allaData,
                 platform::cartellaTemporanea(), finestra);
         });

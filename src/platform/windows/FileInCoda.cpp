@@ -41,7 +41,7 @@ std::string motivo(DWORD errore, const std::filesystem::path& nativo)
     switch (errore) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return "il file \xE8 aperto in un altro programma, chiuderlo e ripetere l'esportazione";
+        return kMotivoFileAperto;
     case ERROR_PATH_NOT_FOUND:
         return "la cartella non esiste";
     case ERROR_DIRECTORY:
