@@ -311,13 +311,11 @@ std::optional<std::string> copiaFile(const std::string& origine, const std::stri
         if ((errore = scriviTutto(destinazione.handle, blocco.data(), letti, nativoCopia)) != 0)
             break;
     }
-    // The copy keeps the file's last-write time, as the system's own copy does: a file put back
-    // from its history copy is stamped as before.
+    // The copy keeps the file's last-write time, as the system's own copy does, so that a file put
+    // back from its history copy is stamped as before; a disk that refuses it still takes the copy.
     FILETIME scrittura {};
-    if (errore == 0
-        && (!GetFileTime(sorgente.handle, nullptr, nullptr, &scrittura)
-            || !SetFileTime(destinazione.handle, nullptr, nullptr, &scrittura)))
-        errore = GetLastError();
+    if (errore == 0 && GetFileTime(sorgente.handle, nullptr, nullptr, &scrittura))
+        SetFileTime(destinazione.handle, nullptr, nullptr, &scrittura);
     // A full disk may show only when the data reaches it.
     if (errore == 0 && !FlushFileBuffers(destinazione.handle))
         errore = GetLastError();
