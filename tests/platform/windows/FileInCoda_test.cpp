@@ -149,8 +149,9 @@ TEST(FileInCodaWindows, AFileHeldAgainstDeletionOrReadOnlyIsFoundBeforeItMoves)
         const HANDLE altro = caso.accesso ? CreateFileW(file.c_str(), caso.accesso, caso.condivisione, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
                                           : INVALID_HANDLE_VALUE;
-        if (!caso.accesso)
+        if (!caso.accesso) {
             ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
 
         EXPECT_EQ(platform::verificaSpostabile(file.string()), caso.atteso);
 
