@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What a practice's PC does to a run, under Wine, with the 32-bit export run without a window
 # (esporta_pratica.exe) against the registered stand-in server: a `storico` that is a plain file,
-# a disk that fills during the history copy, two runs at once on one folder, and a run killed
+# a previous file held by a PDF viewer or a spreadsheet, a disk that fills during the history copy, two runs at once on one folder, and a run killed
 # midway, with a link under its name. Each time the previous export is whole somewhere, no file
 # mixes two runs, no summary says "Operazione completata." over a failed write, no extract of a
 # dead run stays behind, and nothing a link leads to goes with it.
@@ -73,6 +73,47 @@ grep -q "ATTENZIONE: il periodo dal 01/01/2000 al 31/12/2099 comprende date già
   "$LAVORO/di_nuovo.out" || fallito "the same period again gives no warning: $(tail -3 "$LAVORO/di_nuovo.out")"
 stessi_file "$CARTELLA" "$RIFERIMENTO" || fallito "the same period again: the files are not the run's"
 echo "The same period twice: $(grep "^ATTENZIONE: il periodo" "$LAVORO/di_nuovo.out")"
+
+# A previous file held as a PDF viewer or a spreadsheet holds it (tieni_file.exe, the system's own
+# refusal): the run stops with one ERRORE line naming it and moves nothing; once the holder lets
+# go, the next run moves every file, with no " (2)" in storico.
+tieni() { # FILE MODE: true once the holder has the file; lascia lets it go
+  rm -f "$LAVORO/tieni.fifo" && mkfifo "$LAVORO/tieni.fifo"
+  wine "$BUILD/tests/tieni_file.exe" "$(finestre "$1")" "$2" 300 <"$LAVORO/tieni.fifo" >"$LAVORO/tieni.out" 2>&1 &
+  TIENI=$!
+  exec 9>"$LAVORO/tieni.fifo"
+  for _ in $(seq 1 600); do
+    grep -q "^Tengo " "$LAVORO/tieni.out" && return 0
+    kill -0 "$TIENI" 2>/dev/null || return 1
+    sleep 0.05
+  done
+  return 1
+}
+lascia() { exec 9>&- && wait "$TIENI"; }
+tenuto() { # NAME FILE MODE MESSAGE
+  local cartella="$LAVORO/$1" storico copie
+  esporta "$cartella" "$LAVORO/$1_primo" || fallito "the first run into $cartella: $(cat "$LAVORO/$1_primo.err")"
+  cp "$cartella/$2" "$LAVORO/$1_tenuto"
+  storico="$(ls -A "$cartella/storico")"
+  if tieni "$cartella/$2" "$3"; then
+    if esporta "$cartella" "$LAVORO/$1"; then fallito "$1: the run ended well"; fi
+  else
+    fallito "$1: tieni_file did not hold $2: $(cat "$LAVORO/tieni.out")"
+  fi
+  lascia
+  [ "$(grep -c "^ERRORE" "$LAVORO/$1.err")" = 1 ] && grep -q "$4" "$LAVORO/$1.err" || fallito "$1: $(cat "$LAVORO/$1.err")"
+  stessi_file "$cartella" "$RIFERIMENTO" && cmp -s "$cartella/$2" "$LAVORO/$1_tenuto" || fallito "$1: the previous export changed"
+  [ "$(ls -A "$cartella/storico")" = "$storico" ] || fallito "$1: storico changed: $(ls -A "$cartella/storico")"
+  echo "$1: $(head -1 "$LAVORO/$1.err")"
+  esporta "$cartella" "$LAVORO/$1_dopo" || fallito "$1: the run after the holder let go: $(cat "$LAVORO/$1_dopo.err")"
+  copie="$(ls -A "$cartella/storico" | grep -vx registro_esportazioni.csv | sed 's/^[^_]*_//' | LC_ALL=C sort | tr '\n' ' ')"
+  [ "$copie" = "ACCESSI.DAT PPIP.DAT RIEPILOGO.pdf VACCINI.DAT trx_sconosciuti.txt " ] \
+    || fallito "$1: after the holder let go, storico holds $(ls -A "$cartella/storico")"
+}
+tenuto "The report held by a PDF viewer" RIEPILOGO.pdf lettore \
+  'Impossibile spostare nello storico il file .*RIEPILOGO.pdf: il file è aperto in un altro programma, chiudere il visualizzatore PDF e premere di nuovo "Crea Tracciato"\. Nessun file è stato spostato\.'
+tenuto "PPIP.DAT held by a spreadsheet" PPIP.DAT foglio \
+  'Impossibile spostare nello storico il file .*PPIP.DAT: il file è aperto in un altro programma, chiudere il programma che lo tiene aperto (un foglio di calcolo, ad esempio) e premere di nuovo "Crea Tracciato"\. Nessun file è stato spostato\.'
 
 # A disk that fills during the history copy: the previous files stay whole.
 PIENO="$LAVORO/pieno"

@@ -290,20 +290,19 @@ std::optional<Fine> EsecuzioneTracciato::spostaPrecedenti()
 {
     // Read before the files move: the previous export is among those the period may repeat.
     precedenti_ = esportazioniPrecedenti(unita_.sDirOutput, unita_.sDirStorico, periodo_, platform::adesso());
-    const std::pair<const std::string&, PrecisioneTimbro> file[] = {
-        { unita_.sFileBilsalu, PrecisioneTimbro::Minuto },
-        { unita_.sFileAccessi, PrecisioneTimbro::Secondo },
-        { unita_.sFilePpip, PrecisioneTimbro::Secondo },
-        { unita_.sFileVaccini, PrecisioneTimbro::Secondo },
-        { unita_.sFileSconosciuti, PrecisioneTimbro::Secondo },
-        { unita_.sFileRiepilogo, PrecisioneTimbro::Secondo },
-    };
-    for (const auto& [sFile, precisione] : file) {
-        const Storicizzazione storicizzazione = spostaInStorico(sFile, unita_.sDirStorico, precisione);
-        // New records appended to an old file, or an old export lost, would both be worse than stopping.
-        if (storicizzazione.esito != EsitoStorico::Assente && storicizzazione.esito != EsitoStorico::Spostato)
-            return Fine::errore(messaggioStorico(storicizzazione, sFile));
-    }
+    const Spostamento spostamento = spostaInStorico(
+        {
+            { unita_.sFileBilsalu, PrecisioneTimbro::Minuto },
+            { unita_.sFileAccessi, PrecisioneTimbro::Secondo },
+            { unita_.sFilePpip, PrecisioneTimbro::Secondo },
+            { unita_.sFileVaccini, PrecisioneTimbro::Secondo },
+            { unita_.sFileSconosciuti, PrecisioneTimbro::Secondo },
+            { unita_.sFileRiepilogo, PrecisioneTimbro::Secondo },
+        },
+        unita_.sDirStorico);
+    // New records appended to an old file, or an old export lost, would both be worse than stopping.
+    if (spostamento.esito != EsitoSpostamento::Spostati)
+        return Fine::errore(messaggioStorico(spostamento));
     bFileSpostati_ = true;
     return {};
 }

@@ -7,10 +7,6 @@
 
 namespace platform {
 
-// Why a write failed when another program holds the file (Windows only).
-inline constexpr const char* kMotivoFileAperto
-    = "il file \xE8 aperto in un altro programma, chiuderlo e ripetere l'esportazione";
-
 // A file kept open for appending, so that a run opens and closes each of its files once (on
 // Windows the antivirus scans a written file when it is closed). Other programs may read it
 // meanwhile; on Windows they may not write, move or delete it.

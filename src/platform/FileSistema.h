@@ -46,11 +46,27 @@ std::optional<std::string> creaCartella(const std::string& percorso);
 // Copies the file into a new one (never over an existing file), has the copy on the disk and
 // reads it back: nothing when it is the file byte for byte, else why not, in the words of a failed
 // write, whatever the system said of the copy (a disk that fills may cut it short in silence).
-// A copy that is not whole is removed.
+// A copy that is not whole is removed. The copy keeps the file's last-write time.
 std::optional<std::string> copiaFile(const std::string& origine, const std::string& copia);
 
+// The reasons a failed write gives for a file that another program holds against it, and for one
+// marked read-only: what the doctor can mend.
+inline constexpr std::string_view kMotivoFileAperto
+    = "il file \xE8 aperto in un altro programma, chiuderlo e ripetere l'esportazione";
+inline constexpr std::string_view kMotivoSolaLettura = "il file \xE8 di sola lettura";
+
+// Whether the file could be read whole and deleted now, changing nothing: on Windows, that no other
+// program holds it against reading or deletion and that it is not read-only; on Linux, that it can
+// be read and its folder can take the deletion. Nothing when it can, else why not, in the words of
+// a failed write.
+std::optional<std::string> verificaSpostabile(const std::string& percorso);
+
+// Gives the file another name on the same disk, never over an existing file, keeping its times.
+// Nothing on success, else why not, in the words of a failed write.
+std::optional<std::string> rinominaFile(const std::string& origine, const std::string& destinazione);
+
 // The file operations a test can make fail as the system would, with the reason given.
-enum class OperazioneFile { Copia, Elimina };
+enum class OperazioneFile { Copia, Elimina, Verifica };
 using GuastoFile = std::function<std::optional<std::string>(OperazioneFile, const std::string& percorso)>;
 // Installs the test's failures (an empty function removes them); returns the previous ones.
 GuastoFile setGuastoFile(GuastoFile guasto);

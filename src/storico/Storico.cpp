@@ -1,5 +1,7 @@
 #include "storico/Storico.h"
 
+#include <algorithm>
+#include <cctype>
 #include <chrono>
 #include <optional>
 
@@ -62,37 +64,110 @@ std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string&
     }
 }
 
-Storicizzazione spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione)
-{
-    if (!platform::esiste(sFile))
-        return { EsitoStorico::Assente, {} };
+namespace {
 
-    const std::string timbro = timbroFile(sFile, precisione);
-    if (timbro.empty())
-        return { EsitoStorico::CopiaFallita, {} };
-    // The folder may have gone since start-up: it is made again, as then.
-    if (std::optional<std::string> motivo = platform::creaCartella(sDirStorico))
-        return { EsitoStorico::CopiaFallita, std::move(*motivo) };
-    const std::string copia = sDirStorico + nomeLiberoStorico(sDirStorico, timbro + "_" + nomeFile(sFile));
-    if (std::optional<std::string> motivo = platform::copiaFile(sFile, copia))
-        return { EsitoStorico::CopiaFallita, std::move(*motivo) };
-    if (std::optional<std::string> motivo = platform::eliminaFile(sFile))
-        return { EsitoStorico::EliminazioneFallita, std::move(*motivo) };
-    return { EsitoStorico::Spostato, {} };
+// A previous file on its way into the history folder.
+struct Mossa {
+    std::string sFile;
+    std::string nomeStorico; // stamp + "_" + its name, before a free number is sought
+    std::string sCopia;
+};
+
+void rimuoviCopie(std::vector<Mossa>::const_iterator prima, std::vector<Mossa>::const_iterator fine)
+{
+    for (; prima != fine; ++prima)
+        (void)platform::eliminaFile(prima->sCopia);
 }
 
-std::string messaggioStorico(const Storicizzazione& storicizzazione, const std::string& sFile)
+bool eRiepilogo(const std::string& sFile)
 {
-    switch (storicizzazione.esito) {
-    case EsitoStorico::CopiaFallita:
-        return "ERRORE: Impossibile copiare nello storico il file " + sFile
-            + (storicizzazione.motivo.empty() ? "" : ": " + storicizzazione.motivo) + ".";
-    case EsitoStorico::EliminazioneFallita:
-        return "ERRORE: Impossibile eliminare il file " + sFile + " dopo la copia nello storico"
-            + (storicizzazione.motivo.empty() ? "" : ": " + storicizzazione.motivo) + ".";
-    case EsitoStorico::Assente:
-    case EsitoStorico::Spostato:
+    const std::string nome = nomeFile(sFile);
+    return nome.size() >= 4 && std::equal(nome.end() - 4, nome.end(), ".pdf", [](char a, char b) {
+        return std::tolower(static_cast<unsigned char>(a)) == b;
+    });
+}
+
+// The cause as the doctor mends it: a file held open names the program to close, and the button
+// that tries again.
+std::string causa(const std::string& sFile, const std::string& motivo)
+{
+    if (motivo != platform::kMotivoFileAperto)
+        return motivo;
+    return eRiepilogo(sFile)
+        ? "il file \xE8 aperto in un altro programma, chiudere il visualizzatore PDF e premere di nuovo \"Crea "
+          "Tracciato\""
+        : "il file \xE8 aperto in un altro programma, chiudere il programma che lo tiene aperto (un foglio di calcolo, "
+          "ad esempio) e premere di nuovo \"Crea Tracciato\"";
+}
+
+} // namespace
+
+Spostamento spostaInStorico(const std::vector<FileDaSpostare>& file, const std::string& sDirStorico)
+{
+    // Every file there is, checked and stamped before anything is copied.
+    std::vector<Mossa> mosse;
+    for (const FileDaSpostare& precedente : file) {
+        if (!platform::esiste(precedente.sFile))
+            continue;
+        if (std::optional<std::string> motivo = platform::verificaSpostabile(precedente.sFile))
+            return { EsitoSpostamento::NonSpostabile, precedente.sFile, std::move(*motivo), {} };
+        const std::string timbro = timbroFile(precedente.sFile, precedente.precisione);
+        if (timbro.empty())
+            return { EsitoSpostamento::NonSpostabile, precedente.sFile, {}, {} };
+        mosse.push_back({ precedente.sFile, timbro + "_" + nomeFile(precedente.sFile), {} });
+    }
+    if (mosse.empty())
+        return { EsitoSpostamento::Spostati, {}, {}, {} };
+
+    // The folder may have gone since start-up: it is made again, as then.
+    if (std::optional<std::string> motivo = platform::creaCartella(sDirStorico))
+        return { EsitoSpostamento::CopiaFallita, mosse.front().sFile, std::move(*motivo), {} };
+    for (auto mossa = mosse.begin(); mossa != mosse.end(); ++mossa) {
+        mossa->sCopia = sDirStorico + nomeLiberoStorico(sDirStorico, mossa->nomeStorico);
+        if (std::optional<std::string> motivo = platform::copiaFile(mossa->sFile, mossa->sCopia)) {
+            rimuoviCopie(mosse.begin(), mossa);
+            return { EsitoSpostamento::CopiaFallita, mossa->sFile, std::move(*motivo), {} };
+        }
+    }
+    // Something may have opened a file since the check: what was deleted comes back by a rename,
+    // which keeps the time its next history name is stamped with.
+    for (auto mossa = mosse.begin(); mossa != mosse.end(); ++mossa) {
+        std::optional<std::string> motivo = platform::eliminaFile(mossa->sFile);
+        if (!motivo)
+            continue;
+        Spostamento spostamento { EsitoSpostamento::EliminazioneFallita, mossa->sFile, std::move(*motivo), {} };
+        for (auto eliminata = mosse.cbegin(); eliminata != mossa; ++eliminata)
+            if (platform::rinominaFile(eliminata->sCopia, eliminata->sFile))
+                spostamento.nonRipristinati.emplace_back(eliminata->sFile, eliminata->sCopia);
+        rimuoviCopie(mossa, mosse.cend());
+        return spostamento;
+    }
+    return { EsitoSpostamento::Spostati, {}, {}, {} };
+}
+
+std::string messaggioStorico(const Spostamento& spostamento)
+{
+    const std::string motivo
+        = spostamento.motivo.empty() ? std::string() : ": " + causa(spostamento.sFile, spostamento.motivo);
+    std::string testo;
+    switch (spostamento.esito) {
+    case EsitoSpostamento::Spostati:
+        return {};
+    case EsitoSpostamento::NonSpostabile:
+        testo = "ERRORE: Impossibile spostare nello storico il file " + spostamento.sFile + motivo + ".";
+        break;
+    case EsitoSpostamento::CopiaFallita:
+        testo = "ERRORE: Impossibile copiare nello storico il file " + spostamento.sFile + motivo + ".";
+        break;
+    case EsitoSpostamento::EliminazioneFallita:
+        testo = "ERRORE: Impossibile eliminare il file " + spostamento.sFile + " dopo la copia nello storico" + motivo
+            + ".";
         break;
     }
-    return {};
+    if (spostamento.nonRipristinati.empty())
+        return testo + " Nessun file \xE8 stato spostato.";
+    for (const auto& [sFile, sCopia] : spostamento.nonRipristinati)
+        testo += " Il file " + sFile + " \xE8 rimasto nello storico come " + sCopia
+            + ": rimetterlo al suo posto prima di ripetere l'esportazione.";
+    return testo;
 }

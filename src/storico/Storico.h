@@ -2,6 +2,8 @@
 
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/Clock.h"
 
@@ -24,24 +26,34 @@ std::string timbroFile(const std::string& sFile, PrecisioneTimbro precisione);
 // " (2)", " (3)", … before its extension. A history copy never replaces an older one.
 std::string nomeLiberoStorico(const std::string& sDirStorico, const std::string& nome);
 
-enum class EsitoStorico {
-    Assente, // no previous file: nothing to do
-    Spostato, // copied into the history folder and deleted
-    CopiaFallita, // the file stays where it was, no history copy is left behind
-    EliminazioneFallita, // the copy is in the history folder, but the file stays too
+struct FileDaSpostare {
+    std::string sFile;
+    PrecisioneTimbro precisione; // of its history name's stamp
 };
 
-struct Storicizzazione {
-    EsitoStorico esito;
-    std::string motivo; // why the file could not be copied or deleted, in the words of a failed write
+enum class EsitoSpostamento {
+    Spostati, // every file there was is in the history folder, and gone from its place
+    NonSpostabile, // one could not be moved: nothing was copied
+    CopiaFallita, // a copy failed: the copies made are removed, every file stays
+    EliminazioneFallita, // a deletion failed: the files deleted are back, the copies removed
 };
 
-// Moves a previous export file, if there is one, into sDirStorico as stamp + "_" + its name,
-// making the folder first when it is missing. The file is deleted only once its copy is read back
-// whole. A file whose copy or deletion fails stays, so that the caller can stop before new records
-// are appended to it; a copy that is not whole is removed.
-Storicizzazione spostaInStorico(const std::string& sFile, const std::string& sDirStorico, PrecisioneTimbro precisione);
+struct Spostamento {
+    EsitoSpostamento esito;
+    std::string sFile; // the file that stopped the move
+    std::string motivo; // why, in the words of a failed write
+    // The files that could not be put back after a failed deletion, each with its history copy.
+    std::vector<std::pair<std::string, std::string>> nonRipristinati;
+};
 
-// The "ERRORE:" message for an outcome that keeps the file, with the cause when there is one; the
-// empty text for the others.
-std::string messaggioStorico(const Storicizzazione& storicizzazione, const std::string& sFile);
+// Moves the previous export files there are into sDirStorico, each as stamp + "_" + its name,
+// making the folder first when it is missing; all of them or none, so that the folder holds one
+// export, old or new. Every file is first checked to be movable (another program may hold it),
+// then all are copied, and each is deleted only once its copy has been read back whole. A failure
+// midway puts back what had moved and removes this call's copies: the history never holds a copy
+// of a move that failed, and the next one makes no " (2)" name for it.
+Spostamento spostaInStorico(const std::vector<FileDaSpostare>& file, const std::string& sDirStorico);
+
+// The "ERRORE:" message for a move that failed, naming the file, the cause and what to do; the
+// empty text for one that succeeded.
+std::string messaggioStorico(const Spostamento& spostamento);

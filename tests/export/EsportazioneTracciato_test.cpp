@@ -988,7 +988,7 @@ TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBefo
     EXPECT_TRUE(esegui());
 
     const std::string messaggio = "ERRORE: Impossibile copiare nello storico il file " + cartelle.output("BILSALU.DAT")
-        + ": una parte del percorso non \xE8 una cartella.";
+        + ": una parte del percorso non \xE8 una cartella. Nessun file \xE8 stato spostato.";
     EXPECT_EQ(finestra.messaggi, (std::vector<std::string> { messaggio }));
     EXPECT_EQ(readFile(cartelle.output("BILSALU.DAT")), "bilanci\r\n");
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), "da non perdere\r\n");
@@ -998,15 +998,21 @@ TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBefo
     EXPECT_TRUE(contiene(logMessages(unita.sFileLog), messaggio));
 }
 
-// Each of the five files: without the stop, a previous file that stays would take the new
-// period's records after the old ones, and both periods would be claimed again.
+// Each of the six files, at each step of the move: without the stop, a previous file that stays
+// would take the new period's records after the old ones, and both periods would be claimed again.
 TEST_F(EsportazioneTracciatoTest, EveryPreviousFileThatCannotBeMovedStopsTheRunWithItsBytes)
 {
     using platform::OperazioneFile;
-    for (const char* nome : { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt" }) {
-        for (const OperazioneFile operazione : { OperazioneFile::Copia, OperazioneFile::Elimina }) {
+    const char* const nomi[]
+        = { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt", "RIEPILOGO.pdf" };
+    for (const char* nome : nomi) {
+        for (const OperazioneFile operazione :
+            { OperazioneFile::Verifica, OperazioneFile::Copia, OperazioneFile::Elimina }) {
             const std::string sFile = cartelle.output(nome);
-            SCOPED_TRACE(std::string(nome) + (operazione == OperazioneFile::Copia ? " copia" : " elimina"));
+            const char* passo = operazione == OperazioneFile::Verifica ? " verifica"
+                : operazione == OperazioneFile::Copia                  ? " copia"
+                                                                       : " elimina";
+            SCOPED_TRACE(std::string(nome) + passo);
             fs::remove_all(cartelle.sDirOutput);
             fs::create_directories(cartelle.sDirStorico);
             writeFile(sFile, std::string("vecchio ") + nome + "\r\n");
@@ -1022,13 +1028,16 @@ TEST_F(EsportazioneTracciatoTest, EveryPreviousFileThatCannotBeMovedStopsTheRunW
             esegui();
             platform::setGuastoFile({});
 
-            EXPECT_EQ(finestra.messaggi,
-                (std::vector<std::string> { operazione == OperazioneFile::Copia
-                        ? "ERRORE: Impossibile copiare nello storico il file " + sFile + ": accesso negato."
-                        : "ERRORE: Impossibile eliminare il file " + sFile
-                            + " dopo la copia nello storico: accesso negato." }));
+            const std::string messaggio = operazione == OperazioneFile::Verifica
+                ? "ERRORE: Impossibile spostare nello storico il file " + sFile + ": accesso negato."
+                : operazione == OperazioneFile::Copia
+                ? "ERRORE: Impossibile copiare nello storico il file " + sFile + ": accesso negato."
+                : "ERRORE: Impossibile eliminare il file " + sFile + " dopo la copia nello storico: accesso negato.";
+            EXPECT_EQ(
+                finestra.messaggi, (std::vector<std::string> { messaggio + " Nessun file \xE8 stato spostato." }));
             EXPECT_EQ(server.callCount("genera_xml"), 0);
             EXPECT_EQ(readFile(sFile), std::string("vecchio ") + nome + "\r\n");
+            EXPECT_TRUE(copieInStorico(cartelle.sDirStorico).empty());
         }
     }
 }

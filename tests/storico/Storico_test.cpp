@@ -2,9 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <vector>
+
+#include "platform/FileSistema.h"
 
 #include "support/TestSupport.h"
 
@@ -95,32 +99,18 @@ protected:
     testing_support::TempDir cartella;
 };
 
-TEST_F(StoricoTest, PreviousFileMovesUnderItsStampedName)
+// One file moved alone, as the run's list does with the others absent.
+Spostamento sposta(const fs::path& file, const std::string& sDirStorico, PrecisioneTimbro precisione)
 {
-    const fs::path accessi = cartella / "ACCESSI.DAT";
-    const fs::path bilsalu = cartella / "BILSALU.DAT";
-    writeFile(accessi, "vecchio accessi\r\n");
-    writeFile(bilsalu, "vecchio bilsalu\r\n");
-    const auto istante = sys_days { 2024y / May / 17 } + 12h + 30min + 5s;
-    impostaUltimaScrittura(accessi, istante);
-    impostaUltimaScrittura(bilsalu, istante);
-
-    EXPECT_EQ(
-        spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::Spostato);
-    EXPECT_EQ(
-        spostaInStorico(percorso(bilsalu), sDirStorico(), PrecisioneTimbro::Minuto).esito, EsitoStorico::Spostato);
-
-    EXPECT_FALSE(fs::exists(accessi));
-    EXPECT_FALSE(fs::exists(bilsalu));
-    EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_ACCESSI.DAT")), "vecchio accessi\r\n");
-    EXPECT_EQ(readFile(storico("2024-05-17 14.30_BILSALU.DAT")), "vecchio bilsalu\r\n");
+    return spostaInStorico({ { percorso(file), precisione } }, sDirStorico);
 }
 
 TEST_F(StoricoTest, NoPreviousFileLeavesTheHistoryAlone)
 {
-    EXPECT_EQ(spostaInStorico(percorso(cartella / "PPIP.DAT"), sDirStorico(), PrecisioneTimbro::Secondo).esito,
-        EsitoStorico::Assente);
-    EXPECT_TRUE(fs::is_empty(cartella / "storico"));
+    fs::remove_all(cartella / "storico");
+    EXPECT_EQ(
+        sposta(cartella / "PPIP.DAT", sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoSpostamento::Spostati);
+    EXPECT_FALSE(fs::exists(cartella / "storico"));
 }
 
 TEST_F(StoricoTest, TakenNameGetsTheNextFreeNumberBeforeTheExtension)
@@ -132,8 +122,7 @@ TEST_F(StoricoTest, TakenNameGetsTheNextFreeNumberBeforeTheExtension)
     const fs::path sconosciuti = cartella / "trx_sconosciuti.txt";
     writeFile(sconosciuti, "terzo");
     impostaUltimaScrittura(sconosciuti, istante);
-    EXPECT_EQ(
-        spostaInStorico(percorso(sconosciuti), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::Spostato);
+    EXPECT_EQ(sposta(sconosciuti, sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoSpostamento::Spostati);
 
     EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_trx_sconosciuti.txt")), "primo");
     EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_trx_sconosciuti (2).txt")), "secondo");
@@ -144,8 +133,7 @@ TEST_F(StoricoTest, TakenNameGetsTheNextFreeNumberBeforeTheExtension)
     writeFile(storico("2024-05-17 14.30_BILSALU.DAT"), "vecchio");
     writeFile(bilsalu, "nuovo");
     impostaUltimaScrittura(bilsalu, istante);
-    EXPECT_EQ(
-        spostaInStorico(percorso(bilsalu), sDirStorico(), PrecisioneTimbro::Minuto).esito, EsitoStorico::Spostato);
+    EXPECT_EQ(sposta(bilsalu, sDirStorico(), PrecisioneTimbro::Minuto).esito, EsitoSpostamento::Spostati);
     EXPECT_EQ(readFile(storico("2024-05-17 14.30_BILSALU.DAT")), "vecchio");
     EXPECT_EQ(readFile(storico("2024-05-17 14.30_BILSALU (2).DAT")), "nuovo");
 }
@@ -164,70 +152,156 @@ TEST_F(StoricoTest, HistoryFolderRemovedSinceStartUpIsMadeAgain)
     impostaUltimaScrittura(ppip, sys_days { 2024y / May / 17 } + 12h + 30min + 5s);
     fs::remove_all(cartella / "storico");
 
-    EXPECT_EQ(spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::Spostato);
+    EXPECT_EQ(sposta(ppip, sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoSpostamento::Spostati);
 
     EXPECT_FALSE(fs::exists(ppip));
     EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_PPIP.DAT")), "vecchio\r\n");
 }
 
-TEST_F(StoricoTest, FailedCopyKeepsTheFileAndNamesItInTheMessage)
+// What the system itself refuses, on Linux: each file stays whole, with no copy beside it.
+TEST_F(StoricoTest, WhatTheSystemRefusesKeepsTheFileAndLeavesNoHalfCopy)
 {
     const fs::path vaccini = cartella / "VACCINI.DAT";
     writeFile(vaccini, "da non perdere\r\n");
     // A file where the history folder should be: the folder cannot be made.
     writeFile(cartella / "manca", "un file");
-    const std::string sDirMancante = percorso(cartella / "manca") + "/";
-
-    const Storicizzazione storicizzazione = spostaInStorico(percorso(vaccini), sDirMancante, PrecisioneTimbro::Secondo);
-
-    EXPECT_EQ(storicizzazione.esito, EsitoStorico::CopiaFallita);
+    const Spostamento senzaCartella = sposta(vaccini, percorso(cartella / "manca") + "/", PrecisioneTimbro::Secondo);
+    EXPECT_EQ(senzaCartella.esito, EsitoSpostamento::CopiaFallita);
+    EXPECT_EQ(senzaCartella.motivo, "una parte del percorso non \xE8 una cartella");
     EXPECT_EQ(readFile(vaccini), "da non perdere\r\n");
     EXPECT_EQ(readFile(cartella / "manca"), "un file");
-    EXPECT_EQ(messaggioStorico(storicizzazione, percorso(vaccini)),
-        "ERRORE: Impossibile copiare nello storico il file " + percorso(vaccini)
-            + ": una parte del percorso non \xE8 una cartella.");
-    EXPECT_EQ(messaggioStorico({ EsitoStorico::Spostato, {} }, percorso(vaccini)), "");
-    EXPECT_EQ(messaggioStorico({ EsitoStorico::Assente, {} }, percorso(vaccini)), "");
-}
 
-TEST_F(StoricoTest, FileThatCannotBeDeletedIsNamedWithTheCauseWhenThereIsOne)
-{
-    const std::string vaccini = percorso(cartella / "VACCINI.DAT");
-    EXPECT_EQ(messaggioStorico({ EsitoStorico::EliminazioneFallita, {} }, vaccini),
-        "ERRORE: Impossibile eliminare il file " + vaccini + " dopo la copia nello storico.");
-    EXPECT_EQ(messaggioStorico({ EsitoStorico::EliminazioneFallita, "il file \xE8 di sola lettura" }, vaccini),
-        "ERRORE: Impossibile eliminare il file " + vaccini
-            + " dopo la copia nello storico: il file \xE8 di sola lettura.");
-}
-
-TEST_F(StoricoTest, UnreadablePreviousFileIsKeptAndLeavesNoHalfCopy)
-{
-    // A folder where the file should be: it exists but cannot be copied as a file.
+    // A folder where the file should be: it stands there but cannot be copied as a file.
     const fs::path ppip = cartella / "PPIP.DAT";
     fs::create_directory(ppip);
     writeFile(ppip / "dentro", "x");
-
-    EXPECT_EQ(
-        spostaInStorico(percorso(ppip), sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoStorico::CopiaFallita);
+    EXPECT_EQ(sposta(ppip, sDirStorico(), PrecisioneTimbro::Secondo).esito, EsitoSpostamento::NonSpostabile);
     EXPECT_TRUE(fs::exists(ppip / "dentro"));
     EXPECT_TRUE(fs::is_empty(cartella / "storico"));
-}
 
-TEST_F(StoricoTest, CopyCutShortLeavesNoHalfCopyAndKeepsTheFile)
-{
     const fs::path accessi = cartella / "ACCESSI.DAT";
     const std::string contenuto(4096, 'A');
     writeFile(accessi, contenuto);
-
-    EsitoStorico esito;
+    Spostamento tagliata {};
     {
         const testing_support::FileSizeLimit disco(1000);
         if (!disco.available())
             GTEST_SKIP() << "no cap on the size of a file here";
-        esito = spostaInStorico(percorso(accessi), sDirStorico(), PrecisioneTimbro::Secondo).esito;
+        tagliata = sposta(accessi, sDirStorico(), PrecisioneTimbro::Secondo);
     }
-
-    EXPECT_EQ(esito, EsitoStorico::CopiaFallita);
+    EXPECT_EQ(tagliata.esito, EsitoSpostamento::CopiaFallita);
     EXPECT_EQ(readFile(accessi), contenuto);
     EXPECT_TRUE(fs::is_empty(cartella / "storico"));
+}
+
+// The previous files move all together or not at all: the folder holds the old export or the
+// new one, never a part of each, and the history keeps no copy of a move that failed.
+struct CasoTuttiONessuno {
+    const char* nome;
+    platform::OperazioneFile operazione; // what fails, as the system would say it
+    const char* fallito; // on which file
+    EsitoSpostamento esito;
+};
+
+class TuttiONessuno : public StoricoTest, public ::testing::WithParamInterface<CasoTuttiONessuno> { };
+
+TEST_P(TuttiONessuno, AFailureAnywhereLeavesEveryFileInPlaceAndNoCopy)
+{
+    using platform::OperazioneFile;
+    const CasoTuttiONessuno& caso = GetParam();
+    // The run's order; 14:30:05 in Rome.
+    const char* const nomi[]
+        = { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT", "trx_sconosciuti.txt", "RIEPILOGO.pdf" };
+    std::vector<FileDaSpostare> file;
+    for (const char* nome : nomi) {
+        writeFile(cartella / nome, std::string("vecchio ") + nome + "\r\n");
+        impostaUltimaScrittura(cartella / nome, sys_days { 2024y / May / 17 } + 12h + 30min + 5s);
+        file.push_back({ percorso(cartella / nome),
+            std::string_view(nome) == "BILSALU.DAT" ? PrecisioneTimbro::Minuto : PrecisioneTimbro::Secondo });
+    }
+    const std::string sFallito = percorso(cartella / caso.fallito);
+    platform::setGuastoFile([&](OperazioneFile operazione, const std::string& sFile) {
+        return operazione == caso.operazione && sFile == sFallito
+            ? std::optional(std::string(platform::kMotivoFileAperto))
+            : std::nullopt;
+    });
+    const Spostamento fallito = spostaInStorico(file, sDirStorico());
+    platform::setGuastoFile({});
+
+    EXPECT_EQ(fallito.esito, caso.esito);
+    EXPECT_EQ(fallito.sFile, sFallito);
+    EXPECT_TRUE(fallito.nonRipristinati.empty());
+    for (const char* nome : nomi)
+        EXPECT_EQ(readFile(cartella / nome), std::string("vecchio ") + nome + "\r\n") << nome;
+    EXPECT_TRUE(fs::is_empty(cartella / "storico"));
+
+    // Once the program lets go, the move goes through under the files' own stamps (BILSALU.DAT's
+    // without seconds): each file put back kept its time, and no earlier copy takes a name.
+    const Spostamento spostamento = spostaInStorico(file, sDirStorico());
+    EXPECT_EQ(spostamento.esito, EsitoSpostamento::Spostati);
+    EXPECT_EQ(messaggioStorico(spostamento), "");
+    EXPECT_FALSE(fs::exists(cartella / "PPIP.DAT"));
+    EXPECT_EQ(readFile(storico("2024-05-17 14.30.04_PPIP.DAT")), "vecchio PPIP.DAT\r\n");
+    std::vector<std::string> copie;
+    for (const auto& voce : fs::directory_iterator(cartella / "storico"))
+        copie.push_back(voce.path().filename().string());
+    std::sort(copie.begin(), copie.end());
+    EXPECT_EQ(copie,
+        (std::vector<std::string> { "2024-05-17 14.30.04_ACCESSI.DAT", "2024-05-17 14.30.04_PPIP.DAT",
+            "2024-05-17 14.30.04_RIEPILOGO.pdf", "2024-05-17 14.30.04_VACCINI.DAT",
+            "2024-05-17 14.30.04_trx_sconosciuti.txt", "2024-05-17 14.30_BILSALU.DAT" }));
+}
+
+INSTANTIATE_TEST_SUITE_P(Storico, TuttiONessuno,
+    ::testing::Values(CasoTuttiONessuno { "HeldFirstFileStopsBeforeAnythingMoves", platform::OperazioneFile::Verifica,
+                          "BILSALU.DAT", EsitoSpostamento::NonSpostabile },
+        CasoTuttiONessuno { "HeldMiddleFileStopsBeforeAnythingMoves", platform::OperazioneFile::Verifica, "PPIP.DAT",
+            EsitoSpostamento::NonSpostabile },
+        CasoTuttiONessuno { "HeldLastFileStopsBeforeAnythingMoves", platform::OperazioneFile::Verifica, "RIEPILOGO.pdf",
+            EsitoSpostamento::NonSpostabile },
+        CasoTuttiONessuno { "CopyFailingMidwayRemovesTheCopiesMade", platform::OperazioneFile::Copia, "PPIP.DAT",
+            EsitoSpostamento::CopiaFallita },
+        CasoTuttiONessuno { "DeleteFailingMidwayPutsBackWhatWasDeleted", platform::OperazioneFile::Elimina, "PPIP.DAT",
+            EsitoSpostamento::EliminazioneFallita },
+        CasoTuttiONessuno { "DeleteFailingLastPutsBackEveryOtherFile", platform::OperazioneFile::Elimina,
+            "RIEPILOGO.pdf", EsitoSpostamento::EliminazioneFallita }),
+    [](const auto& caso) { return std::string(caso.param.nome); });
+
+struct CasoMessaggio {
+    const char* nome;
+    Spostamento spostamento;
+    std::string atteso;
+};
+
+// A file held open names the program to close; every message says what became of the files.
+TEST(MessaggioStorico, NamesTheFileTheCauseAndWhatToDo)
+{
+    const std::string dir = "C:\\Users\\medico\\Desktop\\KARV (ADI-PPiP)\\";
+    const std::string aperto(platform::kMotivoFileAperto);
+    const CasoMessaggio casi[] = {
+        { "ReportHeldByAViewer", { EsitoSpostamento::NonSpostabile, dir + "RIEPILOGO.pdf", aperto, {} },
+            "ERRORE: Impossibile spostare nello storico il file " + dir
+                + "RIEPILOGO.pdf: il file \xE8 aperto in un altro programma, chiudere il visualizzatore PDF e premere "
+                  "di nuovo \"Crea Tracciato\". Nessun file \xE8 stato spostato." },
+        { "DataFileHeldByASpreadsheet", { EsitoSpostamento::EliminazioneFallita, dir + "PPIP.DAT", aperto, {} },
+            "ERRORE: Impossibile eliminare il file " + dir
+                + "PPIP.DAT dopo la copia nello storico: il file \xE8 aperto in un altro programma, chiudere il "
+                  "programma che lo tiene aperto (un foglio di calcolo, ad esempio) e premere di nuovo \"Crea "
+                  "Tracciato\". Nessun file \xE8 stato spostato." },
+        { "NoCause", { EsitoSpostamento::NonSpostabile, dir + "ACCESSI.DAT", "", {} },
+            "ERRORE: Impossibile spostare nello storico il file " + dir
+                + "ACCESSI.DAT. Nessun file \xE8 stato spostato." },
+        { "FileNotPutBack",
+            { EsitoSpostamento::EliminazioneFallita, dir + "PPIP.DAT", "accesso negato",
+                { { dir + "ACCESSI.DAT", dir + "storico\\2024-05-17 14.30.04_ACCESSI.DAT" } } },
+            "ERRORE: Impossibile eliminare il file " + dir
+                + "PPIP.DAT dopo la copia nello storico: accesso negato. Il file " + dir
+                + "ACCESSI.DAT \xE8 rimasto nello storico come " + dir
+                + "storico\\2024-05-17 14.30.04_ACCESSI.DAT: rimetterlo al suo posto prima di ripetere "
+                  "l'esportazione." },
+    };
+    for (const CasoMessaggio& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        EXPECT_EQ(messaggioStorico(caso.spostamento), caso.atteso);
+    }
 }

@@ -287,6 +287,14 @@ std::optional<std::string> copiaFile(const std::string& origine, const std::stri
             break;
         }
     }
+    // The copy keeps the file's last-write time, as Windows' own copy does: a file put back from
+    // its history copy is stamped as before.
+    struct stat statoSorgente { };
+    if (errore == 0 && ::fstat(sorgente.fd, &statoSorgente) != 0)
+        errore = errno;
+    const timespec tempi[] = { { 0, UTIME_OMIT }, statoSorgente.st_mtim };
+    if (errore == 0 && ::futimens(destinazione.fd, tempi) != 0)
+        errore = errno;
     // A full disk may show only when the data reaches it.
     if (errore == 0 && ::fsync(destinazione.fd) != 0)
         errore = errno;
@@ -298,6 +306,42 @@ std::optional<std::string> copiaFile(const std::string& origine, const std::stri
         return std::nullopt;
     (void)::unlink(nativoCopia.c_str());
     return motivo(errore);
+}
+
+std::optional<std::string> verificaSpostabile(const std::string& percorso)
+{
+    if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Verifica, percorso))
+        return guasto;
+    // No program holds a file against deletion here: what can stop the move is a file that cannot
+    // be read, or a folder that does not let this user take a name out of it.
+    const std::filesystem::path nativo = percorsoNativo(percorso);
+    const Descrittore file { ::open(nativo.c_str(), O_RDONLY | O_CLOEXEC) };
+    struct stat stato { };
+    if (file.fd < 0 || ::fstat(file.fd, &stato) != 0)
+        return motivo(errno);
+    if (S_ISDIR(stato.st_mode))
+        return motivo(EISDIR);
+    const std::filesystem::path cartella = nativo.has_parent_path() ? nativo.parent_path() : ".";
+    if (::access(cartella.c_str(), W_OK | X_OK) != 0)
+        return motivo(errno);
+    return std::nullopt;
+}
+
+std::optional<std::string> rinominaFile(const std::string& origine, const std::string& destinazione)
+{
+    const std::filesystem::path nativoOrigine = percorsoNativo(origine);
+    const std::filesystem::path nativo = percorsoNativo(destinazione);
+    if (::renameat2(AT_FDCWD, nativoOrigine.c_str(), AT_FDCWD, nativo.c_str(), RENAME_NOREPLACE) == 0)
+        return std::nullopt;
+    if (errno != EINVAL)
+        return motivo(errno);
+    // A file system that cannot refuse to replace: asked first, with the folder held by the run.
+    struct stat stato { };
+    if (::lstat(nativo.c_str(), &stato) == 0)
+        return motivo(EEXIST);
+    if (::rename(nativoOrigine.c_str(), nativo.c_str()) != 0)
+        return motivo(errno);
+    return std::nullopt;
 }
 
 } // namespace platform

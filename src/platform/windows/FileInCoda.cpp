@@ -41,7 +41,7 @@ std::string motivo(DWORD errore, const std::filesystem::path& nativo)
     switch (errore) {
     case ERROR_SHARING_VIOLATION:
     case ERROR_LOCK_VIOLATION:
-        return kMotivoFileAperto;
+        return std::string(kMotivoFileAperto);
     case ERROR_PATH_NOT_FOUND:
         return "la cartella non esiste";
     case ERROR_DIRECTORY:
@@ -50,7 +50,7 @@ std::string motivo(DWORD errore, const std::filesystem::path& nativo)
         const DWORD attributi = GetFileAttributesW(nativo.c_str());
         if (attributi != INVALID_FILE_ATTRIBUTES && (attributi & FILE_ATTRIBUTE_READONLY)
             && !(attributi & FILE_ATTRIBUTE_DIRECTORY))
-            return "il file \xE8 di sola lettura";
+            return std::string(kMotivoSolaLettura);
         return "accesso negato";
     }
     case ERROR_WRITE_PROTECT:
@@ -311,6 +311,11 @@ std::optional<std::string> copiaFile(const std::string& origine, const std::stri
         if ((errore = scriviTutto(destinazione.handle, blocco.data(), letti, nativoCopia)) != 0)
             break;
     }
+    // The copy keeps the file's last-write time, as the system's own copy does, so that a file put
+    // back from its history copy is stamped as before; a disk that refuses it still takes the copy.
+    FILETIME scrittura {};
+    if (errore == 0 && GetFileTime(sorgente.handle, nullptr, nullptr, &scrittura))
+        SetFileTime(destinazione.handle, nullptr, nullptr, &scrittura);
     // A full disk may show only when the data reaches it.
     if (errore == 0 && !FlushFileBuffers(destinazione.handle))
         errore = GetLastError();
@@ -322,6 +327,38 @@ std::optional<std::string> copiaFile(const std::string& origine, const std::stri
         return std::nullopt;
     DeleteFileW(nativoCopia.c_str());
     return motivo(errore, nativoCopia);
+}
+
+std::optional<std::string> verificaSpostabile(const std::string& percorso)
+{
+    if (std::optional<std::string> guasto = guastoDiProva(OperazioneFile::Verifica, percorso))
+        return guasto;
+    const std::filesystem::path nativo = percorsoNativo(percorso);
+    const DWORD attributi = GetFileAttributesW(nativo.c_str());
+    if (attributi == INVALID_FILE_ATTRIBUTES)
+        return motivo(GetLastError(), nativo);
+    // DeleteFileW refuses a read-only file, whoever holds it.
+    if ((attributi & FILE_ATTRIBUTE_READONLY) && !(attributi & FILE_ATTRIBUTE_DIRECTORY))
+        return std::string(kMotivoSolaLettura);
+    // Sharing everything ourselves, the open fails only where another program's handle denies
+    // reading or deletion, as a PDF viewer's or a spreadsheet's does; closed at once.
+    const Maniglia file { CreateFileW(nativo.c_str(), GENERIC_READ | DELETE,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+        nullptr) };
+    if (file.handle == INVALID_HANDLE_VALUE)
+        return motivo(GetLastError(), nativo);
+    return std::nullopt;
+}
+
+std::optional<std::string> rinominaFile(const std::string& origine, const std::string& destinazione)
+{
+    const std::filesystem::path nativoOrigine = percorsoNativo(origine);
+    const std::filesystem::path nativo = percorsoNativo(destinazione);
+    // Neither MOVEFILE_REPLACE_EXISTING nor MOVEFILE_COPY_ALLOWED: a rename on one volume, which
+    // keeps the file's times, or nothing.
+    if (!MoveFileExW(nativoOrigine.c_str(), nativo.c_str(), MOVEFILE_WRITE_THROUGH))
+        return motivo(GetLastError(), nativo);
+    return std::nullopt;
 }
 
 } // namespace platform

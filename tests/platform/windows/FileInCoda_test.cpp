@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <optional>
+
 #include <gtest/gtest.h>
 
 #include "platform/windows/TestoWindows.h"
@@ -121,6 +123,43 @@ TEST(FileInCodaWindows, AFileThatCannotBeDeletedSaysWhatTheDoctorCanDo)
     EXPECT_EQ(readFile(cartella / "PPIP.DAT"), "VECCHIO\r\n");
     EXPECT_FALSE(platform::eliminaFile((cartella / "PPIP.DAT").string()).has_value());
     EXPECT_FALSE(std::filesystem::exists(cartella / "PPIP.DAT"));
+}
+
+struct CasoSpostabile {
+    const char* nome;
+    DWORD accesso; // of another program's handle; 0 for none
+    DWORD condivisione;
+    std::optional<std::string> atteso;
+};
+
+// What the deletion would meet is found before anything moves; the check leaves the file as it was.
+TEST(FileInCodaWindows, AFileHeldAgainstDeletionOrReadOnlyIsFoundBeforeItMoves)
+{
+    const CasoSpostabile casi[] = {
+        { "PdfViewer", GENERIC_READ, FILE_SHARE_READ, kAperto },
+        { "Spreadsheet", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, kAperto },
+        { "ReaderSharingAll", GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, std::nullopt },
+        { "ReadOnly", 0, 0, "il file \xE8 di sola lettura" },
+    };
+    for (const CasoSpostabile& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        TempDir cartella;
+        const std::filesystem::path file = cartella / "RIEPILOGO.pdf";
+        writeFile(file, "VECCHIO\r\n");
+        const HANDLE altro = caso.accesso ? CreateFileW(file.c_str(), caso.accesso, caso.condivisione, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                          : INVALID_HANDLE_VALUE;
+        if (!caso.accesso) {
+            ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+        }
+
+        EXPECT_EQ(platform::verificaSpostabile(file.string()), caso.atteso);
+
+        CloseHandle(altro);
+        SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_NORMAL);
+        EXPECT_FALSE(platform::verificaSpostabile(file.string()).has_value());
+        EXPECT_EQ(readFile(file), "VECCHIO\r\n");
+    }
 }
 
 TEST(FileInCodaWindows, SystemDescriptionsHaveNoLineEnd)
