@@ -137,6 +137,7 @@ void TfrmLogin::cmdOKClick()
     if (bInCorso)
         return;
     bInCorso = true;
+    bAnnullato_ = false;
     impostaCursoreOccupato(true);
     const std::string password = aCp1252(txtPw->text());
     const std::string utente = aCp1252(txtUtente->text());
@@ -149,6 +150,9 @@ void TfrmLogin::cmdOKClick()
     }
     bInCorso = false;
     impostaCursoreOccupato(false);
+    // Given up while it waited: the window has gone, and the sign-in with it.
+    if (bAnnullato_)
+        return;
     if (esito && cicloRiaccesso_) {
         bRiaccesso_ = true;
         cicloRiaccesso_->quit();
@@ -202,6 +206,8 @@ bool TfrmLogin::riaccedi(const std::string& motivo, Accesso accedi)
     txtPw->clear();
     riaccesso_ = {};
     cicloRiaccesso_ = nullptr;
+    // The first sign-in, still under way below the export window, was not given up.
+    bAnnullato_ = false;
     return bRiaccesso_;
 }
 
@@ -210,9 +216,16 @@ void TfrmLogin::closeEvent(QCloseEvent* evento)
     // Closing it while it signs in again is Annulla: the program goes on with the export window.
     if (cicloRiaccesso_) {
         evento->ignore();
+        // A sign-in still waiting for a busy host goes on until the host answers, for nothing.
+        if (bRiaccessoInCorso_) {
+            bAnnullato_ = true;
+            hide();
+        }
         cicloRiaccesso_->quit();
         return;
     }
+    if (bAccessoInCorso_)
+        bAnnullato_ = true;
     QWidget::closeEvent(evento);
 }
 

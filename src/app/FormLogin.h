@@ -47,6 +47,10 @@ public:
     using Accesso = std::function<bool(const std::string& utente, const std::string& password)>;
     bool riaccedi(const std::string& motivo, Accesso accedi);
 
+    // Annulla was pressed, or the window closed, while the sign-in under way waited for a busy
+    // host: whatever that sign-in gives, it opens no window and starts no run.
+    bool accessoAnnullato() const { return bAnnullato_; }
+
 protected:
     void keyPressEvent(QKeyEvent* evento) override;
     void closeEvent(QCloseEvent* evento) override;
@@ -69,6 +73,7 @@ private:
     Accesso riaccesso_;
     bool bRiaccesso_ = false;
     bool bRiaccessoInCorso_ = false;
+    bool bAnnullato_ = false;
 };
 
 // The one sign-in window, which session opening hides once the doctor is signed in.

@@ -10,8 +10,10 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QTableWidget>
 #include <chrono>
+#include <functional>
 #include <optional>
 
 #include "app/Controlli.h"
@@ -130,6 +132,46 @@ private:
     TfrmMain& finestra_;
     // What lblLog said when the wait for a busy host began.
     std::optional<QString> testoPrima_;
+};
+
+// Notes the start and the end of each wait for a busy host in the run log, and shows it as mostra does.
+std::function<void(const std::string&)> attesaAnnotata(
+    const TfrmMain& finestra, std::function<void(const std::string&)> mostra)
+{
+    return [&finestra, mostra = std::move(mostra), inAttesa = false](const std::string& testo) mutable {
+        if (testo.empty() == inAttesa) {
+            inAttesa = !inAttesa;
+            finestra.suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
+        }
+        mostra(testo);
+    };
+}
+
+void attesaNelLogin(const std::string& testo)
+{
+    if (frmLogin)
+        frmLogin->mostraAttesaOrvella(testo);
+}
+
+// For as long as it lives, the session shows its waits for a busy host with mostra; its own way
+// comes back after.
+class AttesaTemporanea {
+public:
+    AttesaTemporanea(Torvapat& sessione, std::function<void(const std::string&)> mostra)
+        : sessione_(sessione)
+        , precedente_(sessione.attesa())
+    {
+        AttesaOrvella attesa = precedente_;
+        attesa.mostra = std::move(mostra);
+        sessione_.impostaAttesa(std::move(attesa));
+    }
+    ~AttesaTemporanea() { sessione_.impostaAttesa(precedente_); }
+    AttesaTemporanea(const AttesaTemporanea&) = delete;
+    AttesaTemporanea& operator=(const AttesaTemporanea&) = delete;
+
+private:
+    Torvapat& sessione_;
+    AttesaOrvella precedente_;
 };
 
 // The output folder as the file manager and the messages name it, without the trailing separator.
@@ -294,19 +336,13 @@ bool TfrmMain::inizializza(const std::string& utente, const std::string& passwor
             Memo1->setPlainText(
                 daCp1252(testoRegistro(unita.sDirStorico, unita.oOrvapat->sCodiceRegionaleMedico, platform::adesso())));
             impostaCursoreOccupato(false);
+            if (frmLogin && frmLogin->accessoAnnullato())
+                return;
             if (frmLogin)
                 frmLogin->hide();
             exec();
         },
-        [this](const std::string& msg) { suLog(msg); },
-        [this, inAttesa = false](const std::string& testo) mutable {
-            if (testo.empty() == inAttesa) {
-                inAttesa = !inAttesa;
-                suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
-            }
-            if (frmLogin)
-                frmLogin->mostraAttesaOrvella(testo);
-        });
+        [this](const std::string& msg) { suLog(msg); }, attesaAnnotata(*this, attesaNelLogin));
 }
 
 void TfrmMain::suLog(const std::string& msg) const
@@ -322,26 +358,40 @@ void TfrmMain::suFile(const std::string& testo, const std::string& percorso) con
 bool TfrmMain::riaccedi()
 {
     UnitaFormMain& unita = unitaFormMain();
-    if (!unita.oOrvapat || !unita.oOrvapat->orvellaChiuso())
+    if (!unita.oOrvapat)
         return true;
+    // Both let events run: a busy host is waited for, the sign-in window has its own loop.
+    const QScopedValueRollback<bool> prima(bPrimaDellEsecuzione_, true);
+    if (!unita.oOrvapat->orvellaChiuso()) {
+        // Orvella closed since the last run is found now, before the run has shown or moved anything.
+        VistaTracciato vista(*this);
+        const AttesaTemporanea attesa(
+            *unita.oOrvapat, attesaAnnotata(*this, [&vista](const std::string& testo) { vista.attesaOrvella(testo); }));
+        if (unita.oOrvapat->verificaPresenza())
+            return true;
+    }
     if (!frmLogin)
         return false;
     return frmLogin->riaccedi(
         kAccessoDopoChiusura, [this, &unita](const std::string& utente, const std::string& password) {
             return riapriSessione(
                 utente, password, unita.oOrvapat, unita.nPazienti, [this](const std::string& msg) { suLog(msg); },
-                [](const std::string& testo) {
-                    if (frmLogin)
-                        frmLogin->mostraAttesaOrvella(testo);
-                });
+                attesaAnnotata(*this, attesaNelLogin), [] { return frmLogin && frmLogin->accessoAnnullato(); });
         });
 }
 
 void TfrmMain::cmdCreaTracciatoClick()
 {
-    // A session whose host went away reaches nobody: the doctor signs in again, or the run is not made.
-    if (!esecuzioneInCorso() && !riaccedi())
+    // The press that began the check before a run, or the sign-in again, makes that run once it ends.
+    if (bPrimaDellEsecuzione_)
         return;
+    // A session whose host went away reaches nobody: the doctor signs in again, or the run is not
+    // made; nor is it when the window was closed meanwhile.
+    if (!esecuzioneInCorso() && (!riaccedi() || bChiusuraRichiesta_)) {
+        if (bChiusuraRichiesta_)
+            close();
+        return;
+    }
     // A press that arrives while a run lets pending events through is ignored by the run itself.
     try {
         VistaTracciato vista(*this);
@@ -392,8 +442,9 @@ void TfrmMain::chkVaccClick() { }
 
 void TfrmMain::closeEvent(QCloseEvent* evento)
 {
-    // A close request during a run takes effect once the run has finished.
-    if (esecuzioneInCorso()) {
+    // A close request during a run takes effect once the run has finished; before it, once the
+    // check or the sign-in that lets events run has returned.
+    if (esecuzioneInCorso() || bPrimaDellEsecuzione_) {
         bChiusuraRichiesta_ = true;
         evento->ignore();
         return;

@@ -26,7 +26,8 @@ public:
     ~TfrmMain() override;
 
     // Opens the host session and, when the doctor passes the checks, shows this window modally.
-    // True only after the window has been shown and closed again.
+    // True only after the window has been shown and closed again, or not shown at all because the
+    // doctor gave the sign-in up while it waited (TfrmLogin::accessoAnnullato()).
     bool inizializza(const std::string& utente, const std::string& password);
 
     // The run log and the export-file writing of this window.
@@ -73,14 +74,17 @@ private:
     // Enables "Apri cartella" only while the output folder exists, and "Riepilogo" only while
     // the claim report does.
     void aggiornaApriCartella();
-    // After a run found the host gone, a new session through the sign-in window; false when the
-    // doctor gave up. True at once for a session still there.
+    // Before a run: a session whose host went away, during a run or since (asked of the host now),
+    // gets a new one through the sign-in window; false when the doctor gave up. True for a session
+    // still there.
     bool riaccedi();
 
     bool bDebug = false;
     // The service code table behind Griglia.
     TabellaCodici tabella_;
     bool bChiusuraRichiesta_ = false;
+    // The check of the session, or the sign-in again, before a run lets events run meanwhile.
+    bool bPrimaDellEsecuzione_ = false;
     // The summary grew past the design's pane: the window may be enlarged to read it whole.
     TScalaForm scala_ { *this, QSize(630, 148), TScalaForm::Bordo::Ridimensionabile };
 };

@@ -123,7 +123,7 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
 
 bool riapriSessione(const std::string& utente, const std::string& password, std::unique_ptr<Torvapat>& oOrvapat,
     std::int32_t& nPazienti, const std::function<void(const std::string&)>& suLog,
-    const std::function<void(const std::string&)>& mostraAttesa)
+    const std::function<void(const std::string&)>& mostraAttesa, const std::function<bool()>& annullato)
 {
     std::unique_ptr<Torvapat> nuova;
     std::int32_t nPazientiNuova = 0;
@@ -135,7 +135,7 @@ bool riapriSessione(const std::string& utente, const std::string& password, std:
     } catch (...) {
         mostraEccezione(nullptr);
     }
-    if (!aperta) {
+    if (!aperta || (annullato && annullato())) {
         if (nuova)
             nuova->stop();
         return false;

@@ -25,10 +25,13 @@ bool inizializza(const std::string& utente, const std::string& password, bool& b
 
 // Signs in again once the host has gone: opens a new session with the credentials and checks the
 // doctor as inizializza does. Only when both succeed does it replace oOrvapat (the old session let
-// go) and nPazienti; otherwise they stay as they were, and the reason has been shown.
+// go) and nPazienti; otherwise they stay as they were, and the reason has been shown. A sign-in
+// that the doctor gave up while it waited (annullato() true once the checks are done) lets its
+// new session go as well and gives false: nobody chose that session any more, and the user name
+// typed may not be the one of the session that went.
 bool riapriSessione(const std::string& utente, const std::string& password, std::unique_ptr<Torvapat>& oOrvapat,
     std::int32_t& nPazienti, const std::function<void(const std::string&)>& suLog = {},
-    const std::function<void(const std::string&)>& mostraAttesa = {});
+    const std::function<void(const std::string&)>& mostraAttesa = {}, const std::function<bool()>& annullato = {});
 
 // The sign-in window's line once a run has found Orvella gone (Windows-1252).
 inline constexpr const char* kAccessoDopoChiusura = " Orvella si \xE8 chiuso: riaprirlo e accedere di nuovo";

@@ -218,6 +218,16 @@ bool Torvapat::is_on()
     }
 }
 
+bool Torvapat::verificaPresenza()
+{
+    try {
+        invoca("get_error", kArgomentoOmesso);
+    } catch (...) {
+        // conAttesa() has marked a gone host; the rest is for the run's calls to meet and tell.
+    }
+    return !bChiuso_;
+}
+
 void Torvapat::occupatoOltreIlLimite(const char16_t* didascalia)
 {
     // A guard that waited in vain for a busy host: the call fails, and says why.

@@ -68,6 +68,11 @@ public:
 
     // The host went away during the session.
     bool orvellaChiuso() const { return bChiuso_; }
+    // Asks the host its cheapest harmless question (get_error), a busy host waited for as by any
+    // call, to learn before a run whether it is still there. A host found gone is marked so
+    // (orvellaChiuso()) with no box and no failed call counted: nothing has run yet, and the doctor
+    // is to sign in again first. False only then; any other failure is left to the run's own calls.
+    bool verificaPresenza();
 
     // What the class registry holds for the server, one line each (Windows-1252, CR LF between
     // them), as read when start() could not create or start it; empty otherwise.

@@ -15,13 +15,13 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "QtTestApp.h"
 #include "app/FormLogin.h"
 #include "app/FormMain.h"
 #include "export/Progresso.h"
-#include "storico/RegistroEsportazioni.h"
 #include "export/UnitaFormMain.h"
 #include "hostserver/OrvellaServer.h"
 #include "hostserver/SchemaPratica.h"
@@ -31,6 +31,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
 #include "riepilogo/RiepilogoPdf.h"
+#include "storico/RegistroEsportazioni.h"
 
 using namespace std::chrono;
 using testing_support::MessageRecorder;
@@ -468,54 +469,114 @@ TEST_F(TracciatoTest, DesktopNamedInAnotherScriptIsRefusedBeforeAnythingIsWritte
     EXPECT_TRUE(std::filesystem::is_empty(utente / "Desktop"));
 }
 
-// Orvella went away during a run: the next press opens the sign-in window again, with the user
-// kept and the password empty. Annulla runs nothing; a sign-in once Orvella is back makes a new
-// session and the run, whole, without restarting the program.
-TEST_F(TracciatoTest, AfterTheHostHasGoneTheNextRunSignsInAgain)
+// Orvella gone, found so by a run or closed since the last one: the press that finds it gone opens
+// the sign-in window at once, with the user kept, the password empty and the reason in its status
+// bar. Annulla, or a sign-in given up while it waited for a busy Orvella that then let it in, runs
+// nothing and keeps no session; a sign-in once Orvella is back makes the run, whole, without
+// restarting the program.
+TEST_F(TracciatoTest, AGoneHostIsSignedInAgainBeforeAnyRun)
 {
     const auto guasti = [this](const char* sql) {
         hostserver::DatabaseSqlite db((pratica_ / "ambulatorio.sqlite").string(), SQLITE_OPEN_READWRITE);
         db.esegui(sql);
     };
-    guasti("INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('genera_xml', 0);");
-    struct Riaccesso {
-        bool visibile = false;
-        std::string utente, password, stato;
+    // Closed: whatever is asked of it first finds it gone.
+    constexpr const char* kChiusoDaPrima = "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('get_error', 0), "
+                                           "('leggi_attributo', 0), ('get_opzione', 0), ('genera_xml', 0);";
+    struct Caso {
+        const char* nome;
+        const char* chiuso; // how Orvella goes once the doctor is in
+        bool primaUnTracciato; // a run finds it gone, with its two boxes
+        bool annullaInAttesa; // the first sign-in again waits for a busy Orvella and is given up meanwhile
     };
-    std::vector<Riaccesso> riaccessi;
-    std::size_t messaggiDopoAnnulla = 0;
-    accediEd([&](TfrmMain& finestra) {
-        finestra.cmdCreaTracciato->click();
-        ASSERT_EQ(messaggi_.messaggi().size(), 2u);
-        EXPECT_EQ(messaggi_.messaggi()[0], kErroreOrvellaChiuso);
+    const Caso casi[] = {
+        { "gone during a run", "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('genera_xml', 0);", true, false },
+        { "closed since the last run", kChiusoDaPrima, false, false },
+        { "a sign-in given up while Orvella was busy", kChiusoDaPrima, false, true },
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        std::filesystem::remove_all(desktop_.output());
+        messaggi_.clear();
         guasti("DELETE FROM guasti;");
-        for (const bool annulla : { true, false }) {
-            appenaPossibile([&] {
-                riaccessi.push_back({ frmLogin->isVisible(), frmLogin->txtUtente->text().toStdString(),
-                    frmLogin->txtPw->text().toStdString(),
-                    frmLogin->StatusBar1->findChild<QLabel*>()->text().toStdString() });
+        std::vector<std::string> riaccessi; // the sign-in window as each press opens it
+        std::optional<testing_support::ManualSteadyClock> orologio;
+        accediEd([&](TfrmMain& finestra) {
+            guasti(caso.chiuso);
+            if (caso.primaUnTracciato) {
+                finestra.cmdCreaTracciato->click();
+                ASSERT_EQ(messaggi_.messaggi().size(), 2u);
+                EXPECT_EQ(messaggi_.messaggi()[0], kErroreOrvellaChiuso);
+            }
+            const std::vector<std::string> messaggiPrima = messaggi_.messaggi();
+            const QString memoPrima = finestra.Memo1->toPlainText();
+            for (const bool annulla : { true, false }) {
+                appenaPossibile([&] {
+                    riaccessi.push_back((frmLogin->isVisible() ? "visibile|" : "nascosta|")
+                        + (frmLogin->txtUtente->text() + "|" + frmLogin->txtPw->text() + "|"
+                            + frmLogin->StatusBar1->findChild<QLabel*>()->text())
+                              .toStdString());
+                    if (!frmLogin->isVisible())
+                        return;
+                    // Orvella open again, maybe busy.
+                    guasti("DELETE FROM guasti;");
+                    if (annulla && caso.annullaInAttesa) {
+                        guasti("INSERT INTO guasti (metodo, occupato_secondi) VALUES ('connetti', 5);");
+                        orologio.emplace(milliseconds(100)); // the five seconds pass on the test's clock
+                    }
+                    if (annulla && !caso.annullaInAttesa) {
+                        frmLogin->cmdAnulla->click();
+                        return;
+                    }
+                    if (annulla) // while the sign-in waits
+                        appenaPossibile([] { frmLogin->cmdAnulla->click(); });
+                    QTest::keyClicks(frmLogin->txtPw, "segreta");
+                    QTest::keyClick(frmLogin->txtPw, Qt::Key_Return);
+                });
+                finestra.cmdCreaTracciato->click();
                 if (annulla) {
-                    frmLogin->cmdAnulla->click();
-                    return;
+                    EXPECT_EQ(messaggi_.messaggi(), messaggiPrima) << "Annulla ran something";
+                    EXPECT_EQ(finestra.Memo1->toPlainText(), memoPrima);
+                    EXPECT_FALSE(std::filesystem::exists(desktop_.output() / "ACCESSI.DAT"));
                 }
-                QTest::keyClicks(frmLogin->txtPw, "segreta");
-                QTest::keyClick(frmLogin->txtPw, Qt::Key_Return);
-            });
-            finestra.cmdCreaTracciato->click();
-            if (annulla)
-                messaggiDopoAnnulla = messaggi_.messaggi().size();
+            }
+        });
+        EXPECT_EQ(riaccessi,
+            std::vector<std::string>(2, "visibile|mario|| Orvella si \u00E8 chiuso: riaprirlo e accedere di nuovo"));
+        EXPECT_EQ(messaggi_.messaggi().back(), "Procedura terminata.");
+        EXPECT_EQ(file("ACCESSI.DAT"),
+            "DMCRSO70B41A662Z00012330/11/202600012\r\n"
+            "ABCDEF12G34H567I00012305/11/202600011\r\n");
+    }
+}
+
+// Annulla while the first sign-in waits for a busy Orvella: once Orvella lets it in, no export
+// window opens.
+TEST_F(TracciatoTest, AFirstSignInGivenUpWhileOrvellaIsBusyOpensNothing)
+{
+    hostserver::DatabaseSqlite((pratica_ / "ambulatorio.sqlite").string(), SQLITE_OPEN_READWRITE)
+        .esegui("INSERT INTO guasti (metodo, occupato_secondi) VALUES ('connetti', 5);");
+    testing_support::ManualSteadyClock orologio(milliseconds(100));
+    bool mostrata = false;
+    QTimer osserva;
+    QObject::connect(&osserva, &QTimer::timeout, [&mostrata] {
+        for (QWidget* finestra : QApplication::topLevelWidgets()) {
+            if (auto* principale = qobject_cast<TfrmMain*>(finestra); principale && principale->isVisible()) {
+                mostrata = true;
+                principale->cmdExit->click();
+            }
         }
     });
-    ASSERT_EQ(riaccessi.size(), 2u);
-    for (const Riaccesso& riaccesso : riaccessi) {
-        EXPECT_TRUE(riaccesso.visibile);
-        EXPECT_EQ(riaccesso.utente, "mario");
-        EXPECT_EQ(riaccesso.password, "");
-        EXPECT_EQ(riaccesso.stato, " Orvella si \u00E8 chiuso: riaprirlo e accedere di nuovo");
-    }
-    EXPECT_EQ(messaggiDopoAnnulla, 2u) << "Annulla ran nothing";
-    EXPECT_EQ(messaggi_.messaggi().back(), "Procedura terminata.");
-    EXPECT_EQ(file("ACCESSI.DAT"),
-        "DMCRSO70B41A662Z00012330/11/202600012\r\n"
-        "ABCDEF12G34H567I00012305/11/202600011\r\n");
+    osserva.start(0);
+    TfrmLogin login;
+    login.show();
+    login.txtUtente->setText("mario");
+    login.txtPw->setText("segreta");
+    appenaPossibile([&login] { login.cmdAnulla->click(); }); // while the sign-in waits
+
+    login.cmdOK->click();
+
+    EXPECT_FALSE(mostrata);
+    EXPECT_FALSE(login.isVisible());
+    EXPECT_TRUE(messaggi_.messaggi().empty());
 }

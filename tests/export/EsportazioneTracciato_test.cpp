@@ -1552,8 +1552,9 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
             pazienti + "INSERT INTO guasti (metodo, chiuso_dopo) VALUES ('" + caso.metodo + "', "
                 + std::to_string(caso.chiusoDopo) + ");");
         writeFile(cartelle.output("PPIP.DAT"), "esportazione precedente\r\n");
-        SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
+        // Before the session, whose end still calls the server that writes into it.
         std::vector<std::string> chiamate;
+        SessioneSuPratica sessione(cartelle, db, "bianchi", "segreta");
         host::registerAutomationClass("Orvella.Server", [&] { return std::make_unique<ServerAnnotato>(db, chiamate); });
         ASSERT_TRUE(sessione.avvia());
         sessione.unita.nPazienti = nPazienti;

@@ -294,6 +294,40 @@ TEST_F(TorvapatTest, IsOnAsksGetErrorAndIsFalseSilentlyWhenItFailsOrThereIsNoSer
     EXPECT_TRUE(messaggi.messaggi().empty());
 }
 
+// Asked before a run: only a host found gone, waited for while busy as by any call, is not there,
+// and that is said with no box and no failed call counted; any other failure is the run's to meet.
+TEST(TorvapatPresenza, OnlyAGoneHostIsAbsentAndSilentlySo)
+{
+    const ScriptedAutomation::Failure occupato { u"Il server \u00E8 occupato.", 0x8001010A };
+    struct Caso {
+        const char* nome;
+        std::vector<ScriptedAutomation::Outcome> risposte; // of get_error, in turn
+        bool presente;
+    };
+    const Caso casi[] = {
+        { "busy, then gone", { occupato, ScriptedAutomation::Failure { u"RPC", 0x800706BA } }, false },
+        { "busy, then answering", { occupato, u"" }, true },
+        { "failing for a reason of its own", { ScriptedAutomation::Failure { u"sessione scaduta" } }, true },
+    };
+    for (const Caso& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        MessageRecorder messaggi;
+        ScriptedAutomation server;
+        Torvapat sessione;
+        ASSERT_TRUE(sessione.start());
+        server.clearCalls();
+        sessione.impostaAttesa({ .pausa = std::chrono::milliseconds(0), .mostra = {} });
+        server.answerSequence("get_error", caso.risposte);
+
+        EXPECT_EQ(sessione.verificaPresenza(), caso.presente);
+
+        EXPECT_EQ(sessione.orvellaChiuso(), !caso.presente);
+        EXPECT_EQ(server.methods(), Righe(caso.risposte.size(), "get_error"));
+        EXPECT_TRUE(messaggi.messaggi().empty());
+        EXPECT_EQ(sessione.chiamateNonRiuscite(), 0);
+    }
+}
+
 // --- The operations: arguments, answers, captions and failure values --------------------------
 
 // Every result shown as text, so that one table covers the integer, Boolean and text operations.
