@@ -1,4 +1,5 @@
 #include "export/EsportazioneTracciato.h"
+#include "export/Riepilogo.h"
 #include "storico/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
@@ -36,10 +37,12 @@ constexpr const char* kCrLf = "\r\n";
 class FinestraFinta : public FinestraTracciato {
 public:
     FinestraFinta()
-        : precedente_(platform::setMessageBoxHandler([this](const std::string& testo, const std::string&) {
-            messaggi.push_back(testo);
-            eventi.push_back("messaggio: " + testo);
-        }))
+        : precedente_(platform::setMessageBoxHandler(
+            [this](const std::string& testo, const std::string&, platform::Gravita grado) {
+                messaggi.push_back(testo);
+                gravita.push_back(grado);
+                eventi.push_back("messaggio: " + testo);
+            }))
     {
     }
     ~FinestraFinta() override { platform::setMessageBoxHandler(precedente_); }
@@ -70,6 +73,7 @@ public:
 
     std::vector<std::string> eventi;
     std::vector<std::string> messaggi;
+    std::vector<platform::Gravita> gravita;
     std::vector<std::string> progressi;
     std::optional<std::string> memo1;
     bool vaccini = true;
@@ -341,15 +345,13 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
             { { "BILSALU.DAT", 1 }, { "ACCESSI.DAT", 2 }, { "PPIP.DAT", 3 } },
             "Procedura terminata.\r\nOperazione non completata: alcuni record non sono stati scritti.\r\n"
             "1 record di BILSALU.DAT non scritto.\r\n2 record di ACCESSI.DAT non scritti.\r\n"
-            "3 record di PPIP.DAT non scritti.\r\nDettagli nel riepilogo." },
+            "3 record di PPIP.DAT non scritti." },
         // Failures and not one file: nothing of the export was written.
         { "MMG", {}, 0, 2,
             "ATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
             "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n"
                 + nessunaVisita + nessunaPrestazione + nessunVaccino,
-            {},
-            "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n2 scritture non riuscite.\r\n"
-            "Dettagli nel riepilogo." },
+            {}, "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n2 scritture non riuscite." },
         // One failed write is enough for an export that is not complete.
         { "PLS", { "trx_sconosciuti.txt" }, 1, 1,
             "ATTENZIONE: 1 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
@@ -359,7 +361,7 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
                 + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt",
             { { "VACCINI.DAT", 1 } },
             "Procedura terminata.\r\nOperazione non completata: alcuni record non sono stati scritti.\r\n"
-            "1 record di VACCINI.DAT non scritto.\r\nDettagli nel riepilogo." },
+            "1 record di VACCINI.DAT non scritto." },
     };
     for (const CasoSommario& caso : casi) {
         Cartelle cartelleCaso;
@@ -561,6 +563,8 @@ TEST_F(EsportazioneTracciatoTest, ServicesWithManyDatesAndCodesOrEntitiesAreExpo
     EXPECT_TRUE(finestra.messaggi.back().starts_with("Procedura terminata.\r\nIl periodo comprende date gi\xE0 "
                                                      "esportate il "))
         << finestra.messaggi.back();
+    // The box's icon from the outcome: the same first words, nothing more to say or a warning.
+    EXPECT_EQ(finestra.gravita, (std::vector { platform::Gravita::Informazione, platform::Gravita::Avviso }));
 }
 
 struct CasoEstrattoInutilizzabile {
@@ -697,8 +701,7 @@ TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEve
             nonScritto(cartelle.output("PPIP.DAT")),
             nonScritto(cartelle.output("trx_sconosciuti.txt")),
             "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n3 record di ACCESSI.DAT non "
-            "scritti.\r\n2 record di PPIP.DAT non scritti.\r\n1 record di trx_sconosciuti.txt non scritto.\r\n"
-            "Dettagli nel riepilogo.",
+            "scritti.\r\n2 record di PPIP.DAT non scritti.\r\n1 record di trx_sconosciuti.txt non scritto.",
         }));
     EXPECT_EQ(finestra.memo1,
         "ATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
@@ -973,8 +976,34 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
         << finestra.memo1.value_or("");
     EXPECT_EQ(finestra.messaggi,
         std::vector<std::string> { "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando
-            + ".\r\nDettagli nel riepilogo." });
+            + "." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
+}
+
+// Faults: the box sending the doctor to a report no run wrote, or not to the one the run wrote.
+TEST_F(EsportazioneTracciatoTest, TheBoxSendsToTheReportOnlyWhenTheRunWroteOne)
+{
+    const struct {
+        const char* nome;
+        std::optional<std::string> motivo;
+        const char* coda;
+    } casi[] = {
+        { "written", std::nullopt, "\r\nDettagli nel riepilogo." },
+        { "not written", "disco pieno", "\r\nRiepilogo non creato: disco pieno" },
+    };
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "M" } } } });
+    // Each run after this one finds the PPIP.DAT made before it: a warning for the box.
+    esegui();
+    for (const auto& caso : casi) {
+        SCOPED_TRACE(caso.nome);
+        const ScrittoreRiepilogo prima
+            = setScrittoreRiepilogo([&caso](const DatiRiepilogo&, const std::string&) { return caso.motivo; });
+        finestra.messaggi.clear();
+        esegui();
+        setScrittoreRiepilogo(prima);
+        ASSERT_EQ(finestra.messaggi.size(), 1u);
+        EXPECT_TRUE(finestra.messaggi.back().ends_with(caso.coda)) << finestra.messaggi.back();
+    }
 }
 
 TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBeforeTheExtraction)
@@ -1227,7 +1256,7 @@ TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
                       "prestazioni"));
     EXPECT_EQ(finestra.messaggi,
         (std::vector<std::string> { "Procedura terminata.\r\n1 riga di ACCESSI.DAT non conforme al tracciato.\r\n"
-                                    "4 righe di PPIP.DAT non conformi al tracciato.\r\nDettagli nel riepilogo." }));
+                                    "4 righe di PPIP.DAT non conformi al tracciato." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
@@ -1310,10 +1339,9 @@ TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFi
               "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
               "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe");
     EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> {
-            "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non "
-            "riuscite: call_method_pipe rowcount.\r\n1 chiamata al gestionale non riuscita."
-            "\r\n3 bilanci di salute non inseriti in BILSALU.DAT.\r\nDettagli nel riepilogo." }));
+        (std::vector<std::string> { "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non "
+                                    "riuscite: call_method_pipe rowcount.\r\n1 chiamata al gestionale non riuscita."
+                                    "\r\n3 bilanci di salute non inseriti in BILSALU.DAT." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, ContractOtherThanPlsMakesNoHealthChecks)
@@ -1556,8 +1584,7 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
         EXPECT_EQ(sessione.finestra.messaggi,
             (std::vector<std::string> { kErroreOrvellaChiuso,
                 "Procedura terminata.\r\n" + primaRiga
-                    + "\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine.\r\n"
-                      "Dettagli nel riepilogo." }));
+                    + "\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine." }));
         const std::string ultima
             = caso.metodo == std::string("call_method_pipe:carica") ? "call_method_pipe" : std::string(caso.metodo);
         EXPECT_EQ(chiamate.back(), ultima) << "no call after the one that found the host gone";
