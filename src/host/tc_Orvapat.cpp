@@ -18,6 +18,7 @@
 namespace {
 
 const std::u16string kEccezione = u": eccezione";
+
 void mostra(const std::u16string& testo, platform::Gravita gravita = platform::Gravita::Errore)
 {
     platform::mostraMessaggio(utf16ToCp1252(testo), {}, gravita);

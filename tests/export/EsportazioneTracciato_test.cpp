@@ -304,8 +304,7 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
     const std::string nessunBilancio = "\r\nBilanci: nessun bilancio di salute trovato nel periodo selezionato";
     const char* nonCompletata
         = "Operazione non completata: il contratto letto da Orvella non \xE8 n\xE9 MMG n\xE9 PLS.";
-    const std::string boxNonCompletata
-        = std::string("Procedura terminata.\r\n") + nonCompletata + "\r\nDettagli nel riepilogo.";
+    const std::string boxNonCompletata = std::string("Procedura terminata.\r\n") + nonCompletata;
     const std::vector<CasoSommario> casi = {
         { "PLS", { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT" }, 0, 0,
             "Operazione completata.       Tipo (PLS)\r\n"
@@ -975,8 +974,8 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
           "Operazione completata."))
         << finestra.memo1.value_or("");
     EXPECT_EQ(finestra.messaggi,
-        std::vector<std::string> { "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando
-            + "." });
+        std::vector<std::string> {
+            "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando + "." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
 }
 
