@@ -1,5 +1,4 @@
 #include "export/EsportazioneTracciato.h"
-#include "export/Riepilogo.h"
 #include "storico/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
@@ -977,32 +976,6 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
         std::vector<std::string> {
             "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando + "." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
-}
-
-// Faults: the box sending the doctor to a report no run wrote, or not to the one the run wrote.
-TEST_F(EsportazioneTracciatoTest, TheBoxSendsToTheReportOnlyWhenTheRunWroteOne)
-{
-    const struct {
-        const char* nome;
-        std::optional<std::string> motivo;
-        const char* coda;
-    } casi[] = {
-        { "written", std::nullopt, "\r\nDettagli nel riepilogo." },
-        { "not written", "disco pieno", "\r\nRiepilogo non creato: disco pieno" },
-    };
-    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "M" } } } });
-    // Each run after this one finds the PPIP.DAT made before it: a warning for the box.
-    esegui();
-    for (const auto& caso : casi) {
-        SCOPED_TRACE(caso.nome);
-        const ScrittoreRiepilogo prima
-            = setScrittoreRiepilogo([&caso](const DatiRiepilogo&, const std::string&) { return caso.motivo; });
-        finestra.messaggi.clear();
-        esegui();
-        setScrittoreRiepilogo(prima);
-        ASSERT_EQ(finestra.messaggi.size(), 1u);
-        EXPECT_TRUE(finestra.messaggi.back().ends_with(caso.coda)) << finestra.messaggi.back();
-    }
 }
 
 TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBeforeTheExtraction)
