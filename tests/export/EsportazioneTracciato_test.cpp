@@ -1,4 +1,5 @@
 #include "export/EsportazioneTracciato.h"
+#include "export/Riepilogo.h"
 #include "storico/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
@@ -976,6 +977,33 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
         std::vector<std::string> {
             "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando + "." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
+}
+
+// Faults: the run not set beside the register's months before (or another folder's, or another
+// doctor's); the box not sending to the report the run wrote.
+TEST_F(EsportazioneTracciatoTest, AMonthShortOfTheMonthsBeforeIsToldAndTheBoxSendsToTheReport)
+{
+    std::string registro;
+    for (const year_month mese : { 2023y / November, 2023y / December }) {
+        VoceRegistro voce { local_days { (mese + months { 1 }) / 2 }, { mese / 1, mese / last }, "MMG", "4711",
+            EsitoRegistro::Completata, {}, 0 };
+        voce.file[1] = { true, 10, 10 };
+        registro += rigaRegistro(voce);
+    }
+    writeFile(cartelle.sDirStorico + kFileRegistro, registro);
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "M" } } } });
+    const ScrittoreRiepilogo scrittore
+        = setScrittoreRiepilogo([](const DatiRiepilogo&, const std::string&) { return std::optional<std::string> {}; });
+    esegui();
+    setScrittoreRiepilogo(scrittore);
+
+    const std::string avviso
+        = "PPIP.DAT: 1 prestazione (dicembre 2023: 10, novembre 2023: 10), meno della met\xE0 dei "
+          "mesi precedenti: verificare in Orvella che le prestazioni del periodo siano registrate.";
+    EXPECT_TRUE(finestra.memo1.value_or("").starts_with("ATTENZIONE: " + avviso + kCrLf))
+        << finestra.memo1.value_or("");
+    EXPECT_EQ(finestra.messaggi,
+        std::vector<std::string> { "Procedura terminata.\r\n" + avviso + "\r\nDettagli nel riepilogo." });
 }
 
 TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBeforeTheExtraction)
