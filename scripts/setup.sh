@@ -8,7 +8,7 @@ PACKAGES=(
   qt6-base-dev qt6-translations-l10n libgl-dev fonts-dejavu-core locales
   libxml2-dev libsqlite3-dev
   googletest libgtest-dev libgmock-dev
-  poppler-utils sqlite3
+  poppler-utils
 )
 
 missing=()
