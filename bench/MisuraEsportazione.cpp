@@ -110,7 +110,7 @@ void generaPraticaBench(const fs::path& db, int prestazioni, int accertamentiPer
 
 void contaMessaggi(int& inattesi)
 {
-    platform::setMessageBoxHandler([&inattesi](const std::string& testo, const std::string&) {
+    platform::setMessageBoxHandler([&inattesi](const std::string& testo, const std::string&, platform::Gravita) {
         // The same practice exported again into one folder ends with the warning on earlier exports.
         if (!testo.starts_with("Procedura terminata.")) {
             ++inattesi;

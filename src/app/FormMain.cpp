@@ -249,7 +249,8 @@ TfrmMain::TfrmMain(QWidget* parent)
     Memo1 = new QPlainTextEdit(this);
     scala_.posizionaEstendibile(Memo1, QRect(280, 4, 345, 132), Qt::Horizontal | Qt::Vertical);
     Memo1->setReadOnly(true);
-    Memo1->setAccessibleName(QStringLiteral("Riepilogo"));
+    // Not the button's name: a screen reader would give the two controls as one.
+    Memo1->setAccessibleName(QStringLiteral("Esito dell'esportazione"));
 
     lblVer = creaEtichettaVersione(this);
 

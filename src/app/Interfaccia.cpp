@@ -13,7 +13,6 @@
 #include <cmath>
 
 #include "app/Logo.h"
-#include "export/EsitoTracciato.h"
 #include "tools/Cp1252.h"
 
 QFont carattereFinestra()
@@ -70,15 +69,16 @@ void centraSulloSchermo(QWidget& finestra)
     finestra.move(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, intera, libero).topLeft());
 }
 
-QMessageBox::Icon iconaMessaggio(const std::string& testo)
+QMessageBox::Icon iconaMessaggio(platform::Gravita gravita)
 {
-    if (testo == kProceduraTerminata)
+    switch (gravita) {
+    case platform::Gravita::Informazione:
         return QMessageBox::Information;
-    // The end of a run that has something to say: the export is there, but not to be sent unread.
-    if (testo.starts_with(std::string(kProceduraTerminata) + "\r\n"))
+    case platform::Gravita::Avviso:
         return QMessageBox::Warning;
-    if (testo.find(": errore in connessione") != std::string::npos)
-        return QMessageBox::Warning;
+    case platform::Gravita::Errore:
+        break;
+    }
     return QMessageBox::Critical;
 }
 
@@ -107,9 +107,9 @@ std::string aCp1252(const QString& testo)
         std::u16string_view(reinterpret_cast<const char16_t*>(testo.utf16()), static_cast<size_t>(testo.size())));
 }
 
-void mostraMessaggioQt(const std::string& testo, const std::string& dettagli)
+void mostraMessaggioQt(const std::string& testo, const std::string& dettagli, platform::Gravita gravita)
 {
-    QMessageBox box(iconaMessaggio(testo), QApplication::applicationName(), daCp1252(testo), QMessageBox::Ok,
+    QMessageBox box(iconaMessaggio(gravita), QApplication::applicationName(), daCp1252(testo), QMessageBox::Ok,
         QApplication::activeWindow());
     box.setWindowIcon(iconaProgramma());
     if (!dettagli.empty())

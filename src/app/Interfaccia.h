@@ -9,6 +9,7 @@ class QLabel;
 class QWidget;
 #include <string>
 
+#include "platform/MessageBox.h"
 #include "tools/Versione.h"
 
 // Small pieces the two windows share.
@@ -38,17 +39,16 @@ void impostaItaliano(QCoreApplication& applicazione);
 // Puts a window in the middle of its screen's free area; called as it is first shown.
 void centraSulloSchermo(QWidget& finestra);
 
-// The icon that fits a message's text: the program's messages are failures, except the end of
-// an export run (a warning when it has more to say) and the host's refusal of the credentials,
-// which the user can mend and retry.
-QMessageBox::Icon iconaMessaggio(const std::string& testo);
+// The icon of what a message tells.
+QMessageBox::Icon iconaMessaggio(platform::Gravita gravita);
 
 // Windows-1252 text to and from the widgets' text.
 QString daCp1252(const std::string& testo);
 std::string aCp1252(const QString& testo);
 
 // The real message box: modal, one OK button; the details, when any, behind "Mostra dettagli…".
-void mostraMessaggioQt(const std::string& testo, const std::string& dettagli = {});
+void mostraMessaggioQt(
+    const std::string& testo, const std::string& dettagli = {}, platform::Gravita gravita = platform::Gravita::Errore);
 
 // The real folder opener: the system's file manager shows the folder at the Windows-1252 path.
 bool apriCartellaQt(const std::string& percorso);

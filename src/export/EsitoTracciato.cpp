@@ -15,11 +15,20 @@ std::string EsitoTracciato::riepilogo() const
     return riepilogo;
 }
 
+namespace {
+
+bool senzaAltro(const EsitoTracciato& esito)
+{
+    return esito.primaRiga == kOperazioneCompletata && esito.avvisi.empty() && esito.chiusuraBreve.empty();
+}
+
+} // namespace
+
 std::string EsitoTracciato::messaggioFinale() const
 {
     std::string messaggio = kProceduraTerminata;
     const bool completata = primaRiga == kOperazioneCompletata;
-    if (completata && avvisi.empty() && chiusuraBreve.empty())
+    if (senzaAltro(*this))
         return messaggio;
     if (!completata)
         messaggio += kFineRiga + primaRiga;
@@ -28,5 +37,10 @@ std::string EsitoTracciato::messaggioFinale() const
             messaggio += kFineRiga + breve;
     if (!chiusuraBreve.empty())
         messaggio += kFineRiga + chiusuraBreve;
-    return messaggio + kFineRiga + "Dettagli nel riepilogo.";
+    return riepilogoScritto ? messaggio + kFineRiga + "Dettagli nel riepilogo." : messaggio;
+}
+
+platform::Gravita EsitoTracciato::gravitaFinale() const
+{
+    return senzaAltro(*this) ? platform::Gravita::Informazione : platform::Gravita::Avviso;
 }

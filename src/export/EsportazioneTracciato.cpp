@@ -17,6 +17,7 @@
 #include "platform/FileSistema.h"
 #include "platform/MessageBox.h"
 #include "platform/Paths.h"
+#include "storico/ConfrontoMesi.h"
 #include "storico/EsportazioniPrecedenti.h"
 #include "storico/MesiNonEsportati.h"
 #include "storico/RegistroEsportazioni.h"
@@ -398,7 +399,7 @@ void EsecuzioneTracciato::concludi(const Fine& fine)
     elimina(sFileXml_);
     log_.suLog(fine.tipo == Fine::Tipo::OrvellaChiuso ? "Procedura terminata: interrotta, Orvella si \xE8 chiuso"
                                                       : "Procedura terminata");
-    platform::mostraMessaggio(esitoFinale.messaggioFinale());
+    platform::mostraMessaggio(esitoFinale.messaggioFinale(), {}, esitoFinale.gravitaFinale());
 }
 
 // The run's line in the register of exports, or waiting beside it.
@@ -440,6 +441,11 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
         avvisi.push_back(std::move(futuri));
     esito.avvisi = std::move(avvisi);
     esito.conteggi = std::move(controllo.conteggi);
+    // A complete run against the months before, as the register holds them before this run's line.
+    const ConfrontoMesi confronto = bFileSpostati_ && esito.primaRiga == kOperazioneCompletata
+        ? confrontaMesi(leggiRegistro(unita_.sDirStorico), sCodiceRegionale_, periodo_, contenuto)
+        : ConfrontoMesi {};
+    aggiungiConfronto(esito, confronto);
     // Every run that moved the previous files is in the register; the months it leaves without an
     // export head the summary, this run's own counted.
     Registrazione registrazione;
@@ -453,8 +459,8 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
     const bool scritto = std::any_of(std::begin(kFileTracciato), std::end(kFileTracciato),
         [this](auto sFile) { return platform::esiste(unita_.*sFile); });
     if (!bInterrotta && bFileSpostati_ && scritto && riepilogoAttivo())
-        scriviRiepilogo(
-            { sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto }, unita_.sFileRiepilogo, esito);
+        scriviRiepilogo({ sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto, confronto },
+            unita_.sFileRiepilogo, esito);
     if (!registrazione.riga.empty()) {
         esito.chiusura += (esito.chiusura.empty() ? "" : kFineRiga) + registrazione.riga;
         esito.chiusuraBreve += (esito.chiusuraBreve.empty() ? "" : kFineRiga) + registrazione.breve;

@@ -38,5 +38,6 @@ void scriviRiepilogo(const DatiRiepilogo& dati, const std::string& sFile, EsitoT
         esito.chiusuraBreve = "Riepilogo non creato: " + *motivo;
     } else {
         esito.chiusura = "Riepilogo: creato file " + sFile;
+        esito.riepilogoScritto = true;
     }
 }

@@ -8,6 +8,7 @@
 #include "export/ControlloRecord.h"
 #include "export/EsitoTracciato.h"
 #include "platform/Clock.h"
+#include "storico/ConfrontoMesi.h"
 
 // The claim report a doctor keeps with each export: RIEPILOGO.pdf beside the files, what each
 // file claims per service type, the services left out and why, and every record. The engine
@@ -23,6 +24,7 @@ struct DatiRiepilogo {
     platform::LocalTime quando; // when the export was made
     const EsitoTracciato& esito;
     const ContenutoTracciato& contenuto;
+    ConfrontoMesi confronto {}; // the files against the months before; none compared by default
 };
 
 // Writes the report into the file; nothing on success, else why it could not (Windows-1252).

@@ -18,9 +18,10 @@
 namespace {
 
 const std::u16string kEccezione = u": eccezione";
-void mostra(const std::u16string& testo)
+
+void mostra(const std::u16string& testo, platform::Gravita gravita = platform::Gravita::Errore)
 {
-    platform::mostraMessaggio(utf16ToCp1252(testo));
+    platform::mostraMessaggio(utf16ToCp1252(testo), {}, gravita);
 }
 
 // The host's methods that take no argument are called with one omitted optional argument.
@@ -170,8 +171,10 @@ bool Torvapat::start()
         return false;
     }
     b_connesso = risposta.empty();
+    // Credentials the doctor can type again: a warning, not a failure.
     if (!b_connesso)
-        mostra(u"ole_orvapat.start(): errore in connessione\r\n\r\n  " + host::testoLeggibile(risposta));
+        mostra(u"ole_orvapat.start(): errore in connessione\r\n\r\n  " + host::testoLeggibile(risposta),
+            platform::Gravita::Avviso);
     return b_connesso;
 }
 

@@ -7,7 +7,7 @@
 namespace platform {
 namespace {
 
-void scriviSuStderr(const std::string& testo, const std::string& dettagli)
+void scriviSuStderr(const std::string& testo, const std::string& dettagli, Gravita)
 {
     std::cerr << cp1252ToUtf8(testo) << std::endl;
     if (!dettagli.empty())
@@ -33,11 +33,11 @@ ApriCartellaHandler& apriCartellaCorrente()
 
 } // namespace
 
-void mostraMessaggio(const std::string& testo, const std::string& dettagli)
+void mostraMessaggio(const std::string& testo, const std::string& dettagli, Gravita gravita)
 {
     // A copy, so that a handler may replace itself while it runs.
     MessageBoxHandler handler = handlerCorrente();
-    handler(testo, dettagli);
+    handler(testo, dettagli, gravita);
 }
 
 MessageBoxHandler setMessageBoxHandler(MessageBoxHandler handler)

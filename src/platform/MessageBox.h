@@ -5,13 +5,17 @@
 
 namespace platform {
 
+// What a box tells, as its icon shows it: the caller knows, whatever the text's words.
+enum class Gravita { Informazione, Avviso, Errore };
+
 // Every message box of the program passes through here: modal, one OK button, and the details
 // for a technician behind "Mostra dettagli…" when there are any (empty: no such button).
 // The window layer installs the real box; tests install a recorder.
-using MessageBoxHandler = std::function<void(const std::string& testo, const std::string& dettagli)>;
+using MessageBoxHandler = std::function<void(const std::string& testo, const std::string& dettagli, Gravita gravita)>;
 
-// Shows the Windows-1252 text and returns when the user has dismissed it.
-void mostraMessaggio(const std::string& testo, const std::string& dettagli = {});
+// Shows the Windows-1252 text and returns when the user has dismissed it. The program's messages
+// are failures unless the caller says otherwise.
+void mostraMessaggio(const std::string& testo, const std::string& dettagli = {}, Gravita gravita = Gravita::Errore);
 
 // Installs a handler and returns the previous one. An empty handler restores the fallback,
 // which writes the text to standard error.

@@ -11,13 +11,16 @@
 
 namespace {
 
-// Where each column starts, in characters, and whether its text stands against its right end.
-struct Colonna {
+// Where each cell of a record starts, in characters, and whether its text stands against its
+// right end. A count wider than its cell runs on to the right, into the room between two columns.
+struct Cella {
     int inizio;
     int larghezza;
     bool aDestra;
 };
-constexpr Colonna kColonne[] = { { 0, 18, false }, { 18, 12, false }, { 30, 6, true } };
+constexpr Cella kCelle[] = { { 0, 16, false }, { 17, 10, false }, { 28, 3, true } };
+constexpr int kLarghezzaColonna = 31;
+constexpr int kTraColonne = 3;
 
 // A type's name in its heading, cut where it would run over the page's body: by characters, not by
 // the width of the font's letters, which each system measures its own way.
@@ -40,15 +43,15 @@ std::string_view quante(const std::string& numero)
 
 } // namespace
 
-ElencoRecord::ElencoRecord(
-    const ContenutoTracciato& contenuto, const QFont& carattere, const QFont& intestazione, double altezzaPagina)
+ElencoRecord::ElencoRecord(const ContenutoTracciato& contenuto, const QFont& carattere, const QFont& intestazione,
+    double larghezzaPagina, double altezzaPagina)
     : carattere_(carattere)
     , intestazione_(intestazione)
     , gruppo_(intestazione)
     , riga_(QFontMetricsF(carattere).lineSpacing())
     , glifi_(QRawFont::fromFont(carattere))
 {
-    static_assert(std::size(kColonne) == kNumeroColonne);
+    static_assert(std::size(kCelle) == kNumeroCelle);
     intestazione_.setBold(true);
     gruppo_.setBold(true);
     gruppo_.setPointSizeF(carattere.pointSizeF());
@@ -60,36 +63,55 @@ ElencoRecord::ElencoRecord(
     QPointF avanzamento;
     if (indici_['0'] != 0 && glifi_.advancesForGlyphIndexes(&indici_['0'], &avanzamento, 1))
         passo_ = std::ceil(avanzamento.x());
-    // Under the page's heading and the columns'.
-    const std::size_t perPagina = static_cast<std::size_t>(std::max(4, static_cast<int>(altezzaPagina / riga_)) - 3);
+    const double caratteri = larghezzaPagina / passo_;
+    colonne_ = std::max<std::size_t>(
+        1, static_cast<std::size_t>((caratteri + kTraColonne) / (kLarghezzaColonna + kTraColonne)));
+    // The last line's descent stays within the body.
+    perPagina_ = static_cast<std::size_t>(std::max(5, static_cast<int>(altezzaPagina / riga_)) - 1);
     for (const FileDichiarato& file : contenuto.file)
-        impagina(file, perPagina);
+        impagina(file);
 }
 
 void ElencoRecord::disegna(QPainter& painter, double x, double y, const std::function<void()>& nuovaPagina) const
 {
-    for (const Pagina& pagina : pagine_) {
+    const double larghezzaColonna = (kLarghezzaColonna + kTraColonne) * passo_;
+    for (const std::vector<Riga>& pagina : pagine_) {
         nuovaPagina();
-        double alto = y + riga_;
-        painter.setFont(intestazione_);
-        painter.drawText(QPointF(x, alto),
-            QStringLiteral("%1: record%2").arg(testo(pagina.file->tracciato->nome), pagina.segue ? " (segue)" : ""));
         painter.setFont(carattere_);
         Glifi glifi;
-        alto += riga_;
-        aggiungiRiga(glifi, painter, x, alto, { "Codice fiscale", "Data", "N." });
-        for (const Riga& riga : pagina.righe) {
+        double alto = y;
+        for (const Riga& riga : pagina) {
             alto += riga_;
-            if (riga.record) {
-                aggiungiRiga(glifi, painter, x, alto,
-                    { riga.record->codiceFiscale, riga.record->data, quante(riga.record->numero) });
-                continue;
+            switch (riga.tipo) {
+            case Riga::Tipo::Spazio:
+                break;
+            case Riga::Tipo::File:
+                painter.setFont(intestazione_);
+                painter.drawText(QPointF(x, alto),
+                    QStringLiteral("%1: record%2")
+                        .arg(testo(riga.file->tracciato->nome), riga.segue ? " (segue)" : ""));
+                painter.setFont(carattere_);
+                break;
+            case Riga::Tipo::Colonne:
+                for (std::size_t c = 0; c < colonne_; ++c)
+                    aggiungiRiga(glifi, painter, x + static_cast<double>(c) * larghezzaColonna, alto,
+                        { "Codice fiscale", "Data", "N." });
+                break;
+            case Riga::Tipo::Servizio:
+                painter.setFont(gruppo_);
+                painter.drawText(QPointF(x, alto),
+                    QStringLiteral("%1 %2%3").arg(testo(riga.servizio->codice),
+                        testo(nomeInTitolo(riga.servizio->nome)), riga.segue ? " (segue)" : ""));
+                painter.setFont(carattere_);
+                break;
+            case Riga::Tipo::Record:
+                for (std::size_t c = 0; c < riga.quanti; ++c) {
+                    const RecordDichiarato& record = *ordine_[riga.primo + c * riga.passo];
+                    aggiungiRiga(glifi, painter, x + static_cast<double>(c) * larghezzaColonna, alto,
+                        { record.codiceFiscale, record.data, quante(record.numero) });
+                }
+                break;
             }
-            painter.setFont(gruppo_);
-            painter.drawText(QPointF(x, alto),
-                QStringLiteral("%1 %2%3").arg(testo(riga.servizio->codice), testo(nomeInTitolo(riga.servizio->nome)),
-                    riga.segue ? " (segue)" : ""));
-            painter.setFont(carattere_);
         }
         if (!glifi.indici.empty()) {
             QGlyphRun corsa;
@@ -100,37 +122,66 @@ void ElencoRecord::disegna(QPainter& painter, double x, double y, const std::fun
     }
 }
 
-// Each file starts a page of its own; a type's heading never stands last on a page, and stands again
-// at the top of a page that its records go on to.
-void ElencoRecord::impagina(const FileDichiarato& file, std::size_t perPagina)
+// A new page, or the first, under the file's heading and its columns'.
+void ElencoRecord::apriPagina(const FileDichiarato& file, bool segue)
+{
+    pagine_.emplace_back();
+    pagine_.back().push_back({ Riga::Tipo::File, &file, nullptr, segue });
+    pagine_.back().push_back({ Riga::Tipo::Colonne });
+}
+
+// A file goes on from the page the one before ends on, a line apart, when its headings and a first
+// row fit there. A type's heading never stands last on a page, and stands again at the top of a
+// page that its records go on to; on each page its records fill the first column down, then the
+// next.
+void ElencoRecord::impagina(const FileDichiarato& file)
 {
     std::map<std::string_view, std::vector<const RecordDichiarato*>> perCodice;
     for (const RecordDichiarato& record : file.record)
         perCodice[record.codice].push_back(&record);
-    pagine_.push_back({ &file, false, {} });
+    if (pagine_.empty() || libere() < 5) {
+        apriPagina(file, false);
+    } else {
+        pagine_.back().push_back({ Riga::Tipo::Spazio });
+        pagine_.back().push_back({ Riga::Tipo::File, &file });
+        pagine_.back().push_back({ Riga::Tipo::Colonne });
+    }
     for (const ServizioDichiarato& servizio : file.servizi) {
-        if (pagine_.back().righe.size() + 2 > perPagina)
-            pagine_.push_back({ &file, true, {} });
-        pagine_.back().righe.push_back({ &servizio, nullptr, false });
-        for (const RecordDichiarato* record : perCodice[servizio.codice]) {
-            if (pagine_.back().righe.size() == perPagina) {
-                pagine_.push_back({ &file, true, {} });
-                pagine_.back().righe.push_back({ &servizio, nullptr, true });
+        if (libere() < 2)
+            apriPagina(file, true);
+        pagine_.back().push_back({ Riga::Tipo::Servizio, &file, &servizio });
+        const std::vector<const RecordDichiarato*>& record = perCodice[servizio.codice];
+        for (std::size_t fatti = 0; fatti < record.size();) {
+            if (libere() == 0) {
+                apriPagina(file, true);
+                pagine_.back().push_back({ Riga::Tipo::Servizio, &file, &servizio, true });
             }
-            pagine_.back().righe.push_back({ &servizio, record, false });
+            const std::size_t resto = record.size() - fatti;
+            const std::size_t righe = std::min(libere(), (resto + colonne_ - 1) / colonne_);
+            const std::size_t quanti = std::min(resto, righe * colonne_);
+            const std::size_t primo = ordine_.size();
+            ordine_.insert(ordine_.end(), record.begin() + static_cast<std::ptrdiff_t>(fatti),
+                record.begin() + static_cast<std::ptrdiff_t>(fatti + quanti));
+            for (std::size_t r = 0; r < righe; ++r) {
+                // The columns of the block's rows: those the records reach down to.
+                const std::size_t accanto = (quanti - r + righe - 1) / righe;
+                pagine_.back().push_back({ Riga::Tipo::Record, &file, &servizio, false, primo + r, righe, accanto });
+            }
+            fatti += quanti;
         }
     }
 }
 
 // A character the font lacks (none of Windows-1252 in the fonts named) takes Qt's own path.
 void ElencoRecord::aggiungiRiga(Glifi& glifi, QPainter& painter, double x, double alto,
-    const std::array<std::string_view, kNumeroColonne>& celle) const
+    const std::array<std::string_view, kNumeroCelle>& celle) const
 {
     for (std::size_t c = 0; c < celle.size(); ++c) {
-        const Colonna& colonna = kColonne[c];
+        const Cella& colonna = kCelle[c];
         const std::string_view cella = celle[c];
-        const int inizio
-            = colonna.aDestra ? colonna.inizio + colonna.larghezza - static_cast<int>(cella.size()) : colonna.inizio;
+        const int inizio = colonna.aDestra
+            ? std::max(colonna.inizio, colonna.inizio + colonna.larghezza - static_cast<int>(cella.size()))
+            : colonna.inizio;
         const double da = x + inizio * passo_;
         bool completa = true;
         const std::size_t prima = glifi.indici.size();

@@ -105,6 +105,30 @@ QString tabellaScartati(const ContenutoTracciato& contenuto)
     return h + QStringLiteral("</table>");
 }
 
+// The months as the register holds them, the earliest first, and the run's month last.
+QString tabellaConfronto(const ConfrontoMesi& confronto)
+{
+    if (confronto.file.empty())
+        return {};
+    QString h = QStringLiteral("<h3>Confronto con i mesi precedenti</h3><p>Prestazioni di ogni file nelle ultime "
+                               "esportazioni concluse dei mesi precedenti, dal registro delle esportazioni.</p>");
+    h += QStringLiteral(
+        "<table border='1' cellspacing='0' cellpadding='3' width='100%'><tr><th align='left'>File</th>");
+    for (auto mese = confronto.mesi.rbegin(); mese != confronto.mesi.rend(); ++mese)
+        h += QStringLiteral("<th align='right'>%1</th>").arg(html(meseItaliano(*mese)));
+    h += QStringLiteral("<th align='right'>%1</th></tr>").arg(html(meseItaliano(confronto.mese)));
+    for (const ConfrontoFile& file : confronto.file) {
+        h += QStringLiteral("<tr><td>%1</td>").arg(QString::fromLatin1(file.nome));
+        for (auto n = file.precedenti.rbegin(); n != file.precedenti.rend(); ++n)
+            h += QStringLiteral("<td align='right'>%1</td>").arg(html(numero(*n)));
+        // The file that falls short stands out, as its warning above says.
+        const QString cella = html(numero(file.prestazioni));
+        h += QStringLiteral("<td align='right'>%1</td></tr>")
+                 .arg(file.scarso ? QStringLiteral("<b>%1</b>").arg(cella) : cella);
+    }
+    return h + QStringLiteral("</table>");
+}
+
 QString documentoHtml(const DatiRiepilogo& dati)
 {
     const year_month_day giorno { floor<days>(dati.quando) };
@@ -121,6 +145,7 @@ QString documentoHtml(const DatiRiepilogo& dati)
     h += QStringLiteral("<h3>Esito</h3><p><b>%1</b></p>").arg(html(dati.esito.primaRiga));
     for (const AvvisoTracciato& avviso : dati.esito.avvisi)
         h += QStringLiteral("<p>%1</p>").arg(html(avviso.testo));
+    h += tabellaConfronto(dati.confronto);
 
     if (dati.contenuto.file.empty())
         h += QStringLiteral("<h3>File</h3><p>Nessun file da inviare scritto.</p>");
@@ -204,7 +229,7 @@ std::optional<std::string> disegnaRiepilogo(const DatiRiepilogo& dati, QIODevice
     // The width first: the text is laid out once.
     documento.setTextWidth(area.width());
     documento.setHtml(documentoHtml(dati));
-    const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.height());
+    const ElencoRecord elenco(dati.contenuto, fisso, carattere, area.width(), area.height());
     const std::vector<double> finiDocumento = finiPagine(documento, area.height());
     const int totale = static_cast<int>(finiDocumento.size()) + elenco.pagine();
 

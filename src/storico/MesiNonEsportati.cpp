@@ -10,9 +10,6 @@ namespace {
 
 using namespace std::chrono;
 
-constexpr const char* kMesi[] = { "gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno", "luglio", "agosto",
-    "settembre", "ottobre", "novembre", "dicembre" };
-
 constexpr int kMesiGiudicati = 12;
 
 year_month meseDi(platform::LocalTime momento)
@@ -24,12 +21,6 @@ year_month meseDi(platform::LocalTime momento)
 sys_days giornoDi(platform::LocalTime momento)
 {
     return sys_days { floor<days>(momento).time_since_epoch() };
-}
-
-std::string nomeMese(year_month mese)
-{
-    return std::string(kMesi[static_cast<unsigned>(mese.month()) - 1]) + " "
-        + std::to_string(static_cast<int>(mese.year()));
 }
 
 std::vector<VoceRegistro> delMedico(const std::vector<VoceRegistro>& voci, const std::string& sCodiceRegionale)
@@ -54,7 +45,7 @@ std::string elencoMesi(
 {
     std::string elenco;
     for (const year_month mese : mesiNonEsportati(voci, sCodiceRegionale, meseDi(adesso)))
-        elenco += (elenco.empty() ? "" : ", ") + nomeMese(mese);
+        elenco += (elenco.empty() ? "" : ", ") + meseItaliano(mese);
     return elenco;
 }
 

@@ -40,6 +40,23 @@ std::string date2string(std::chrono::year_month_day data)
         + dueCifre(static_cast<unsigned>(data.day()));
 }
 
+std::string meseItaliano(std::chrono::year_month mese)
+{
+    static constexpr const char* kMesi[] = { "gennaio", "febbraio", "marzo", "aprile", "maggio", "giugno", "luglio",
+        "agosto", "settembre", "ottobre", "novembre", "dicembre" };
+    return std::string(kMesi[static_cast<unsigned>(mese.month()) - 1]) + " "
+        + std::to_string(static_cast<int>(mese.year()));
+}
+
+std::string numeroItaliano(std::int64_t n)
+{
+    std::string cifre = std::to_string(n);
+    const std::size_t primaCifra = n < 0 ? 1 : 0;
+    for (std::size_t i = cifre.size(); i > primaCifra + 3; i -= 3)
+        cifre.insert(i - 3, 1, '.');
+    return cifre;
+}
+
 void string2list(const std::string& s, const std::string& sep, std::vector<std::string>& lista)
 {
     if (sep.empty())

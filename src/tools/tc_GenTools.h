@@ -22,6 +22,12 @@ std::string date2string(std::chrono::year_month_day data);
 // and time the program writes.
 std::string dueCifre(long long n);
 
+// A month as the summaries and the reports name it: "gennaio 2026".
+std::string meseItaliano(std::chrono::year_month mese);
+
+// A count with the Italian thousands separator: 1469 gives "1.469".
+std::string numeroItaliano(std::int64_t n);
+
 // Splits s at every occurrence of sep; m separators give m + 1 items. The list is emptied first.
 // An empty separator would never shorten the text, so it is refused with std::invalid_argument.
 void string2list(const std::string& s, const std::string& sep, std::vector<std::string>& lista);

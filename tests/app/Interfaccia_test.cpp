@@ -7,25 +7,20 @@
 #include "QtTestApp.h"
 #include "app/RigaDiComando.h"
 
-TEST(IconaMessaggio, FitsTheText)
+// The icon says what the caller says the box tells, whatever its words: an export's end that
+// starts "Procedura terminata." may still be a warning, and a failure's text may start anyhow.
+TEST(IconaMessaggio, FitsWhatTheBoxTells)
 {
     const struct {
-        const char* testo;
+        platform::Gravita gravita;
         QMessageBox::Icon icona;
     } casi[] = {
-        { "ERRORE: Nessun paziente associato al medico corrente.", QMessageBox::Critical },
-        { "ERRORE: Impossibile recuperare Desktop Path", QMessageBox::Critical },
-        { "ole_orvapat.start(): eccezione", QMessageBox::Critical },
-        { "Eccezione in suFile\r\nDisk full", QMessageBox::Critical },
-        { "sFunz: inizializza - Eccezione:boom", QMessageBox::Critical },
-        { "Invalid data type for 'ultimo_utente'", QMessageBox::Critical },
-        { "ole_orvapat.start(): errore in connessione\r\n\r\n  Nome utente o password errati.", QMessageBox::Warning },
-        { "Procedura terminata.", QMessageBox::Information },
-        { "Procedura terminata.\r\n72 record di PPIP.DAT non scritti.\r\nDettagli nel riepilogo.",
-            QMessageBox::Warning },
+        { platform::Gravita::Informazione, QMessageBox::Information },
+        { platform::Gravita::Avviso, QMessageBox::Warning },
+        { platform::Gravita::Errore, QMessageBox::Critical },
     };
     for (const auto& caso : casi)
-        EXPECT_EQ(iconaMessaggio(caso.testo), caso.icona) << caso.testo;
+        EXPECT_EQ(iconaMessaggio(caso.gravita), caso.icona) << static_cast<int>(caso.gravita);
 }
 
 TEST(MessaggioQt, TheBoxCarriesTheTextsIconAndTheProgramsLogo)

@@ -96,7 +96,7 @@ TEST_F(ItalianoTest, EveryControlHasANameForAScreenReader)
     finestra.show();
     controllaNomiAccessibili(finestra,
         { "Crea Tracciato", "Dalla data", "Alla data", "Zezavazoza vaccinazioni (PIPP) in tracciato separato", "Uscita",
-            "Riepilogo", "Logo" });
+            "Riepilogo", "Esito dell'esportazione", "Logo" });
     EXPECT_EQ(nomeAccessibile(finestra.dtAllaData), QStringLiteral("Alla data"));
     EXPECT_EQ(nomeAccessibile(finestra.chkVacc), finestra.chkVacc->didascalia()->text());
 }

@@ -224,7 +224,7 @@ TEST_F(TracciatoTest, BusyHostIsWaitedForAtSignInAndDuringTheRunAndChangesNothin
     ASSERT_EQ(messaggi_.messaggi().size(), 1u);
     EXPECT_TRUE(messaggi_.messaggi()[0].starts_with("Procedura terminata.\r\nIl periodo comprende date gi\xE0 "))
         << messaggi_.messaggi()[0];
-    EXPECT_EQ(std::count(messaggi_.messaggi()[0].begin(), messaggi_.messaggi()[0].end(), '\n'), 2);
+    EXPECT_EQ(std::count(messaggi_.messaggi()[0].begin(), messaggi_.messaggi()[0].end(), '\n'), 1);
     for (const auto& [nome, contenuto] : indisturbati)
         EXPECT_EQ(file(nome), contenuto) << nome;
     const std::string attesa
@@ -301,7 +301,7 @@ TEST_F(TracciatoTest, TwoRunsOnALongDesktopMoveTheFirstIntoHistoryUnderItsOwnTim
     EXPECT_EQ(messaggi_.messaggi(),
         (std::vector<std::string> { "Procedura terminata.",
             "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate il 28/03/2026 (PPIP.DAT) e il "
-            "01/07/2026 (ACCESSI.DAT, VACCINI.DAT).\r\nDettagli nel riepilogo." }));
+            "01/07/2026 (ACCESSI.DAT, VACCINI.DAT)." }));
     const std::filesystem::path storico = lungo.output() / "storico";
     EXPECT_EQ(readFile(storico / "2026-03-28 23.30.00_PPIP.DAT"), primi["PPIP.DAT"]);
     EXPECT_EQ(readFile(storico / "2026-07-01 12.00.00_ACCESSI.DAT"), primi["ACCESSI.DAT"]);

@@ -99,7 +99,7 @@ int main(int argc, char* argv[])
     }
 
     std::vector<std::string> messaggi;
-    platform::setMessageBoxHandler([&messaggi](const std::string& testo, const std::string&) {
+    platform::setMessageBoxHandler([&messaggi](const std::string& testo, const std::string&, platform::Gravita) {
         std::fprintf(stderr, "%s\n", cp1252ToUtf8(testo).c_str());
         messaggi.push_back(testo);
     });

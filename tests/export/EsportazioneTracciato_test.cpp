@@ -1,4 +1,5 @@
 #include "export/EsportazioneTracciato.h"
+#include "export/Riepilogo.h"
 #include "storico/RegistroEsportazioni.h"
 
 #include <gtest/gtest.h>
@@ -36,10 +37,12 @@ constexpr const char* kCrLf = "\r\n";
 class FinestraFinta : public FinestraTracciato {
 public:
     FinestraFinta()
-        : precedente_(platform::setMessageBoxHandler([this](const std::string& testo, const std::string&) {
-            messaggi.push_back(testo);
-            eventi.push_back("messaggio: " + testo);
-        }))
+        : precedente_(platform::setMessageBoxHandler(
+            [this](const std::string& testo, const std::string&, platform::Gravita grado) {
+                messaggi.push_back(testo);
+                gravita.push_back(grado);
+                eventi.push_back("messaggio: " + testo);
+            }))
     {
     }
     ~FinestraFinta() override { platform::setMessageBoxHandler(precedente_); }
@@ -70,6 +73,7 @@ public:
 
     std::vector<std::string> eventi;
     std::vector<std::string> messaggi;
+    std::vector<platform::Gravita> gravita;
     std::vector<std::string> progressi;
     std::optional<std::string> memo1;
     bool vaccini = true;
@@ -300,8 +304,7 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
     const std::string nessunBilancio = "\r\nBilanci: nessun bilancio di salute trovato nel periodo selezionato";
     const char* nonCompletata
         = "Operazione non completata: il contratto letto da Orvella non \xE8 n\xE9 MMG n\xE9 PLS.";
-    const std::string boxNonCompletata
-        = std::string("Procedura terminata.\r\n") + nonCompletata + "\r\nDettagli nel riepilogo.";
+    const std::string boxNonCompletata = std::string("Procedura terminata.\r\n") + nonCompletata;
     const std::vector<CasoSommario> casi = {
         { "PLS", { "BILSALU.DAT", "ACCESSI.DAT", "PPIP.DAT", "VACCINI.DAT" }, 0, 0,
             "Operazione completata.       Tipo (PLS)\r\n"
@@ -341,15 +344,13 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
             { { "BILSALU.DAT", 1 }, { "ACCESSI.DAT", 2 }, { "PPIP.DAT", 3 } },
             "Procedura terminata.\r\nOperazione non completata: alcuni record non sono stati scritti.\r\n"
             "1 record di BILSALU.DAT non scritto.\r\n2 record di ACCESSI.DAT non scritti.\r\n"
-            "3 record di PPIP.DAT non scritti.\r\nDettagli nel riepilogo." },
+            "3 record di PPIP.DAT non scritti." },
         // Failures and not one file: nothing of the export was written.
         { "MMG", {}, 0, 2,
             "ATTENZIONE: 2 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
             "Operazione non riuscita: nessun file scritto.       Tipo (MMG)\r\n"
                 + nessunaVisita + nessunaPrestazione + nessunVaccino,
-            {},
-            "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n2 scritture non riuscite.\r\n"
-            "Dettagli nel riepilogo." },
+            {}, "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n2 scritture non riuscite." },
         // One failed write is enough for an export that is not complete.
         { "PLS", { "trx_sconosciuti.txt" }, 1, 1,
             "ATTENZIONE: 1 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
@@ -359,7 +360,7 @@ TEST_F(EsportazioneTracciatoTest, SummaryLayoutForEveryKindOfRun)
                 + "\r\n\r\n[Sono state scartate 1 ppip] Dettagli in:\r\n<X>trx_sconosciuti.txt",
             { { "VACCINI.DAT", 1 } },
             "Procedura terminata.\r\nOperazione non completata: alcuni record non sono stati scritti.\r\n"
-            "1 record di VACCINI.DAT non scritto.\r\nDettagli nel riepilogo." },
+            "1 record di VACCINI.DAT non scritto." },
     };
     for (const CasoSommario& caso : casi) {
         Cartelle cartelleCaso;
@@ -561,6 +562,8 @@ TEST_F(EsportazioneTracciatoTest, ServicesWithManyDatesAndCodesOrEntitiesAreExpo
     EXPECT_TRUE(finestra.messaggi.back().starts_with("Procedura terminata.\r\nIl periodo comprende date gi\xE0 "
                                                      "esportate il "))
         << finestra.messaggi.back();
+    // The box's icon from the outcome: the same first words, nothing more to say or a warning.
+    EXPECT_EQ(finestra.gravita, (std::vector { platform::Gravita::Informazione, platform::Gravita::Avviso }));
 }
 
 struct CasoEstrattoInutilizzabile {
@@ -697,8 +700,7 @@ TEST_F(EsportazioneTracciatoTest, UnwritableFolderShowsOneBoxPerFileAndCountsEve
             nonScritto(cartelle.output("PPIP.DAT")),
             nonScritto(cartelle.output("trx_sconosciuti.txt")),
             "Procedura terminata.\r\nOperazione non riuscita: nessun file scritto.\r\n3 record di ACCESSI.DAT non "
-            "scritti.\r\n2 record di PPIP.DAT non scritti.\r\n1 record di trx_sconosciuti.txt non scritto.\r\n"
-            "Dettagli nel riepilogo.",
+            "scritti.\r\n2 record di PPIP.DAT non scritti.\r\n1 record di trx_sconosciuti.txt non scritto.",
         }));
     EXPECT_EQ(finestra.memo1,
         "ATTENZIONE: 6 scritture non riuscite, il tracciato non \xE8 completo.\r\n\r\n"
@@ -972,9 +974,36 @@ TEST_F(EsportazioneTracciatoTest, PeriodExportedBeforeIsNamedAtTheTopOfTheSummar
           "Operazione completata."))
         << finestra.memo1.value_or("");
     EXPECT_EQ(finestra.messaggi,
-        std::vector<std::string> { "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando
-            + ".\r\nDettagli nel riepilogo." });
+        std::vector<std::string> {
+            "Procedura terminata.\r\nIl periodo comprende date gi\xE0 esportate " + quando + "." });
     EXPECT_EQ(readFile(cartelle.output("PPIP.DAT")), ppip("10/01/2024"));
+}
+
+// Faults: the run not set beside the register's months before (or another folder's, or another
+// doctor's); the box not sending to the report the run wrote.
+TEST_F(EsportazioneTracciatoTest, AMonthShortOfTheMonthsBeforeIsToldAndTheBoxSendsToTheReport)
+{
+    std::string registro;
+    for (const year_month mese : { 2023y / November, 2023y / December }) {
+        VoceRegistro voce { local_days { (mese + months { 1 }) / 2 }, { mese / 1, mese / last }, "MMG", "4711",
+            EsitoRegistro::Completata, {}, 0 };
+        voce.file[1] = { true, 10, 10 };
+        registro += rigaRegistro(voce);
+    }
+    writeFile(cartelle.sDirStorico + kFileRegistro, registro);
+    xml = estratto({ { "1", "abcdef12g34h567i", { { "0000001", "2024-01-10", "M" } } } });
+    const ScrittoreRiepilogo scrittore
+        = setScrittoreRiepilogo([](const DatiRiepilogo&, const std::string&) { return std::optional<std::string> {}; });
+    esegui();
+    setScrittoreRiepilogo(scrittore);
+
+    const std::string avviso
+        = "PPIP.DAT: 1 prestazione (dicembre 2023: 10, novembre 2023: 10), meno della met\xE0 dei "
+          "mesi precedenti: verificare in Orvella che le prestazioni del periodo siano registrate.";
+    EXPECT_TRUE(finestra.memo1.value_or("").starts_with("ATTENZIONE: " + avviso + kCrLf))
+        << finestra.memo1.value_or("");
+    EXPECT_EQ(finestra.messaggi,
+        std::vector<std::string> { "Procedura terminata.\r\n" + avviso + "\r\nDettagli nel riepilogo." });
 }
 
 TEST_F(EsportazioneTracciatoTest, FailedHistoryCopyKeepsTheFileAndEndsTheRunBeforeTheExtraction)
@@ -1236,7 +1265,7 @@ TEST_F(EsportazioneTracciatoTest, FaultyRecordsAreNamedPerFileAndKeepTheirBytes)
                       "prestazioni"));
     EXPECT_EQ(finestra.messaggi,
         (std::vector<std::string> { "Procedura terminata.\r\n1 riga di ACCESSI.DAT non conforme al tracciato.\r\n"
-                                    "4 righe di PPIP.DAT non conformi al tracciato.\r\nDettagli nel riepilogo." }));
+                                    "4 righe di PPIP.DAT non conformi al tracciato." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, RecordsOfTheRightWidthAddNothingToTheSummary)
@@ -1319,10 +1348,9 @@ TEST_F(EsportazioneTracciatoTest, EmptyHostAnswersOfTheHealthChecksWarnThatTheFi
               "\r\nVaccini: nessuna prestazione trovata nel periodo selezionato"
               "\r\n\r\nContenuto dei file:\r\nBILSALU.DAT: 2 righe");
     EXPECT_EQ(finestra.messaggi,
-        (std::vector<std::string> {
-            "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non "
-            "riuscite: call_method_pipe rowcount.\r\n1 chiamata al gestionale non riuscita."
-            "\r\n3 bilanci di salute non inseriti in BILSALU.DAT.\r\nDettagli nel riepilogo." }));
+        (std::vector<std::string> { "Procedura terminata.\r\nOperazione non completata: chiamate a Orvella non "
+                                    "riuscite: call_method_pipe rowcount.\r\n1 chiamata al gestionale non riuscita."
+                                    "\r\n3 bilanci di salute non inseriti in BILSALU.DAT." }));
 }
 
 TEST_F(EsportazioneTracciatoTest, ContractOtherThanPlsMakesNoHealthChecks)
@@ -1566,8 +1594,7 @@ TEST(EsportazioneTracciatoServer, HostGoneAtAnyCallStopsTheRunThereAndNamesThePa
         EXPECT_EQ(sessione.finestra.messaggi,
             (std::vector<std::string> { kErroreOrvellaChiuso,
                 "Procedura terminata.\r\n" + primaRiga
-                    + "\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine.\r\n"
-                      "Dettagli nel riepilogo." }));
+                    + "\r\nOrvella si \xE8 chiuso: l'esportazione si \xE8 fermata prima della fine." }));
         const std::string ultima
             = caso.metodo == std::string("call_method_pipe:carica") ? "call_method_pipe" : std::string(caso.metodo);
         EXPECT_EQ(chiamate.back(), ultima) << "no call after the one that found the host gone";

@@ -60,6 +60,8 @@ TEST_F(TorvapatTest, StartRefusedShowsHostTextAfterTwoLineBreaksAndKeepsTheServe
 
     EXPECT_EQ(messaggi.messaggi(),
         Righe { "ole_orvapat.start(): errore in connessione\r\n\r\n  Utente o password non validi" });
+    // Credentials to type again: a warning, not a failure.
+    EXPECT_EQ(messaggi.gravita(), std::vector { platform::Gravita::Avviso });
     EXPECT_FALSE(sessione.connesso());
     EXPECT_TRUE(sessione.haServer());
 

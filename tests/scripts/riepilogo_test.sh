@@ -49,11 +49,15 @@ record_dal_file() { # FILE CODE_FROM CODE_LEN COUNT_FROM COUNT_LEN DATE_FROM
     { sub(/\r$/, ""); print substr($0, c, cl), substr($0, 1, 16), substr($0, d, 10), nl ? substr($0, n, nl) + 0 : 1 }' \
     "$1" | sort
 }
+# The listing stands in columns side by side: a line of the text (-layout) holds a record of each.
 record_dal_riepilogo() { # TEXT FILE
   awk -v file="$2" '
+    function record(i) { return length($i) == 16 && $(i + 1) ~ /^[0-9][0-9]\/[0-9][0-9]\/[0-9][0-9][0-9][0-9]$/ && $(i + 2) ~ /^[0-9]+$/ }
     { sub(/^\f/, "") }
     /^[A-Z]+\.DAT: record/ { dentro = ($1 == file ":"); next }
-    dentro && length($1) == 16 && $2 ~ /^[0-9][0-9]\/[0-9][0-9]\/[0-9][0-9][0-9][0-9]$/ && NF == 3 { print codice, $1, $2, $3; next }
+    dentro && NF > 0 && NF % 3 == 0 && record(1) {
+      for (i = 1; i <= NF; i += 3) if (record(i)) print codice, $i, $(i + 1), $(i + 2); else print "not a record:", $0
+      next }
     dentro && $1 ~ /^[0-9]+$/ { codice = $1 }' "$1" | sort
 }
 

@@ -9,10 +9,12 @@
 namespace testing_support {
 
 MessageRecorder::MessageRecorder()
-    : precedente_(platform::setMessageBoxHandler([this](const std::string& testo, const std::string& dettagli) {
-        messaggi_.push_back(testo);
-        dettagli_.push_back(dettagli);
-    }))
+    : precedente_(platform::setMessageBoxHandler(
+        [this](const std::string& testo, const std::string& dettagli, platform::Gravita gravita) {
+            messaggi_.push_back(testo);
+            dettagli_.push_back(dettagli);
+            gravita_.push_back(gravita);
+        }))
 {
 }
 

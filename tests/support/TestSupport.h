@@ -12,7 +12,7 @@
 namespace testing_support {
 
 // Replaces the message box for the test's lifetime and keeps every text shown, in order, with
-// each box's details (empty for a box without).
+// each box's details (empty for a box without) and what it tells, as its icon shows it.
 class MessageRecorder {
 public:
     MessageRecorder();
@@ -22,15 +22,18 @@ public:
 
     const std::vector<std::string>& messaggi() const { return messaggi_; }
     const std::vector<std::string>& dettagli() const { return dettagli_; }
+    const std::vector<platform::Gravita>& gravita() const { return gravita_; }
     void clear()
     {
         messaggi_.clear();
         dettagli_.clear();
+        gravita_.clear();
     }
 
 private:
     std::vector<std::string> messaggi_;
     std::vector<std::string> dettagli_;
+    std::vector<platform::Gravita> gravita_;
     platform::MessageBoxHandler precedente_;
 };
 
