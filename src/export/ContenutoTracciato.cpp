@@ -12,6 +12,7 @@
 
 #include "export/BilanciSalute.h"
 #include "export/ControlloRecord.h"
+#include "export/FileTracciato.h"
 #include "platform/FileSistema.h"
 #include "tools/tc_GenTools.h"
 
@@ -160,10 +161,13 @@ ContenutoTracciato leggiContenutoTracciato(
     const UnitaFormMain& unita, const TabellaCodici& tabella, const std::string& sContratto, const Periodo& periodo)
 {
     ContenutoTracciato contenuto;
-    const std::string* percorsi[] = { &unita.sFileBilsalu, &unita.sFileAccessi, &unita.sFilePpip, &unita.sFileVaccini };
-    for (std::size_t i = 0; i < std::size(kCodici); ++i) {
-        if (!percorsi[i]->empty() && platform::esiste(*percorsi[i]))
-            contenuto.file.push_back(leggiFile(*percorsi[i], kCodici[i], tabella, sContratto, periodo));
+    for (const FileTracciato& file : kFileTracciato) {
+        const std::string& sFile = unita.*file.sFile;
+        if (!file.tracciato || sFile.empty() || !platform::esiste(sFile))
+            continue;
+        const auto codice = std::find_if(std::begin(kCodici), std::end(kCodici),
+            [&file](const CodiceDelTracciato& codice) { return codice.tracciato == file.tracciato; });
+        contenuto.file.push_back(leggiFile(sFile, *codice, tabella, sContratto, periodo));
     }
     if (!unita.sFileSconosciuti.empty())
         leggiScartati(unita.sFileSconosciuti, contenuto);

@@ -9,6 +9,7 @@
 
 #include "export/Classificazione.h"
 #include "export/ControlloRecord.h"
+#include "export/FileTracciato.h"
 #include "export/Riepilogo.h"
 #include "export/RiepilogoTracciato.h"
 #include "host/AperturaSessione.h"
@@ -230,16 +231,8 @@ std::optional<Fine> EsecuzioneTracciato::cartellaEBlocco()
     log_.suLog(std::string("ov_pipp versione ") + kVersione);
     log_.suLog("Inizio creazione tracciato...");
     // The run's files, named before anything is asked, so that any ending can name them.
-    const std::pair<std::string UnitaFormMain::*, const char*> file[] = {
-        { &UnitaFormMain::sFileBilsalu, "BILSALU.DAT" },
-        { &UnitaFormMain::sFileAccessi, "ACCESSI.DAT" },
-        { &UnitaFormMain::sFilePpip, "PPIP.DAT" },
-        { &UnitaFormMain::sFileVaccini, "VACCINI.DAT" },
-        { &UnitaFormMain::sFileSconosciuti, "trx_sconosciuti.txt" },
-        { &UnitaFormMain::sFileRiepilogo, kFileRiepilogo },
-    };
-    for (const auto& [sFile, nome] : file)
-        unita_.*sFile = unita_.sDirOutput + nome;
+    for (const FileTracciato& file : kFileTracciato)
+        unita_.*file.sFile = unita_.sDirOutput + file.nome;
     // Main-window creation can stop before the document is made, and without a session there is
     // no host to ask: stop before any previous file is moved.
     if (!unita_.oXmlDoc)
@@ -291,16 +284,10 @@ std::optional<Fine> EsecuzioneTracciato::spostaPrecedenti()
 {
     // Read before the files move: the previous export is among those the period may repeat.
     precedenti_ = esportazioniPrecedenti(unita_.sDirOutput, unita_.sDirStorico, periodo_, platform::adesso());
-    const Spostamento spostamento = spostaInStorico(
-        {
-            { unita_.sFileBilsalu, PrecisioneTimbro::Minuto },
-            { unita_.sFileAccessi, PrecisioneTimbro::Secondo },
-            { unita_.sFilePpip, PrecisioneTimbro::Secondo },
-            { unita_.sFileVaccini, PrecisioneTimbro::Secondo },
-            { unita_.sFileSconosciuti, PrecisioneTimbro::Secondo },
-            { unita_.sFileRiepilogo, PrecisioneTimbro::Secondo },
-        },
-        unita_.sDirStorico);
+    std::vector<FileDaSpostare> file;
+    for (const FileTracciato& tracciato : kFileTracciato)
+        file.push_back({ unita_.*tracciato.sFile, tracciato.timbro });
+    const Spostamento spostamento = spostaInStorico(file, unita_.sDirStorico);
     // New records appended to an old file, or an old export lost, would both be worse than stopping.
     if (spostamento.esito != EsitoSpostamento::Spostati)
         return Fine::errore(messaggioStorico(spostamento));
@@ -415,8 +402,9 @@ Registrazione EsecuzioneTracciato::registra(
 EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
 {
     const bool bInterrotta = fine.tipo == Fine::Tipo::OrvellaChiuso;
-    for (const auto sFile : kFileTracciato)
-        fileEsecuzione_->chiudi(unita_.*sFile);
+    for (const FileTracciato& file : kFileTracciato)
+        if (file.bPerRiga)
+            fileEsecuzione_->chiudi(unita_.*file.sFile);
     const Torvapat& oOrvapat = *unita_.oOrvapat;
     const std::string sContratto = sContratto_.value_or("");
     const Interruzione interruzione { bFileSpostati_, tralasciati_, unita_.nPazienti };
@@ -457,7 +445,7 @@ EsitoTracciato EsecuzioneTracciato::esito(const Fine& fine)
     }
     // The claim report, of a whole run that wrote anything; one cut short is not to be sent.
     const bool scritto = std::any_of(std::begin(kFileTracciato), std::end(kFileTracciato),
-        [this](auto sFile) { return platform::esiste(unita_.*sFile); });
+        [this](const FileTracciato& file) { return file.bPerRiga && platform::esiste(unita_.*file.sFile); });
     if (!bInterrotta && bFileSpostati_ && scritto && riepilogoAttivo())
         scriviRiepilogo({ sCodiceRegionale_, sContratto, periodo_, quando, esito, contenuto, confronto },
             unita_.sFileRiepilogo, esito);

@@ -1,12 +1,12 @@
 #include "export/RiepilogoTracciato.h"
 
-#include "tools/tc_GenTools.h"
-
 #include <algorithm>
 #include <iterator>
 
+#include "export/FileTracciato.h"
 #include "platform/FileSistema.h"
 #include "platform/Paths.h"
+#include "tools/tc_GenTools.h"
 
 namespace {
 
@@ -27,8 +27,9 @@ std::string fileInterrotti(const UnitaFormMain& unita, const std::string& sContr
 {
     std::string file = kFineRiga;
     std::string nonCreati;
-    const auto nonCreato
-        = [&nonCreati](const std::string& sFile) { nonCreati += (nonCreati.empty() ? "" : ", ") + nomeFile(sFile); };
+    const auto nonCreato = [&nonCreati](const std::string& sFile) {
+        nonCreati += (nonCreati.empty() ? "" : ", ") + platform::nomeFile(sFile);
+    };
     const bool bilsalu = interruzione.bFileSpostati && platform::esiste(unita.sFileBilsalu);
     if (const std::int32_t dal = interruzione.tralasciati.fermoAlPaziente; dal > 0) {
         file += (bilsalu ? "Bilanci: file " + unita.sFileBilsalu + " incompleto" : std::string("Bilanci: nessun file"))
@@ -46,12 +47,6 @@ std::string fileInterrotti(const UnitaFormMain& unita, const std::string& sContr
 
 } // namespace
 
-std::string nomeFile(const std::string& sFile)
-{
-    const auto separatore = sFile.find_last_of(platform::separatore == '/' ? "/" : "\\/");
-    return separatore == std::string::npos ? sFile : sFile.substr(separatore + 1);
-}
-
 EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string& sContratto, std::int32_t nNonRiuscite,
     const std::function<std::int32_t(const std::string&)>& nonScrittiIn, const std::string& sChiamateNonRiuscite,
     const Interruzione* interruzione)
@@ -62,7 +57,7 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
     // Failed writes that left no file at all: nothing of the export was written.
     const bool nienteScritto = nNonRiuscite > 0
         && std::none_of(std::begin(kFileTracciato), std::end(kFileTracciato),
-            [&unita](auto sFile) { return platform::esiste(unita.*sFile); });
+            [&unita](const FileTracciato& file) { return file.bPerRiga && platform::esiste(unita.*file.sFile); });
     // A run whose host calls failed lacks what they would have brought, whatever it wrote.
     esito.primaRiga = nienteScritto && !interruzione ? std::string("Operazione non riuscita: nessun file scritto.")
         : !sChiamateNonRiuscite.empty()              ? kChiamateNonRiuscite + sChiamateNonRiuscite
@@ -109,10 +104,10 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
         AvvisoTracciato avviso { "ATTENZIONE: " + std::to_string(nNonRiuscite)
                 + " scritture non riuscite, il tracciato non \xE8 completo.",
             {} };
-        for (const auto sFile : kFileTracciato) {
-            if (const std::int32_t n = mancanti(unita.*sFile); n > 0)
-                avviso.brevi.push_back(std::to_string(n) + " record di " + nomeFile(unita.*sFile)
-                    + (n == 1 ? " non scritto." : " non scritti."));
+        for (const FileTracciato& file : kFileTracciato) {
+            if (const std::int32_t n = file.bPerRiga ? mancanti(unita.*file.sFile) : 0; n > 0)
+                avviso.brevi.push_back(
+                    std::to_string(n) + " record di " + file.nome + (n == 1 ? " non scritto." : " non scritti."));
         }
         if (avviso.brevi.empty())
             avviso.brevi.push_back(std::to_string(nNonRiuscite) + " scritture non riuscite.");

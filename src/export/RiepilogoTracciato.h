@@ -10,11 +10,6 @@
 #include "export/EsitoTracciato.h"
 #include "export/UnitaFormMain.h"
 
-// Every file the run writes.
-inline constexpr std::string UnitaFormMain::*kFileTracciato[]
-    = { &UnitaFormMain::sFileBilsalu, &UnitaFormMain::sFileAccessi, &UnitaFormMain::sFilePpip,
-          &UnitaFormMain::sFileVaccini, &UnitaFormMain::sFileSconosciuti };
-
 // The first line's words for a run whose host calls failed, before the calls' names.
 inline constexpr const char* kChiamateNonRiuscite = "Operazione non completata: chiamate a Orvella non riuscite: ";
 
@@ -44,6 +39,3 @@ EsitoTracciato riepilogoTracciato(const UnitaFormMain& unita, const std::string&
 // host never gave, having gone before).
 std::vector<AvvisoTracciato> avvisiTracciato(std::int32_t nChiamateNonRiuscite, const BilanciTralasciati& tralasciati,
     const std::optional<std::string>& sContratto);
-
-// The file's own name, as the box and the summary name it; Windows takes either separator.
-std::string nomeFile(const std::string& sFile);

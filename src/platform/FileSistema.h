@@ -25,6 +25,9 @@ std::string percorsoUtf8(const std::filesystem::path& percorso);
 // std::fopen for a path in the file system's form, whatever characters the name holds.
 std::FILE* apriFile(const std::filesystem::path& percorso, const char* modo);
 
+// The file's own name, after the last separator of a path the program built; Windows takes either.
+std::string nomeFile(const std::string& percorso);
+
 // Whether something stands at the path the program built; an unreadable path counts as absent.
 bool esiste(const std::string& percorso);
 

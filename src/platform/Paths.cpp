@@ -25,6 +25,12 @@ std::string nomeAscii(const std::filesystem::path& nome)
 
 } // namespace
 
+std::string nomeFile(const std::string& percorso)
+{
+    const auto barra = percorso.find_last_of(separatore == '/' ? "/" : "\\/");
+    return barra == std::string::npos ? percorso : percorso.substr(barra + 1);
+}
+
 CartellaPrivata::CartellaPrivata(const std::string& sDirBase)
 {
     // An empty base would put the folder wherever the program happens to run.

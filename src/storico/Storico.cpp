@@ -8,17 +8,6 @@
 #include "platform/FileSistema.h"
 #include "tools/tc_GenTools.h"
 
-namespace {
-
-// The name after the last separator of a path the program built.
-std::string nomeFile(const std::string& sFile)
-{
-    const auto barra = sFile.find_last_of("/\\");
-    return barra == std::string::npos ? sFile : sFile.substr(barra + 1);
-}
-
-} // namespace
-
 std::string timbroStorico(platform::LocalTime istante, PrecisioneTimbro precisione)
 {
     using namespace std::chrono;
@@ -81,7 +70,7 @@ void rimuoviCopie(std::vector<Mossa>::const_iterator prima, std::vector<Mossa>::
 
 bool eRiepilogo(const std::string& sFile)
 {
-    const std::string nome = nomeFile(sFile);
+    const std::string nome = platform::nomeFile(sFile);
     return nome.size() >= 4 && std::equal(nome.end() - 4, nome.end(), ".pdf", [](char a, char b) {
         return std::tolower(static_cast<unsigned char>(a)) == b;
     });
@@ -114,7 +103,7 @@ Spostamento spostaInStorico(const std::vector<FileDaSpostare>& file, const std::
         const std::string timbro = timbroFile(precedente.sFile, precedente.precisione);
         if (timbro.empty())
             return { EsitoSpostamento::NonSpostabile, precedente.sFile, {}, {} };
-        mosse.push_back({ precedente.sFile, timbro + "_" + nomeFile(precedente.sFile), {} });
+        mosse.push_back({ precedente.sFile, timbro + "_" + platform::nomeFile(precedente.sFile), {} });
     }
     if (mosse.empty())
         return { EsitoSpostamento::Spostati, {}, {}, {} };
