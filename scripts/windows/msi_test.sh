@@ -247,9 +247,10 @@ copia_prefisso() { # FOLDER
 # One window run, in a prefix of its own: the stand-in of that kind registered alone, then
 # finestra.sh. Its prefix goes when it passes.
 finestra_in_copia() { # NAME KIND MODE WHAT
-  local nome="$1" tipo="$2" modo="$3" cosa="$4"
+  local nome="$1" tipo="$2" modo="$3" cosa="$4" inizio
   local WINEPREFIX="$LAVORO/prefissi/$nome"
   export WINEPREFIX
+  inizio="$(ora)"
   copia_prefisso "$WINEPREFIX" || return 1
   echo "The installed program $cosa:"
   if [ "$tipo" = nessuno ]; then
@@ -260,6 +261,7 @@ finestra_in_copia() { # NAME KIND MODE WHAT
   descrivi_stand_in
   # shellcheck disable=SC2086 # no mode is no argument
   env -u WINEPATH "$QUI/finestra.sh" "$PROGRAMMA_INSTALLATO" "$LAVORO/finestra-$nome" $modo || return 1
+  echo "Measured: the window run $nome in $(durata "$inizio")"
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
   rm -rf "$WINEPREFIX"
