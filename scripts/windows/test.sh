@@ -10,7 +10,8 @@
 # installs it, runs the same export through the installed program's real windows on a virtual
 # display against each kind of server (finestra.sh), and sees sign-in refused where only a 64-bit
 # in-process server is registered; upgrades and uninstalls it (msi_test.sh). Wine's prefix lives
-# in the build; it is made while the programs compile. One function per step, called at the end.
+# in the build; it is made while Qt or the programs compile. One function per step, called at the
+# end.
 set -euo pipefail
 
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
@@ -25,10 +26,9 @@ export WINEPREFIX="$BUILD/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=
 unset DISPLAY WAYLAND_DISPLAY
 
 # The libraries for Windows, built once per machine (dipendenze.sh): the folders to build with.
-dipendenze() {
-  DIPENDENZE="$("$QUI/dipendenze.sh" i686 | tail -1)"
-  DIPENDENZE_64="$("$QUI/dipendenze.sh" x86_64 | tail -1)"
-}
+# The first call installs the packages, Wine among them; the second builds Qt on a fresh machine.
+dipendenze_64() { DIPENDENZE_64="$("$QUI/dipendenze.sh" x86_64 | tail -1)"; }
+dipendenze_32() { DIPENDENZE="$("$QUI/dipendenze.sh" i686 | tail -1)"; }
 
 # The 32-bit program, its windows and its tests; the 64-bit stand-in servers alone (no window, no
 # test, no program); the folder a practice's PC receives: the program, Qt's DLLs and plugins, the
@@ -49,8 +49,8 @@ compila() {
 }
 
 # Wine's prefix, made once and set as the tests need it. Its first minute is mostly Wine waiting
-# on itself: it runs while the programs compile (avvia_prefisso), and is waited for before the
-# first test (attendi_prefisso).
+# on itself: it runs while Qt or the programs compile (avvia_prefisso), and is waited for before
+# the first test (attendi_prefisso).
 prefisso() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     echo "Creating the Wine prefix in $WINEPREFIX"
@@ -188,8 +188,9 @@ pacchetto() {
 versione_progetto() { sed -n 's/^project(ov_pip VERSION \([0-9.]*\).*/\1/p' "$ROOT/CMakeLists.txt"; }
 
 esito=0
-dipendenze
+dipendenze_64
 avvia_prefisso
+dipendenze_32
 compila
 attendi_prefisso
 # shellcheck source=stand_in.sh
