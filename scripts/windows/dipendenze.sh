@@ -209,8 +209,9 @@ QT_OPZIONI=(
   # (ODF, Markdown), undo, the file system model, animations and pictures, the system tray, and
   # the image formats never read (only PNG is: the icon and the styles' images; BMP and XPM stay
   # for the clipboard and the styles' built-in pictures). Widgets: style sheets, graphics view,
-  # main windows with their tool bars, dock widgets and MDI, the standard dialogs but the message
-  # box, kinetic scrolling, and the widgets no window has (a style draws the rest).
+  # dock widgets and MDI, the standard dialogs but the message box, kinetic scrolling, and the
+  # widgets no window has (a style draws the rest). Main windows and tool bars stay: Qt 6.4's
+  # Widgets includes their header whatever the features.
   -DFEATURE_mimetype=OFF -DFEATURE_process=OFF -DFEATURE_sharedmemory=OFF -DFEATURE_systemsemaphore=OFF
   -DFEATURE_gestures=OFF
   -DFEATURE_textodfwriter=OFF -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF
@@ -218,7 +219,7 @@ QT_OPZIONI=(
   -DFEATURE_movie=OFF -DFEATURE_picture=OFF -DFEATURE_systemtrayicon=OFF -DFEATURE_syntaxhighlighter=OFF
   -DFEATURE_jpeg=OFF -DFEATURE_gif=OFF -DFEATURE_ico=OFF -DFEATURE_imageformat_ppm=OFF -DFEATURE_imageformat_xbm=OFF
   -DFEATURE_style_stylesheet=OFF -DFEATURE_graphicsview=OFF -DFEATURE_graphicseffect=OFF
-  -DFEATURE_mainwindow=OFF -DFEATURE_toolbar=OFF -DFEATURE_dockwidget=OFF -DFEATURE_mdiarea=OFF
+  -DFEATURE_dockwidget=OFF -DFEATURE_mdiarea=OFF
   -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fscompleter=OFF -DFEATURE_fontdialog=OFF
   -DFEATURE_inputdialog=OFF -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF -DFEATURE_wizard=OFF
   -DFEATURE_scroller=OFF -DFEATURE_undoview=OFF -DFEATURE_columnview=OFF -DFEATURE_datawidgetmapper=OFF
