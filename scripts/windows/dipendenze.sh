@@ -210,8 +210,8 @@ QT_OPZIONI=(
   # the image formats never read (only PNG is: the icon and the styles' images; BMP and XPM stay
   # for the clipboard and the styles' built-in pictures). Widgets: style sheets, graphics view,
   # dock widgets and MDI, the standard dialogs but the message box, kinetic scrolling, and the
-  # widgets no window has (a style draws the rest). Main windows and tool bars stay: Qt 6.4's
-  # Widgets includes their header whatever the features.
+  # widgets no window has (a style draws the rest). Main windows, tool bars and the input dialog
+  # stay: Qt 6.4's Widgets and its Windows style include their headers whatever the features.
   -DFEATURE_mimetype=OFF -DFEATURE_process=OFF -DFEATURE_sharedmemory=OFF -DFEATURE_systemsemaphore=OFF
   -DFEATURE_gestures=OFF
   -DFEATURE_textodfwriter=OFF -DFEATURE_textmarkdownreader=OFF -DFEATURE_textmarkdownwriter=OFF
@@ -221,7 +221,7 @@ QT_OPZIONI=(
   -DFEATURE_style_stylesheet=OFF -DFEATURE_graphicsview=OFF -DFEATURE_graphicseffect=OFF
   -DFEATURE_dockwidget=OFF -DFEATURE_mdiarea=OFF
   -DFEATURE_colordialog=OFF -DFEATURE_filedialog=OFF -DFEATURE_fscompleter=OFF -DFEATURE_fontdialog=OFF
-  -DFEATURE_inputdialog=OFF -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF -DFEATURE_wizard=OFF
+  -DFEATURE_progressdialog=OFF -DFEATURE_errormessage=OFF -DFEATURE_wizard=OFF
   -DFEATURE_scroller=OFF -DFEATURE_undoview=OFF -DFEATURE_columnview=OFF -DFEATURE_datawidgetmapper=OFF
   -DFEATURE_fontcombobox=OFF -DFEATURE_keysequenceedit=OFF -DFEATURE_lcdnumber=OFF -DFEATURE_dial=OFF
   -DFEATURE_splashscreen=OFF -DFEATURE_commandlinkbutton=OFF -DFEATURE_treewidget=OFF -DFEATURE_listwidget=OFF
