@@ -26,7 +26,8 @@
 #     --non-risponde|--chiuso]
 #
 # Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build. The
-# practice is named in the user's environment, as a server that COM starts sees only that.
+# practice is named in the user's environment, as a server that COM starts sees only that. Runs
+# in prefixes of their own may go side by side: each has its own display and its own Wine.
 set -euo pipefail
 
 MODO="${3:-}"
@@ -93,6 +94,16 @@ wine reg add "$CHIAVE" /v karv_debug /t REG_SZ /d 1 /f /reg:32 >/dev/null
 
 DESKTOP="$(cartella_wine '%USERPROFILE%')/Desktop"
 OUTPUT="$DESKTOP/KARV (ADI-PPiP)"
+
+# Whether a stand-in server's process of this prefix is running: other window runs, each in a
+# prefix of its own, may have theirs meanwhile. A process that Wine starts keeps WINEPREFIX.
+server_in_vita() {
+  local pid
+  for pid in $(pgrep -f 'orvella_server(32|64)\.exe'); do
+    grep -qzxF "WINEPREFIX=$WINEPREFIX" "/proc/$pid/environ" 2>/dev/null && return 0
+  done
+  return 1
+}
 
 # Waits for a visible window of exactly that title; prints its id, or fails the test.
 aspetta_finestra() {
@@ -318,8 +329,8 @@ for caso in "${CASI[@]}"; do
     wineserver -k
   fi
   # A server that COM started ends with its last object.
-  for _ in $(seq 20); do pgrep -f 'orvella_server(32|64)\.exe' >/dev/null || break; sleep 0.5; done
-  if pgrep -f 'orvella_server(32|64)\.exe' >/dev/null; then
+  for _ in $(seq 20); do server_in_vita || break; sleep 0.5; done
+  if server_in_vita; then
     echo "FAILED: the stand-in server's process outlived the program of $utente"
     esito=1
   fi

@@ -6,14 +6,16 @@
 # copy remains, the newer one, and that an older package refuses to go over it; runs the
 # end-to-end window test (finestra.sh) through the installed program against each kind of stand-in
 # server (stand_in.sh), and sees sign-in refused where only a 64-bit in-process server is
-# registered; uninstalls silently and
+# registered, a few runs side by side (OV_PIP_FINESTRE_AFFIANCATE, 3 unless set), each in a copy
+# of the prefix with the program installed; uninstalls silently and
 # checks that Program Files, ProgramData and both Start menus are as before. Checks the signatures,
 # and that a changed byte or a wrong password fails. The settings key is the administrator's:
 # neither installing nor uninstalling may touch it.
 #
 #   msi_test.sh BUILD_WINDOWS [--senza-finestra]
 #
-# BUILD_WINDOWS holds the installed program folder ov_pip/; the packages and the test's files go
+# BUILD_WINDOWS holds the installed program folder ov_pip/; the unsigned package goes beside it
+# (ov_pip-VERSION-x86.msi, the one for the practices), the other packages and the test's files
 # into BUILD_WINDOWS/msi. Needs WINEPREFIX (64-bit with Wine's 32-bit part, Windows 10) and, for
 # finestra.sh, the stand-in servers built in BUILD_WINDOWS/hostserver/com (32-bit) and
 # BUILD_WINDOWS/x64/hostserver/com (64-bit) and the Linux build in build/, as scripts/windows/test.sh
@@ -139,8 +141,11 @@ done < <(voci)
 rm -rf "$INSTALLATO" "$MENU_UTENTE/ov_pip.lnk" "$MENU_TUTTI/ov_pip.lnk"
 
 # --- The packages ----------------------------------------------------------------------------
+# The unsigned one is the package for the practices that the build leaves beside the program
+# folder: built once, here, and proven.
 inizio="$(ora)"
-riga="$(env -u OV_PIP_CERTIFICATO "$QUI/msi.sh" "$PROGRAMMA" "$LAVORO/ov_pip.msi")"
+PACCHETTO="$BUILD/ov_pip-$(sed -n 's/^project(ov_pip VERSION \([0-9.]*\).*/\1/p' "$QUI/../../CMakeLists.txt")-x86.msi"
+riga="$(env -u OV_PIP_CERTIFICATO "$QUI/msi.sh" "$PROGRAMMA" "$PACCHETTO")"
 echo "$riga"
 echo "Measured: the package built in $(durata "$inizio")"
 VERSIONE="$(sed -n 's/^ov_pip \([0-9.]*\): .*/\1/p' <<<"$riga")"
@@ -173,7 +178,7 @@ IMPRONTA_PROGRAMMA="$(impronta "$LAVORO/ov_pip-firmato.exe")"
 for pacchetto in ov_pip-firmato.msi ov_pip-nuovo.msi; do
   verifica "$LAVORO/$pacchetto" || sbaglia "the signature of $pacchetto does not verify"
 done
-verifica "$LAVORO/ov_pip.msi" && sbaglia "the unsigned package passes as signed"
+verifica "$PACCHETTO" && sbaglia "the unsigned package passes as signed"
 # A byte of the cabinet (the program files) changed after signing.
 cp "$LAVORO/ov_pip-firmato.msi" "$LAVORO/alterato.msi"
 cabinet="$(grep -obUa MSCF "$LAVORO/alterato.msi" | head -1 | cut -d: -f1)"
@@ -187,7 +192,7 @@ verifica "$LAVORO/alterato.msi" && sbaglia "a package changed after signing stil
 mkdir -p "$CACHE_INSTALLER"
 PRIMA="$(fotografia)"
 IMPOSTAZIONI_PRIMA="$(impostazioni)"
-tempo="$(installa "$LAVORO/ov_pip.msi")" || { sbaglia "msiexec /i ov_pip.msi /qn failed"; exit 1; }
+tempo="$(installa "$PACCHETTO")" || { sbaglia "msiexec /i $(basename "$PACCHETTO") /qn failed"; exit 1; }
 echo "Measured: installed in $tempo"
 controlla_installazione "$VERSIONE" "$PROGRAMMA"
 echo "Installed: $(cd "$INSTALLATO" && find . -type f | wc -l) files, $(du -sb "$INSTALLATO" | cut -f1) bytes in $(finestre "$INSTALLATO")"
@@ -200,45 +205,126 @@ tempo="$(installa "$LAVORO/ov_pip-nuovo.msi")" || sbaglia "msiexec /i of version
 echo "Measured: version $NUOVA installed over $VERSIONE in $tempo"
 controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
 
-if installa "$LAVORO/ov_pip.msi" >/dev/null 2>&1; then
+if installa "$PACCHETTO" >/dev/null 2>&1; then
   sbaglia "version $VERSIONE installed over the newer $NUOVA"
 fi
 controlla_installazione "$NUOVA" "$PROGRAMMA" firmato
 [ "$(impostazioni)" = "$IMPOSTAZIONI_PRIMA" ] || sbaglia "installing changed HKLM\\SOFTWARE\\Corvitel-Amberlo"
 
 # --- The installed program, alone: no build folder on the DLL path ----------------------------
-if [ "$FINESTRA" = 1 ]; then
-  # Wine's desktop, started without a display by the silent installs, would refuse the windows.
+# The window runs, each against the stand-in server of one kind registered alone (stand_in.sh):
+# name|kind (nessuno: none)|finestra.sh's mode|what the program meets. Then what a practice's PC
+# does to the host: busy for a while (refusing from each call, or from its message filter), busy
+# past the wait, gone mid-run; and sign-in where no server a 32-bit program can use is registered.
+FINESTRE=(
+  "dll32|dll32||against the dll32 stand-in server"
+  "exe32|exe32||against the exe32 stand-in server"
+  "exe64|exe64||against the exe64 stand-in server"
+  "exe32--occupato|exe32|--occupato|against the exe32 stand-in server, --occupato"
+  "exe32--occupato-filtro|exe32|--occupato-filtro|against the exe32 stand-in server, --occupato-filtro"
+  "exe32--chiuso|exe32|--chiuso|against the exe32 stand-in server, --chiuso"
+  "exe32--non-risponde|exe32|--non-risponde|against the exe32 stand-in server, --non-risponde"
+  "nessuno|nessuno|--avvio-rifiutato|where no Orvella.Server is registered"
+  "dll64|dll64|--avvio-rifiutato|where only a 64-bit in-process server is registered"
+)
+# Each run mostly waits (for Wine, a window, a box): a few go side by side, each with its own
+# display and its own copy of this prefix, where the program is installed.
+AFFIANCATE="${OV_PIP_FINESTRE_AFFIANCATE:-3}"
+
+# A copy of this prefix into the folder. The system's DLLs, which no run writes, are shared
+# through hard links: a full copy takes 1.3 GB and 20 s.
+copia_prefisso() { # FOLDER
+  local sistema
+  rm -rf "$1"
+  mkdir -p "$1"
+  tar -C "$WINEPREFIX" --exclude=./drive_c/windows/system32 --exclude=./drive_c/windows/syswow64 \
+    --exclude=./drive_c/windows/winsxs -cf - . | tar -C "$1" -xf -
+  for sistema in system32 syswow64 winsxs; do
+    cp -a --link "$WINEPREFIX/drive_c/windows/$sistema" "$1/drive_c/windows/"
+  done
+}
+
+# One window run, in a prefix of its own: the stand-in of that kind registered alone, then
+# finestra.sh. Its prefix goes when it passes.
+finestra_in_copia() { # NAME KIND MODE WHAT
+  local nome="$1" tipo="$2" modo="$3" cosa="$4" inizio
+  local WINEPREFIX="$LAVORO/prefissi/$nome"
+  export WINEPREFIX
+  inizio="$(ora)"
+  copia_prefisso "$WINEPREFIX" || return 1
+  echo "The installed program $cosa:"
+  if [ "$tipo" = nessuno ]; then
+    rimuovi_stand_in
+  else
+    registra_stand_in "$tipo" || return 1
+  fi
+  descrivi_stand_in
+  # shellcheck disable=SC2086 # no mode is no argument
+  env -u WINEPATH "$QUI/finestra.sh" "$PROGRAMMA_INSTALLATO" "$LAVORO/finestra-$nome" $modo || return 1
+  echo "Measured: the window run $nome in $(durata "$inizio")"
   wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  rm -rf "$WINEPREFIX"
+}
+
+# Starts the run of that line of FINESTRE in the background: its output into its log, its
+# exit status into a file of its own once it ends.
+avvia_finestra() { # INDEX
+  local nome tipo modo cosa
+  IFS='|' read -r nome tipo modo cosa <<<"${FINESTRE[$1]}"
+  (
+    stato=0
+    finestra_in_copia "$nome" "$tipo" "$modo" "$cosa" >"$LAVORO/finestra-$nome.log" 2>&1 || stato=$?
+    echo "$stato" >"$LAVORO/finestra-$nome.esito"
+  ) &
+}
+finita() { [ -f "$LAVORO/finestra-${FINESTRE[$1]%%|*}.esito" ]; }
+
+# Prints that run's log whole once it has ended; a failed run is named.
+stampa_finestra() { # INDEX
+  local nome="${FINESTRE[$1]%%|*}"
+  cat "$LAVORO/finestra-$nome.log"
+  if [ "$(cat "$LAVORO/finestra-$nome.esito")" != 0 ]; then
+    sbaglia "the window run $nome (the installed program ${FINESTRE[$1]##*|}); its prefix is kept in $LAVORO/prefissi/$nome"
+  fi
+}
+
+# All runs, AFFIANCATE at a time, their logs printed in the order of FINESTRE.
+finestre_affiancate() {
+  local avviate=0 stampate=0 in_corso indice inizio
+  inizio="$(ora)"
+  while [ "$stampate" -lt "${#FINESTRE[@]}" ]; do
+    in_corso=0
+    for ((indice = stampate; indice < avviate; indice++)); do
+      finita "$indice" || in_corso=$((in_corso + 1))
+    done
+    if [ "$avviate" -lt "${#FINESTRE[@]}" ] && [ "$in_corso" -lt "$AFFIANCATE" ]; then
+      avvia_finestra "$avviate"
+      avviate=$((avviate + 1))
+    elif [ "$stampate" -lt "$avviate" ] && finita "$stampate"; then
+      stampa_finestra "$stampate"
+      stampate=$((stampate + 1))
+    else
+      sleep 1
+    fi
+  done
+  wait
+  echo "Measured: ${#FINESTRE[@]} window runs, $AFFIANCATE side by side, in $(durata "$inizio")"
+}
+
+if [ "$FINESTRA" = 1 ]; then
+  # The prefix at rest before it is copied: its registry written out. Wine's desktop, started
+  # without a display by the silent installs, would refuse the windows.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   # shellcheck source=stand_in.sh
   . "$QUI/stand_in.sh"
   STAND_IN_32="$BUILD/hostserver/com"
   STAND_IN_64="$BUILD/x64/hostserver/com"
-  for tipo in dll32 exe32 exe64; do
-    registra_stand_in "$tipo"
-    echo "The installed program against the $tipo stand-in server:"
-    descrivi_stand_in
-    env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-$tipo" || esito=1
-  done
-  # What a practice's PC does to the host: busy for a while (refusing from each call, or from its
-  # message filter), busy past the wait, gone mid-run.
-  registra_stand_in exe32
-  for modo in --occupato --occupato-filtro --chiuso --non-risponde; do
-    echo "The installed program against the exe32 stand-in server, $modo:"
-    env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-exe32$modo" $modo \
-      || esito=1
-  done
-  rimuovi_stand_in
-  echo "The installed program where no Orvella.Server is registered:"
-  descrivi_stand_in
-  env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-nessuno" \
-    --avvio-rifiutato || esito=1
-  registra_stand_in dll64
-  echo "The installed program where only a 64-bit in-process server is registered:"
-  descrivi_stand_in
-  env -u WINEPATH "$QUI/finestra.sh" "$(finestre "$INSTALLATO/ov_pip.exe")" "$LAVORO/finestra-dll64" \
-    --avvio-rifiutato || esito=1
-  registra_stand_in dll32
+  # C: of each copy: the copy's own installed program.
+  PROGRAMMA_INSTALLATO="$(finestre "$INSTALLATO/ov_pip.exe")"
+  rm -rf "$LAVORO/prefissi"
+  finestre_affiancate
 else
   echo "The end-to-end window tests through the installed program were left out (--senza-finestra)"
 fi
@@ -254,6 +340,6 @@ fi
 [ "$(impostazioni)" = "$IMPOSTAZIONI_PRIMA" ] || sbaglia "uninstalling changed HKLM\\SOFTWARE\\Corvitel-Amberlo"
 
 if [ "$esito" = 0 ]; then
-  echo "The package installs, upgrades and uninstalls cleanly: $(stat -c %s "$LAVORO/ov_pip.msi") bytes unsigned, $(stat -c %s "$LAVORO/ov_pip-firmato.msi") signed"
+  echo "The package installs, upgrades and uninstalls cleanly: $(stat -c %s "$PACCHETTO") bytes unsigned, $(stat -c %s "$LAVORO/ov_pip-firmato.msi") signed"
 fi
 exit $esito
