@@ -18,12 +18,16 @@
 # The label says so within seconds of "Crea Tracciato", the run log once, and the files are those
 # of the Linux run. The filter answers SERVERCALL_REJECTED: Wine runs a call that a filter answers
 # SERVERCALL_RETRYLATER, as if it had said nothing ("retry call later not implemented").
+# With --tenuti, after a first export: the claim report held as a PDF viewer holds it, then the
+# register of exports as a spreadsheet holds it (tieni_file.exe, named in TIENI_FILE). The first
+# press ends with its ERRORE and moves nothing; the second ends well, its line waiting beside the
+# register; once let go, the next run adds both lines. A screenshot of each box.
 # With --chiuso, the server's process ends itself in the middle of the paediatrician's health
 # checks: one ERRORE box besides the last, a run that ends at once, the previous file whole in
 # storico and a run log that says the run stopped.
 #
 #   finestra.sh PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--occupato-filtro|
-#     --non-risponde|--chiuso]
+#     --non-risponde|--chiuso|--tenuti]
 #
 # Needs: WINEPREFIX with the stand-in COM server registered, build/ of the Linux build. The
 # practice is named in the user's environment, as a server that COM starts sees only that. Runs
@@ -32,11 +36,11 @@ set -euo pipefail
 
 MODO="${3:-}"
 case "$MODO" in
-  "" | --avvio-rifiutato | --occupato | --occupato-filtro | --non-risponde | --chiuso) ;;
+  "" | --avvio-rifiutato | --occupato | --occupato-filtro | --non-risponde | --chiuso | --tenuti) ;;
   *) MODO=sconosciuto ;;
 esac
 if [ $# -lt 2 ] || [ $# -gt 3 ] || [ "$MODO" = sconosciuto ]; then
-  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--occupato-filtro|--non-risponde|--chiuso]" >&2
+  echo "usage: $0 PROGRAMMA.exe CARTELLA_DI_LAVORO [--avvio-rifiutato|--occupato|--occupato-filtro|--non-risponde|--chiuso|--tenuti]" >&2
   exit 2
 fi
 PROGRAMMA="$1"
@@ -200,6 +204,78 @@ if [ "$MODO" = --non-risponde ]; then
   kill -0 "$programma" 2>/dev/null && fallisci "the program did not end when its sign-in window was closed"
   echo "A server busy past the limit at sign-in: the start() box after $attesa s; the run log reads:"
   echo "  ${motivo#* - }"
+  exit 0
+fi
+
+if [ "$MODO" = --tenuti ]; then
+  TIENI="${TIENI_FILE:?TIENI_FILE must name tieni_file.exe}"
+  tieni() { # FILE MODE: held until lascia
+    rm -f "$LAVORO/tieni.fifo" && mkfifo "$LAVORO/tieni.fifo"
+    wine "$TIENI" "$(finestre "$1")" "$2" 300 <"$LAVORO/tieni.fifo" >"$LAVORO/tieni.out" 2>&1 &
+    tieni_pid=$!
+    exec 8>"$LAVORO/tieni.fifo"
+    for _ in $(seq 600); do
+      grep -q "^Tengo " "$LAVORO/tieni.out" && return 0
+      kill -0 "$tieni_pid" 2>/dev/null || break
+      sleep 0.05
+    done
+    fallisci "tieni_file did not hold $1: $(cat "$LAVORO/tieni.out")"
+  }
+  lascia() { exec 8>&- && wait "$tieni_pid" || true; }
+  # "Crea Tracciato", and the box that ends the run; its id in box.
+  premi() {
+    xdotool windowfocus --sync "$principale"
+    xdotool key Return
+    box="$(aspetta_finestra 'ov_pip')" || exit 1
+    sleep 1
+  }
+  chiudi_box() {
+    xdotool windowfocus --sync "$box"
+    xdotool key Return
+    for _ in $(seq 20); do
+      xdotool search --onlyvisible --name '^ov_pip$' >/dev/null 2>&1 || break
+      sleep 0.5
+    done
+  }
+  REGISTRO="$OUTPUT/storico/registro_esportazioni.csv"
+  ATTESA_RIGA="$OUTPUT/storico/registro_esportazioni_in_attesa.csv"
+  accedi rossi
+  principale="$(aspetta_finestra 'Orva-Zezavazoza Tracciato Puglia')" || exit 1
+  sleep 1
+  premi
+  chiudi_box
+  [ -f "$OUTPUT/RIEPILOGO.pdf" ] || fallisci "the first run wrote no RIEPILOGO.pdf"
+  storico="$(ls -A "$OUTPUT/storico")"
+
+  tieni "$OUTPUT/RIEPILOGO.pdf" lettore
+  premi
+  xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/riepilogo-tenuto.png"
+  echo "Screenshot of the box with RIEPILOGO.pdf held by a PDF viewer: $LAVORO/schermate/riepilogo-tenuto.png"
+  chiudi_box
+  lascia
+  errore="$(grep -a "ERRORE: Impossibile spostare nello storico il file .*RIEPILOGO.pdf" "$OUTPUT/karv_log.txt" | tr -d '\r')"
+  [ -n "$errore" ] || fallisci "the run with RIEPILOGO.pdf held logs no ERRORE naming it"
+  [ -f "$OUTPUT/ACCESSI.DAT" ] && [ "$(ls -A "$OUTPUT/storico")" = "$storico" ] \
+    || fallisci "the run with RIEPILOGO.pdf held moved files: $(ls -A "$OUTPUT/storico")"
+  echo "RIEPILOGO.pdf held by a PDF viewer: ${errore#* - }"
+
+  tieni "$REGISTRO" foglio
+  premi
+  xwd -silent -id "$box" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/registro-tenuto.png"
+  echo "Screenshot of the box with the register held by a spreadsheet: $LAVORO/schermate/registro-tenuto.png"
+  chiudi_box
+  lascia
+  [ "$(grep -c . "$ATTESA_RIGA" 2>/dev/null)" = 1 ] || fallisci "with the register held, no line waits beside it"
+  premi
+  chiudi_box
+  [ "$(grep -c '"completata"' "$REGISTRO")" = 3 ] && [ ! -e "$ATTESA_RIGA" ] \
+    || fallisci "after the spreadsheet let go, the register holds: $(cat "$REGISTRO")"
+  doppie="$(ls -A "$OUTPUT/storico" | grep -F ' (2)' || true)"
+  [ -z "$doppie" ] || fallisci "a copy made twice in storico: $doppie"
+  echo "The register held by a spreadsheet: its line waited, and the next run added both; no copy made twice in storico"
+  xdotool windowfocus --sync "$principale"
+  xdotool key alt+F4
+  for _ in $(seq 30); do kill -0 "$programma" 2>/dev/null || break; sleep 1; done
   exit 0
 fi
 

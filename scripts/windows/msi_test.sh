@@ -223,6 +223,7 @@ FINESTRE=(
   "exe32--occupato|exe32|--occupato|against the exe32 stand-in server, --occupato"
   "exe32--occupato-filtro|exe32|--occupato-filtro|against the exe32 stand-in server, --occupato-filtro"
   "exe32--chiuso|exe32|--chiuso|against the exe32 stand-in server, --chiuso"
+  "exe32--tenuti|exe32|--tenuti|against the exe32 stand-in server, the report and the register held"
   "exe32--non-risponde|exe32|--non-risponde|against the exe32 stand-in server, --non-risponde"
   "nessuno|nessuno|--avvio-rifiutato|where no Orvella.Server is registered"
   "dll64|dll64|--avvio-rifiutato|where only a 64-bit in-process server is registered"
@@ -323,6 +324,8 @@ if [ "$FINESTRA" = 1 ]; then
   STAND_IN_64="$BUILD/x64/hostserver/com"
   # C: of each copy: the copy's own installed program.
   PROGRAMMA_INSTALLATO="$(finestre "$INSTALLATO/ov_pip.exe")"
+  # What holds a file as a PDF viewer or a spreadsheet does, for the run that meets them.
+  export TIENI_FILE="$BUILD/tests/tieni_file.exe"
   rm -rf "$LAVORO/prefissi"
   finestre_affiancate
 else
