@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # What a practice's PC does to a run, under Wine, with the 32-bit export run without a window
 # (esporta_pratica.exe) against the registered stand-in server: a `storico` that is a plain file,
-# a previous file held by a PDF viewer or a spreadsheet, a disk that fills during the history copy, two runs at once on one folder, and a run killed
-# midway, with a link under its name. Each time the previous export is whole somewhere, no file
-# mixes two runs, no summary says "Operazione completata." over a failed write, no extract of a
-# dead run stays behind, and nothing a link leads to goes with it.
+# a previous file held by a PDF viewer or a spreadsheet, a disk that fills during the history
+# copy, two runs at once on one folder, and a run killed midway, with a link under its name. Each
+# time the previous export is whole somewhere, no file mixes two runs, no summary says
+# "Operazione completata." over a failed write, no extract of a dead run stays behind, and nothing
+# a link leads to goes with it.
 # Arguments: the Windows build folder, the practice, the Linux run's files of rossi for that practice.
 set -uo pipefail
 QUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
