@@ -1,13 +1,13 @@
 #pragma once
 
-#include "platform/Clock.h"
-#include "tools/tc_GenTools.h"
-
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "platform/Clock.h"
+#include "tools/FineRiga.h"
 
 // Fixed-width records of the export files and the entries of trx_sconosciuti.txt.
 // Texts fill with blanks on the right, numbers and codes with "0" on the left; nothing is cut.

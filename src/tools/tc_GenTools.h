@@ -6,11 +6,10 @@
 #include <string>
 #include <vector>
 
+#include "tools/FineRiga.h"
+
 // Shared routines of the program. Plain text is Windows-1252 in std::string; the radix
 // conversion and its error text are UTF-16, as the host session uses them.
-
-// Every line the program writes ends so, in its files and in its texts on screen.
-inline constexpr const char* kFineRiga = "\r\n";
 
 // The value between two apostrophes, nothing escaped.
 std::string quoteString(const std::string& s);
