@@ -248,11 +248,11 @@ copia_prefisso() { # FOLDER
 # One window run, in a prefix of its own: the stand-in of that kind registered alone, then
 # finestra.sh. Its prefix goes when it passes.
 finestra_in_copia() { # NAME KIND MODE WHAT
-  local nome="$1" tipo="$2" modo="$3" cosa="$4" inizio
-  local WINEPREFIX="$LAVORO/prefissi/$nome"
-  export WINEPREFIX
+  local nome="$1" tipo="$2" modo="$3" cosa="$4" inizio copia="$LAVORO/prefissi/$nome"
   inizio="$(ora)"
-  copia_prefisso "$WINEPREFIX" || return 1
+  copia_prefisso "$copia" || return 1
+  local WINEPREFIX="$copia"
+  export WINEPREFIX
   echo "The installed program $cosa:"
   if [ "$tipo" = nessuno ]; then
     rimuovi_stand_in
