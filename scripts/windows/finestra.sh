@@ -253,7 +253,7 @@ if [ "$MODO" = --tenuti ]; then
   echo "Screenshot of the box with RIEPILOGO.pdf held by a PDF viewer: $LAVORO/schermate/riepilogo-tenuto.png"
   chiudi_box
   lascia
-  errore="$(grep -a "ERRORE: Impossibile spostare nello storico il file .*RIEPILOGO.pdf" "$OUTPUT/karv_log.txt" | tr -d '\r')"
+  errore="$(grep -a "ERRORE: Impossibile spostare nello storico il file .*RIEPILOGO.pdf" "$OUTPUT/karv_log.txt" | tr -d '\r' | iconv -f WINDOWS-1252 -t UTF-8)"
   [ -n "$errore" ] || fallisci "the run with RIEPILOGO.pdf held logs no ERRORE naming it"
   [ -f "$OUTPUT/ACCESSI.DAT" ] && [ "$(ls -A "$OUTPUT/storico")" = "$storico" ] \
     || fallisci "the run with RIEPILOGO.pdf held moved files: $(ls -A "$OUTPUT/storico")"
