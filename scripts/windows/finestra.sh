@@ -117,6 +117,16 @@ aspetta_finestra() {
   echo "$id"
 }
 
+# Presses OK in the box (its id in box) and waits for it to go.
+chiudi_box() {
+  xdotool windowfocus --sync "$box"
+  xdotool key Return
+  for _ in $(seq 20); do
+    xdotool search --onlyvisible --name '^ov_pip$' >/dev/null 2>&1 || break
+    sleep 0.5
+  done
+}
+
 # Starts the program with rossi, the last user, proposed and signs in as USER with the password
 # demo; sets programma (its process) and accesso (the sign-in window). The output folder goes
 # first, so that what is there afterwards is this run's.
@@ -228,14 +238,6 @@ if [ "$MODO" = --tenuti ]; then
     xdotool key Return
     box="$(aspetta_finestra 'ov_pip')" || exit 1
     sleep 1
-  }
-  chiudi_box() {
-    xdotool windowfocus --sync "$box"
-    xdotool key Return
-    for _ in $(seq 20); do
-      xdotool search --onlyvisible --name '^ov_pip$' >/dev/null 2>&1 || break
-      sleep 0.5
-    done
   }
   REGISTRO="$OUTPUT/storico/registro_esportazioni.csv"
   ATTESA_RIGA="$OUTPUT/storico/registro_esportazioni_in_attesa.csv"
@@ -350,12 +352,7 @@ for caso in "${CASI[@]}"; do
   sleep 1
   boxes="$(xdotool search --onlyvisible --name '^ov_pip$' 2>/dev/null | wc -l)"
   [ "$boxes" = 1 ] || { echo "FAILED: $boxes boxes at the end of the run of $utente, not 1"; esito=1; }
-  xdotool windowfocus --sync "$box"
-  xdotool key Return
-  for _ in $(seq 20); do
-    xdotool search --onlyvisible --name '^ov_pip$' >/dev/null 2>&1 || break
-    sleep 0.5
-  done
+  chiudi_box
   sleep 1
   xwd -silent -id "$principale" | xwdtopnm 2>/dev/null | pnmtopng >"$LAVORO/schermate/$utente.png"
   echo "Screenshot of the main window after the run of $utente: $LAVORO/schermate/$utente.png"

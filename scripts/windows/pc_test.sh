@@ -116,26 +116,6 @@ tenuto "The report held by a PDF viewer" RIEPILOGO.pdf lettore \
 tenuto "PPIP.DAT held by a spreadsheet" PPIP.DAT foglio \
   'Impossibile spostare nello storico il file .*PPIP.DAT: il file è aperto in un altro programma, chiudere il programma che lo tiene aperto (un foglio di calcolo, ad esempio) e premere di nuovo "Crea Tracciato"\. Nessun file è stato spostato\.'
 
-# The register of exports held as a spreadsheet holds it during a run: the run ends well, its box
-# says the register could not be updated and why, and the line waits beside it; once the
-# spreadsheet lets go, the next run adds both lines, in order, and the waiting file goes.
-CARTELLA="$LAVORO/registro_tenuto"
-REGISTRO="$CARTELLA/storico/registro_esportazioni.csv"
-esporta "$CARTELLA" "$LAVORO/registro_primo" || fallito "the first run into $CARTELLA: $(cat "$LAVORO/registro_primo.err")"
-if tieni "$REGISTRO" foglio; then
-  esporta "$CARTELLA" "$LAVORO/registro_tenuto" || fallito "the run with the register held: $(cat "$LAVORO/registro_tenuto.err")"
-else
-  fallito "tieni_file did not hold the register: $(cat "$LAVORO/tieni.out")"
-fi
-lascia
-grep -q "^Registro delle esportazioni non aggiornato: il file è aperto in un altro programma, chiudere il file nel foglio di calcolo; la riga sarà aggiunta alla prossima esportazione\." \
-  "$LAVORO/registro_tenuto.err" || fallito "the register held: $(cat "$LAVORO/registro_tenuto.err")"
-[ "$(grep -c . "$CARTELLA/storico/registro_esportazioni_in_attesa.csv")" = 1 ] || fallito "the register held: no line waits"
-esporta "$CARTELLA" "$LAVORO/registro_dopo" || fallito "the run after the register let go: $(cat "$LAVORO/registro_dopo.err")"
-[ "$(grep -c '"completata"' "$REGISTRO")" = 3 ] && [ ! -e "$CARTELLA/storico/registro_esportazioni_in_attesa.csv" ] \
-  || fallito "after the register let go, it holds: $(cat "$REGISTRO")"
-echo "The register held by a spreadsheet: $(grep "^Registro" "$LAVORO/registro_tenuto.err")"
-
 # A disk that fills during the history copy: the previous files stay whole.
 PIENO="$LAVORO/pieno"
 mkdir -p "$PIENO"

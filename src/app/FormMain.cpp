@@ -138,13 +138,7 @@ private:
 std::function<void(const std::string&)> attesaAnnotata(
     const TfrmMain& finestra, std::function<void(const std::string&)> mostra)
 {
-    return [&finestra, mostra = std::move(mostra), inAttesa = false](const std::string& testo) mutable {
-        if (testo.empty() == inAttesa) {
-            inAttesa = !inAttesa;
-            finestra.suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
-        }
-        mostra(testo);
-    };
+    return annotaAttesa([&finestra](const std::string& riga) { finestra.suLog(riga); }, std::move(mostra));
 }
 
 void attesaNelLogin(const std::string& testo)
@@ -152,27 +146,6 @@ void attesaNelLogin(const std::string& testo)
     if (frmLogin)
         frmLogin->mostraAttesaOrvella(testo);
 }
-
-// For as long as it lives, the session shows its waits for a busy host with mostra; its own way
-// comes back after.
-class AttesaTemporanea {
-public:
-    AttesaTemporanea(Torvapat& sessione, std::function<void(const std::string&)> mostra)
-        : sessione_(sessione)
-        , precedente_(sessione.attesa())
-    {
-        AttesaOrvella attesa = precedente_;
-        attesa.mostra = std::move(mostra);
-        sessione_.impostaAttesa(std::move(attesa));
-    }
-    ~AttesaTemporanea() { sessione_.impostaAttesa(precedente_); }
-    AttesaTemporanea(const AttesaTemporanea&) = delete;
-    AttesaTemporanea& operator=(const AttesaTemporanea&) = delete;
-
-private:
-    Torvapat& sessione_;
-    AttesaOrvella precedente_;
-};
 
 // The output folder as the file manager and the messages name it, without the trailing separator.
 std::string cartellaOutput()

@@ -40,33 +40,6 @@ bool cartellaPronta(const std::string& sDir)
     return !platform::creaCartella(sDir);
 }
 
-// While the run lasts, a busy host is waited for in the run's window, and the run log notes
-// each wait; the session's own way of waiting comes back after it.
-class AttesaDelTracciato {
-public:
-    AttesaDelTracciato(Torvapat& oOrvapat, FinestraTracciato& finestra, const RunLog& log)
-        : oOrvapat_(oOrvapat)
-        , precedente_(oOrvapat.attesa())
-    {
-        AttesaOrvella attesa = precedente_;
-        attesa.mostra = [&finestra, &log, inAttesa = false](const std::string& testo) mutable {
-            if (testo.empty() == inAttesa) {
-                inAttesa = !inAttesa;
-                log.suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
-            }
-            finestra.attesaOrvella(testo);
-        };
-        oOrvapat_.impostaAttesa(std::move(attesa));
-    }
-    ~AttesaDelTracciato() { oOrvapat_.impostaAttesa(precedente_); }
-    AttesaDelTracciato(const AttesaDelTracciato&) = delete;
-    AttesaDelTracciato& operator=(const AttesaDelTracciato&) = delete;
-
-private:
-    Torvapat& oOrvapat_;
-    AttesaOrvella precedente_;
-};
-
 // The message, and the host's own reason for its latest failure when it gave one.
 std::string conMotivo(const std::string& messaggio, const Torvapat& oOrvapat)
 {
@@ -180,7 +153,7 @@ private:
     // Held from before the previous files move until the run's files are closed.
     std::optional<platform::BloccoCartella> blocco_;
     std::optional<FileEsecuzione> fileEsecuzione_;
-    std::optional<AttesaDelTracciato> attesa_;
+    std::optional<AttesaTemporanea> attesa_;
     std::optional<platform::CartellaPrivata> cartellaEstratto_;
     std::string sFileXml_;
 
@@ -244,7 +217,10 @@ std::optional<Fine> EsecuzioneTracciato::cartellaEBlocco()
 
 std::optional<Fine> EsecuzioneTracciato::cartellaEstratto()
 {
-    attesa_.emplace(*unita_.oOrvapat, finestra_, log_);
+    // While the run lasts, a busy host is waited for in the run's window, and the run log notes each wait.
+    attesa_.emplace(*unita_.oOrvapat,
+        annotaAttesa([this](const std::string& riga) { log_.suLog(riga); },
+            [this](const std::string& testo) { finestra_.attesaOrvella(testo); }));
     // A run killed or crashed left its extract, the patients' data, behind: gone before this one.
     platform::rimuoviCartellePrivateAbbandonate(sDirTemporanea_);
     // The extract goes into a folder of this run alone: the program's folder may be read-only,

@@ -398,3 +398,15 @@ bool Torvapat::genera_xml(
         return true;
     });
 }
+
+std::function<void(const std::string&)> annotaAttesa(
+    std::function<void(const std::string&)> suLog, std::function<void(const std::string&)> mostra)
+{
+    return [suLog = std::move(suLog), mostra = std::move(mostra), inAttesa = false](const std::string& testo) mutable {
+        if (testo.empty() == inAttesa) {
+            inAttesa = !inAttesa;
+            suLog(inAttesa ? kLogAttesaOrvella : kLogFineAttesaOrvella);
+        }
+        mostra(testo);
+    };
+}

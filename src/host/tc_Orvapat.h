@@ -132,3 +132,28 @@ private:
     // The latest is_on() gave up on a host busy past the limit.
     bool bOccupatoOltre_ = false;
 };
+
+// Shows the waits with mostra, the run log (suLog) noting where each begins and ends.
+std::function<void(const std::string&)> annotaAttesa(
+    std::function<void(const std::string&)> suLog, std::function<void(const std::string&)> mostra);
+
+// For as long as it lives, the session shows its waits for a busy host with mostra; its own way
+// comes back after.
+class AttesaTemporanea {
+public:
+    AttesaTemporanea(Torvapat& sessione, std::function<void(const std::string&)> mostra)
+        : sessione_(sessione)
+        , precedente_(sessione.attesa())
+    {
+        AttesaOrvella attesa = precedente_;
+        attesa.mostra = std::move(mostra);
+        sessione_.impostaAttesa(std::move(attesa));
+    }
+    ~AttesaTemporanea() { sessione_.impostaAttesa(precedente_); }
+    AttesaTemporanea(const AttesaTemporanea&) = delete;
+    AttesaTemporanea& operator=(const AttesaTemporanea&) = delete;
+
+private:
+    Torvapat& sessione_;
+    AttesaOrvella precedente_;
+};
